@@ -1,0 +1,259 @@
+// The single instance with real player processes: each test has a record and
+// sockets of its own (KORVOPLAYER_INSTANCE_TAG).
+#include "PlayerProcess.h"
+#include "TempDir.h"
+#include "app/InstanceMessage.h"
+#include "app/InstanceNames.h"
+#include "app/KorvoPlayerDlg.h"
+#include "app/SharedMemory.h"
+#include "app/SharedPlayerRecord.h"
+#include "app/WendalPlayerApp.h"
+
+#include <QListWidget>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/mman.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kStartMs = 20000;
+constexpr WindowHandle kNoSuchWindow = 0x7FFFFFF0;
+
+class InstanceTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        static int counter = 0;
+        std::string tag = "t" + std::to_string(::getpid()) + "n" + std::to_string(++counter);
+        ::setenv("KORVOPLAYER_INSTANCE_TAG", tag.c_str(), 1);
+    }
+
+    void TearDown() override
+    {
+        m_record.Close();
+        ::shm_unlink(SharedRecordName().c_str());
+        ::unsetenv("KORVOPLAYER_INSTANCE_TAG");
+    }
+
+    // This test's view of the record, created when no player made it yet.
+    SharedPlayerRecord& Record()
+    {
+        if (m_pRecord == nullptr) {
+            void* pView = nullptr;
+            EXPECT_EQ(m_record.Create(SharedRecordName(), sizeof(SharedPlayerRecord)), S_OK);
+            EXPECT_EQ(m_record.Map(&pView), S_OK);
+            m_pRecord = static_cast<SharedPlayerRecord*>(pView);
+        }
+        return *m_pRecord;
+    }
+
+    void CloseRecord()
+    {
+        m_record.Close();
+        m_pRecord = nullptr;
+    }
+
+    // Waits until a player window other than `hOld` has published its handle.
+    WindowHandle WaitForNewWindow(WindowHandle hOld)
+    {
+        WindowHandle hWnd = 0;
+        WaitUntil(
+            [&] {
+                hWnd = ReadRecordWindow(Record());
+                return hWnd != 0 && hWnd != hOld;
+            },
+            kStartMs);
+        return hWnd != hOld ? hWnd : 0;
+    }
+
+    static uint32_t Query(WindowHandle hWnd)
+    {
+        return SendInstanceMessage(hWnd, {WM_PLAYER_QUERYINSTANCE, 0, 0}, kQueryTimeoutMs);
+    }
+
+    CTempDir m_dir;
+    CSharedMemory m_record;
+    SharedPlayerRecord* m_pRecord = nullptr;
+};
+
+// A first instance inside the test process, so that the test sees its window.
+class CInProcessPlayer {
+public:
+    CInProcessPlayer()
+    {
+        EXPECT_EQ(m_app._CreateSharedMemory(), S_OK);
+        m_pDlg = std::make_unique<CKorvoPlayerDlg>();
+    }
+    ~CInProcessPlayer()
+    {
+        m_pDlg.reset();
+        m_app.ExitInstance();
+    }
+
+    QStringList Files() const
+    {
+        QStringList files;
+        auto* pList = m_pDlg->findChild<QListWidget*>();
+        for (int i = 0; pList != nullptr && i < pList->count(); ++i)
+            files << pList->item(i)->text();
+        return files;
+    }
+
+private:
+    CWendalPlayerApp m_app;
+    std::unique_ptr<CKorvoPlayerDlg> m_pDlg;
+};
+
+TEST_F(InstanceTest, FirstStartPublishesItsWindowAndTheRecordGoesWithIt)
+{
+    auto first = std::make_unique<CPlayerProcess>();
+    WindowHandle hWnd = WaitForNewWindow(0);
+    ASSERT_NE(hWnd, 0u);
+    EXPECT_EQ(Query(hWnd), 1u);
+    EXPECT_TRUE(first->IsRunning());
+    std::strcpy(Record().file, "old.mp3");
+
+    CloseRecord();
+    first->Terminate();
+    ASSERT_TRUE(first->WaitForExit(kStartMs));
+    EXPECT_EQ(first->ExitCode(), 0);
+    EXPECT_EQ(::shm_open(SharedRecordName().c_str(), O_RDONLY, 0), -1);
+    EXPECT_EQ(errno, ENOENT);
+
+    // The next start finds a fresh record.
+    CPlayerProcess again;
+    ASSERT_NE(WaitForNewWindow(0), 0u);
+    EXPECT_EQ(ReadRecordText(Record().file, sizeof Record().file), "");
+}
+
+TEST_F(InstanceTest, ASecondStartHandsItsFileToTheFirstAndEnds)
+{
+    CInProcessPlayer player;
+    std::string file = m_dir.WriteFile("clip.avi", "RIFF");
+    CPlayerProcess later({QString::fromStdString(file), QStringLiteral("second")});
+    ASSERT_TRUE(later.WaitForExit(kStartMs));
+    EXPECT_EQ(later.ExitCode(), 0);
+    EXPECT_EQ(player.Files(), QStringList{QString::fromStdString(file)});
+    EXPECT_EQ(ReadRecordText(g_pSharedRecord->secondArgument, kRecordArgumentSize), "second");
+}
+
+TEST_F(InstanceTest, ASecondStartWithoutArgumentsSendsNoOpenMessage)
+{
+    CInProcessPlayer player;
+    std::strcpy(g_pSharedRecord->file, "stale.mp3");
+    CPlayerProcess later;
+    ASSERT_TRUE(later.WaitForExit(kStartMs));
+    EXPECT_EQ(later.ExitCode(), 0);
+    EXPECT_TRUE(player.Files().isEmpty());
+}
+
+TEST_F(InstanceTest, AStaleHandleMeansNoRunningInstance)
+{
+    WriteRecordWindow(Record(), kNoSuchWindow);
+    CPlayerProcess first({QStringLiteral("clip.mp3")});
+    WindowHandle hWnd = WaitForNewWindow(kNoSuchWindow);
+    ASSERT_NE(hWnd, 0u);
+    EXPECT_TRUE(first.IsRunning());
+    EXPECT_EQ(Query(hWnd), 1u);
+}
+
+TEST_F(InstanceTest, AGarbageRecordMeansNoRunningInstance)
+{
+    std::memset(&Record(), 0xFF, sizeof(SharedPlayerRecord));
+    CPlayerProcess first({QStringLiteral("clip.mp3")});
+    WindowHandle hWnd = WaitForNewWindow(0xFFFFFFFF);
+    ASSERT_NE(hWnd, 0u);
+    EXPECT_EQ(Query(hWnd), 1u);
+}
+
+// Listens where the window `hWnd` would answer; `answer` decides whether the
+// peer ever replies. Runs as `uid` from listen() on.
+pid_t StartFakePeer(WindowHandle hWnd, bool answer, uid_t uid)
+{
+    std::string path = InstanceSocketPath(hWnd);
+    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strcpy(address.sun_path, path.c_str());
+    ::unlink(path.c_str());
+    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
+        return -1;
+    pid_t child = ::fork();
+    if (child != 0) {
+        ::close(fd);
+        return child;
+    }
+    if (::setuid(uid) != 0 || ::listen(fd, 8) != 0)
+        ::_exit(1);
+    for (;;) {
+        int client = ::accept(fd, nullptr, nullptr);
+        InstanceRequest request{};
+        uint32_t one = 1;
+        if (client >= 0 && answer && ::read(client, &request, sizeof request) == sizeof request)
+            [[maybe_unused]] auto n = ::write(client, &one, sizeof one);
+        if (answer && client >= 0)
+            ::close(client);
+    }
+}
+
+class CFakePeer {
+public:
+    CFakePeer(WindowHandle hWnd, bool answer, uid_t uid) : m_pid(StartFakePeer(hWnd, answer, uid)) {}
+    ~CFakePeer()
+    {
+        if (m_pid > 0) {
+            ::kill(m_pid, SIGKILL);
+            ::waitpid(m_pid, nullptr, 0);
+        }
+    }
+    bool Started() const { return m_pid > 0; }
+
+private:
+    pid_t m_pid;
+};
+
+TEST_F(InstanceTest, APeerThatNeverAnswersMeansNoRunningInstance)
+{
+    CFakePeer silent(kNoSuchWindow, false, ::geteuid());
+    ASSERT_TRUE(silent.Started());
+    WriteRecordWindow(Record(), kNoSuchWindow);
+    CPlayerProcess first;
+    WindowHandle hWnd = WaitForNewWindow(kNoSuchWindow);
+    ASSERT_NE(hWnd, 0u);
+    EXPECT_TRUE(first.IsRunning());
+}
+
+TEST_F(InstanceTest, APeerOfAnotherUserIsNotTrusted)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to run a peer as another user";
+    CFakePeer foreign(kNoSuchWindow, true, 65534);
+    ASSERT_TRUE(foreign.Started());
+    WriteRecordWindow(Record(), kNoSuchWindow);
+    ::usleep(200000);
+    EXPECT_EQ(Query(kNoSuchWindow), 0u);
+    CPlayerProcess first({QStringLiteral("clip.mp3")});
+    ASSERT_NE(WaitForNewWindow(kNoSuchWindow), 0u);
+    EXPECT_TRUE(first.IsRunning());
+}
+
+TEST_F(InstanceTest, SimultaneousStartsEndWithOneWindow)
+{
+    CPlayerProcess a({QString::fromStdString(m_dir.WriteFile("a.mp3", "ID3"))});
+    CPlayerProcess b({QString::fromStdString(m_dir.WriteFile("b.mp3", "ID3"))});
+    ASSERT_TRUE(WaitUntil([&] { return !a.IsRunning() || !b.IsRunning(); }, kStartMs));
+    CPlayerProcess& survivor = a.IsRunning() ? a : b;
+    CPlayerProcess& forwarder = a.IsRunning() ? b : a;
+    EXPECT_EQ(forwarder.ExitCode(), 0);
+    EXPECT_TRUE(survivor.IsRunning());
+    EXPECT_EQ(Query(ReadRecordWindow(Record())), 1u);
+}
+
+} // namespace

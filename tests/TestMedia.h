@@ -1,0 +1,30 @@
+// Media files for tests, made at run time with the ffmpeg command line from
+// synthetic sources (a test picture and a sine tone), once per process, in a
+// directory removed at exit. Nothing is downloaded.
+#pragma once
+
+#include <string>
+
+enum class TestMedia {
+    Mp3,            // 5 s MPEG audio layer 3 without an ID3 tag
+    Mp3WithId3,     // the same behind a small ID3v2 tag
+    Mp3WithBigId3,  // the same behind an ID3v2 tag larger than 8192 bytes
+    Avi,            // 5 s 320x240 MPEG-4 video with MP3 audio in AVI
+    MpegProgram,    // 5 s 320x240 MPEG-1 video with MPEG audio in a program stream
+    Wmv,            // 5 s 320x240 WMV2 video with WMA2 audio in ASF
+    WmvVideoOnly,   // the same without audio
+    WmvAudioOnly,   // the same without video (WMA2 only)
+    WmvTwoAudio,    // video and two audio streams
+    Wmv20s,         // 20 s, for seeking
+};
+
+// The path of the file, made on first use; fails the calling test when
+// ffmpeg cannot make it.
+std::string TestMediaPath(TestMedia media);
+
+// A copy of `path` cut to its first `cb` bytes, in the same directory.
+std::string TruncatedCopy(const std::string& path, size_t cb);
+
+// A copy of `path` with `cb` bytes from `offset` overwritten by a fixed
+// pseudo-random pattern, in the same directory.
+std::string CorruptedCopy(const std::string& path, size_t offset, size_t cb);

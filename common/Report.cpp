@@ -44,7 +44,8 @@ void DebugOutput(const char* pszText)
 
 // printf into a fixed buffer; text that does not fit is cut at a character
 // boundary so that the buffer always holds valid, terminated text.
-size_t FormatInto(char* pBuffer, size_t cbBuffer, const char* pszFormat, va_list args)
+__attribute__((format(printf, 3, 0))) size_t FormatInto(char* pBuffer, size_t cbBuffer, const char* pszFormat,
+                                                        va_list args)
 {
     int cch = std::vsnprintf(pBuffer, cbBuffer, pszFormat, args);
     if (cch < 0) {

@@ -57,6 +57,12 @@ std::string InstanceSocketDirectory()
     return IsPrivateDirectory(path) ? path : std::string();
 }
 
+std::string StartupLockPath()
+{
+    std::string directory = InstanceSocketDirectory();
+    return directory.empty() ? directory : directory + "/korvoplayer" + Tag() + ".lock";
+}
+
 std::string InstanceSocketPath(WindowHandle hWnd)
 {
     std::string directory = InstanceSocketDirectory();

@@ -15,5 +15,8 @@ std::string SharedRecordName();
 // safe directory could be had (errno set).
 std::string InstanceSocketDirectory();
 
+// The lock file that orders simultaneous start-ups.
+std::string StartupLockPath();
+
 // The socket on which the player window `hWnd` answers later instances.
 std::string InstanceSocketPath(WindowHandle hWnd);

@@ -16,10 +16,9 @@ constexpr useconds_t kLockRetryMicroseconds = 20000;
 
 CStartupLock::CStartupLock()
 {
-    std::string directory = InstanceSocketDirectory();
-    if (directory.empty())
+    std::string path = StartupLockPath();
+    if (path.empty())
         return;
-    std::string path = directory + "/startup.lock";
     m_fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (m_fd < 0)
         return;

@@ -9,6 +9,7 @@
 #include "app/SharedPlayerRecord.h"
 #include "app/WendalPlayerApp.h"
 
+#include <QGuiApplication>
 #include <QListWidget>
 #include <cerrno>
 #include <cstring>
@@ -97,6 +98,8 @@ public:
         m_app.ExitInstance();
     }
 
+    CKorvoPlayerDlg& Dialog() { return *m_pDlg; }
+
     QStringList Files() const
     {
         QStringList files;
@@ -152,6 +155,42 @@ TEST_F(InstanceTest, ASecondStartWithoutArgumentsSendsNoOpenMessage)
     ASSERT_TRUE(later.WaitForExit(kStartMs));
     EXPECT_EQ(later.ExitCode(), 0);
     EXPECT_TRUE(player.Files().isEmpty());
+}
+
+// Where the X server stacks the top-level window `hWnd`: 0 is the top.
+int StackingPosition(WindowHandle hWnd)
+{
+    QProcess xwininfo;
+    xwininfo.start(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-children")});
+    xwininfo.waitForFinished();
+    QString id = QStringLiteral("0x%1 ").arg(hWnd, 0, 16);
+    int position = 0;
+    for (const QString& line : QString::fromLocal8Bit(xwininfo.readAllStandardOutput()).split('\n')) {
+        if (!line.trimmed().startsWith(QStringLiteral("0x")))
+            continue;
+        if (line.trimmed().startsWith(id))
+            return position;
+        ++position;
+    }
+    return -1;
+}
+
+TEST_F(InstanceTest, ASecondStartBringsTheRunningWindowToTheFront)
+{
+    if (QGuiApplication::platformName() != QStringLiteral("xcb"))
+        GTEST_SKIP() << "needs an X server";
+    CInProcessPlayer player;
+    player.Dialog().show();
+    QWidget cover;
+    cover.resize(800, 600);
+    cover.show();
+    auto hPlayer = static_cast<WindowHandle>(player.Dialog().winId());
+    auto hCover = static_cast<WindowHandle>(cover.winId());
+    ASSERT_TRUE(WaitUntil([&] { return StackingPosition(hCover) >= 0 && StackingPosition(hCover) < StackingPosition(hPlayer); }, kStartMs));
+
+    CPlayerProcess later;
+    ASSERT_TRUE(later.WaitForExit(kStartMs));
+    EXPECT_TRUE(WaitUntil([&] { return StackingPosition(hPlayer) < StackingPosition(hCover); }, kStartMs));
 }
 
 TEST_F(InstanceTest, AStaleHandleMeansNoRunningInstance)

@@ -1,5 +1,6 @@
 #include "WindowSystem.h"
 
+#include <QFile>
 #include <QGuiApplication>
 #include <QWindow>
 #include <memory>
@@ -15,4 +16,13 @@ void BringWindowToTop(WindowHandle hWnd)
     window->requestActivate();
     // Deliver the requests before this short-lived process goes away.
     QGuiApplication::sync();
+}
+
+bool LoadResourceData(unsigned nID, const char* pszType, QByteArray& data)
+{
+    QFile resource(QStringLiteral(":/%1/%2").arg(QLatin1StringView(pszType)).arg(nID));
+    if (!resource.open(QIODevice::ReadOnly))
+        return false;
+    data = resource.readAll();
+    return true;
 }

@@ -3,6 +3,7 @@
 // tests and the skin use, and the few calls that reach outside the process.
 #pragma once
 
+#include <QByteArray>
 #include <cstdint>
 
 using WindowHandle = uint32_t;
@@ -28,6 +29,10 @@ constexpr int IDR_MAIN_POPUP = 129;
 constexpr int IDR_ACCELERATOR = 131;
 constexpr int IDR_SKIN_XML = 157;
 constexpr int IDR_LOGO_GIF = 208;
+
+// The bytes of resource `nID` of type `pszType` ("GIF", "XML"), compiled
+// into the program under ":/TYPE/NUMBER"; false when there is none.
+bool LoadResourceData(unsigned nID, const char* pszType, QByteArray& data);
 
 // Raises the top-level window `hWnd` of another process of this display
 // above the other windows and asks the window manager to activate it.

@@ -27,8 +27,6 @@ class CAnimatedLogo : public QWidget {
 public:
     explicit CAnimatedLogo(QWidget* pParent = nullptr);
     ~CAnimatedLogo() override;
-    CAnimatedLogo(const CAnimatedLogo&) = delete;
-    CAnimatedLogo& operator=(const CAnimatedLogo&) = delete;
 
     // Loads the program's resource `nID` of type `pszType` ("GIF").
     bool LoadFromResource(unsigned nID, const char* pszType);

@@ -5,6 +5,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/build.sh build
+# The GIF encoder is needed only here, not to build or test the player.
+command -v convert >/dev/null || DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends imagemagick
 frames=$(mktemp -d)
 trap 'rm -rf "$frames"' EXIT
 build/tools/logo/korvo_logo_frames "$frames"

@@ -365,6 +365,8 @@ QWidget* CKorvoUIManager::_CreateControl(CNode* pNode, std::unique_ptr<CSkinItem
 
 void CKorvoUIManager::_AddControl(QWidget* pControl, std::unique_ptr<CSkinItem> item)
 {
+    // Controls start with an empty rectangle; the layout places them.
+    pControl->setGeometry(0, 0, 0, 0);
     CSkinItem::Attach(pControl, item.get());
     m_controls.emplace_back(pControl);
     m_items.push_back(std::move(item));

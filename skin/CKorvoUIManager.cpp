@@ -58,7 +58,10 @@ std::unique_ptr<QFont> MakeFont(const std::string& face, int nWidth, int nHeight
     const QString family = QString::fromStdString(face);
     auto font = std::make_unique<QFont>();
     font->setFamilies(QStringList{family} + kFallbackFaces);
+    // The height is the character cell's, leading included.
     font->setPixelSize(nHeight);
+    if (int nCell = QFontMetrics(*font).height(); nCell > nHeight)
+        font->setPixelSize(std::max(1, nHeight * nHeight / nCell));
     font->setWeight(bBold ? QFont::Bold : QFont::Normal);
     font->setItalic(bItalic);
     font->setUnderline(bUnderline);

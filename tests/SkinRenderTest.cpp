@@ -85,6 +85,30 @@ TEST(SkinRender, PlayerWindowAtMinimumAndLargeSize)
     }
 }
 
+TEST(SkinRender, DockedControlsPaintTheSameLook)
+{
+    SkinnedWindow w;
+    ASSERT_EQ(w.Build("korvoplayer"), S_OK);
+    QImage composed = w.Render(QSize(800, 600));
+    w.window.show();
+    w.manager.Dock(0);
+    auto* pTitle = qobject_cast<CTransparentStatic*>(w.manager.GetControl(1016));
+    pTitle->SetText("재생 목록의 첫 곡 - a long title & more");
+    qobject_cast<CTransparentStatic*>(w.manager.GetControl(1007))->SetText("00:01:23 / 00:04:56");
+    auto* pTime = qobject_cast<CBitmapSlider*>(w.manager.GetControl(1003));
+    pTime->SetRangeMinMax(0, 296, false);
+    pTime->SetPos(83);
+    qobject_cast<CBitmapSlider*>(w.manager.GetControl(1009))->SetPos(70);
+    w.manager.OnPlaying();
+    QImage docked = w.window.grab().toImage();
+    Keep(docked, "korvoplayer-docked-playing-800x600.png");
+    // Frame pieces painted by the controls themselves match the composed look.
+    for (QPoint pt : {QPoint(0, 300), QPoint(799, 300), QPoint(300, 5), QPoint(300, 598)})
+        EXPECT_EQ(docked.pixelColor(pt), composed.pixelColor(pt)) << pt.x() << "," << pt.y();
+    // The play button shows the pause strip while playing.
+    EXPECT_NE(docked.pixelColor(30, 584), composed.pixelColor(30, 584));
+}
+
 TEST(SkinRender, PlaylistWindowAtMinimumAndLargeSize)
 {
     for (QSize size : {QSize(238, 302), QSize(800, 600)}) {

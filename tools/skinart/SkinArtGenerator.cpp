@@ -36,6 +36,8 @@ const QColor kFrameTop(44, 48, 56);
 const QColor kFrameBottom(27, 30, 35);
 const QColor kBorder(21, 23, 27);
 const QColor kPlaylistFrame(33, 37, 43);
+// The light display behind the time slider and the (black) time text.
+const QColor kDisplay(208, 218, 231);
 
 enum { STATE_NORMAL, STATE_HOVER, STATE_PRESSED, STATE_DISABLED };
 
@@ -343,10 +345,14 @@ QImage BottomFrame()
     QImage art = Canvas(492, 32);
     QPainter p(&art);
     Antialias(p);
-    // Recessed wells behind the time display and the volume control.
+    // The time display, and a recessed well behind the volume control.
+    p.setPen(QPen(QColor(10, 12, 15), 1));
+    p.setBrush(kDisplay);
+    p.drawRoundedRect(QRectF(150.5, 5.5, 174, 23), 4, 4);
+    p.setPen(QPen(QColor(255, 255, 255, 120), 1));
+    p.drawLine(QPointF(154, 27.5), QPointF(321, 27.5));
     p.setPen(QPen(QColor(0, 0, 0, 70), 1));
     p.setBrush(QColor(0, 0, 0, 45));
-    p.drawRoundedRect(QRectF(150.5, 6.5, 174, 21), 5, 5);
     p.drawRoundedRect(QRectF(396.5, 12.5, 87, 15), 4, 4);
     p.end();
     return Flatten(art, FrameRow, false);
@@ -368,7 +374,7 @@ QImage MirrorBorder(int h, const QColor& inner)
 }
 
 // A slider channel: a rounded track centred in the image, empty or filled.
-QImage Channel(int w, int h, double track, bool bFill, const Background& background)
+QImage Channel(int w, int h, double track, bool bFill, const Background& background, bool bLight = false)
 {
     QImage art = Canvas(w, h);
     QPainter p(&art);
@@ -382,7 +388,7 @@ QImage Channel(int w, int h, double track, bool bFill, const Background& backgro
         p.setBrush(g);
     } else {
         p.setPen(QPen(QColor(0, 0, 0, 120), 1));
-        p.setBrush(QColor(14, 16, 19));
+        p.setBrush(bLight ? QColor(150, 162, 178) : QColor(14, 16, 19));
     }
     p.drawRoundedRect(r, track / 2, track / 2);
     p.end();
@@ -482,9 +488,9 @@ std::map<int, QImage> DrawAll()
     images[140] = Strip(80, 24, captionButtons, true, MinimizeGlyph());
     images[141] = Strip(192, 30, Offset(FrameRow, 1), false, RoundButton(PauseSymbol), 14);
     images[142] = Strip(192, 30, Offset(FrameRow, 1), false, RoundButton(PlaySymbol), 14);
-    images[144] = Channel(268, 8, 4, false, Offset(FrameRow, 11));
-    images[145] = Knob(17, 8, Offset(FrameRow, 11));
-    images[146] = Channel(268, 8, 4, true, Offset(FrameRow, 11));
+    images[144] = Channel(268, 8, 4, false, Flat(kDisplay), true);
+    images[145] = Knob(17, 8, Flat(kDisplay));
+    images[146] = Channel(268, 8, 4, true, Flat(kDisplay), true);
     images[147] = Strip(124, 30, Offset(FrameRow, 1), false, SkipGlyph(1));
     images[148] = MirrorBorder(244, QColor(44, 48, 56));
     images[149] = Channel(80, 7, 3, false, Offset(FrameRow, 16));

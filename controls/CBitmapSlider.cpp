@@ -84,8 +84,6 @@ bool CBitmapSlider::SetChannelBitmaps(const QPixmap* pEmpty, const QPixmap* pFil
     m_bmChannel = CopyImage(*pEmpty, bTransparent, clrTransparent);
     m_bChannelActive = pFill != nullptr && !pFill->isNull();
     m_bmChannelActive = m_bChannelActive ? CopyImage(*pFill, bTransparent, clrTransparent) : QPixmap();
-    m_bTransparentChannel = bTransparent;
-    m_clrTransparent = clrTransparent;
     m_bChannel = true;
     return true;
 }
@@ -104,8 +102,6 @@ bool CBitmapSlider::SetKnobBitmaps(const QPixmap* pKnob, const QPixmap* pKnobAct
     m_nThumbHeight = m_bmThumb.height();
     m_bThumbActive = pKnobActive != nullptr && !pKnobActive->isNull();
     m_bmThumbActive = m_bThumbActive ? CopyImage(*pKnobActive, bTransparent, clrTransparent) : QPixmap();
-    m_bTransparentThumb = bTransparent;
-    m_clrTransparent = clrTransparent;
     m_bThumb = true;
     return true;
 }

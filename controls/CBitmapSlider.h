@@ -34,7 +34,8 @@ public:
     bool IsVertical() const { return m_bVertical; }
     bool IsDragging() const { return m_bLButtonDown; }
 
-    // Private copies of the images; null pEmpty (pKnob) takes them away.
+    // Private copies of the images, colour-keyed once here when
+    // bTransparent; a null pEmpty (pKnob) takes them away.
     bool SetChannelBitmaps(const QPixmap* pEmpty, const QPixmap* pFill, bool bTransparent, COLORREF clrTransparent);
     bool SetKnobBitmaps(const QPixmap* pKnob, const QPixmap* pKnobActive, bool bTransparent,
                         COLORREF clrTransparent);
@@ -85,15 +86,12 @@ private:
     bool m_bVertical = false;
     bool m_bChannelActive = false;
     bool m_bThumbActive = false;
-    bool m_bTransparentChannel = false;
-    bool m_bTransparentThumb = false;
     bool m_bThumb = false;
     bool m_bChannel = false;
     bool m_bLButtonDown = false;
     bool m_bFocus = false;
     bool m_bFocusRect = true;
     bool m_bEnable = true;
-    COLORREF m_clrTransparent = 0;
     QPixmap m_bmChannel;
     QPixmap m_bmChannelActive;
     QPixmap m_bmThumb;

@@ -27,8 +27,7 @@ void CHoverButton::SetTooltipText(const std::string* pText, bool bActivate)
 {
     if (pText == nullptr)
         return;
-    m_sTooltip = *pText;
-    setToolTip(bActivate ? QString::fromStdString(m_sTooltip) : QString());
+    setToolTip(bActivate ? QString::fromStdString(*pText) : QString());
 }
 
 int CHoverButton::FrameIndex(bool bSelected, bool bDisabled, bool bHover)

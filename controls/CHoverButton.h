@@ -47,5 +47,4 @@ private:
     int m_nFrameHeight = 0;
     QPixmap m_backBuffer;
     bool m_bRepeat = false;
-    std::string m_sTooltip;
 };

@@ -1,0 +1,22 @@
+// Writes skin archives (ZIP) for tests: a skin document and images of given
+// sizes, under any entry names, including hostile ones.
+#pragma once
+
+#include <QColor>
+#include <string>
+#include <vector>
+
+class CSkinArchiveBuilder {
+public:
+    explicit CSkinArchiveBuilder(std::string path) : m_path(std::move(path)) {}
+
+    CSkinArchiveBuilder& Add(const std::string& name, const std::string& content);
+    // A PNG image of w x h filled with `colour`.
+    CSkinArchiveBuilder& AddImage(const std::string& name, int w, int h, QColor colour = Qt::gray);
+    // Writes the archive; returns its path.
+    std::string Write() const;
+
+private:
+    std::string m_path;
+    std::vector<std::pair<std::string, std::string>> m_entries;
+};

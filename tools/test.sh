@@ -11,7 +11,7 @@ run_tests() {
     if [ -n "${DISPLAY:-}" ]; then
         ctest --test-dir "$dir" --output-on-failure -j2
     else
-        xvfb-run -a -s "-screen 0 1920x1080x24 -nolisten tcp" ctest --test-dir "$dir" --output-on-failure -j2
+        xvfb-run -a -s "-screen 0 1920x1080x24 -nolisten tcp -noreset" ctest --test-dir "$dir" --output-on-failure -j2
     fi
 }
 

@@ -252,17 +252,37 @@ HRESULT CAsyncFileSourceFilterOutputPin::WaitForNext(DWORD dwTimeout, IMediaSamp
     }
     *ppSample = nullptr;
     *pdwUser = 0;
-    if (!m_ready.Wait(dwTimeout))
-        return VFW_E_TIMEOUT;
-    std::lock_guard waiter(m_waiterLock);
-    {
-        std::lock_guard lock(m_queueLock);
-        if (m_count == 0) {
-            // Woken by a flush, not by a completed request.
-            m_ready.Reset();
-            return VFW_E_WRONG_STATE;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(dwTimeout);
+    for (;;) {
+        if (!m_ready.Wait(_RemainingWait(dwTimeout, deadline)))
+            return VFW_E_TIMEOUT;
+        std::lock_guard waiter(m_waiterLock);
+        {
+            std::lock_guard lock(m_queueLock);
+            if (m_count == 0 && m_isFlushing) {
+                m_ready.Reset();
+                return VFW_E_WRONG_STATE;
+            }
+            // Another waiter took the entry that woke this one: wait again.
+            if (m_count == 0)
+                continue;
         }
+        _Dequeue(ppSample, pdwUser);
+        return S_OK;
     }
+}
+
+DWORD CAsyncFileSourceFilterOutputPin::_RemainingWait(DWORD dwTimeout,
+                                                      std::chrono::steady_clock::time_point deadline)
+{
+    if (dwTimeout == INFINITE)
+        return INFINITE;
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    return left.count() > 0 ? static_cast<DWORD>(left.count()) : 0;
+}
+
+void CAsyncFileSourceFilterOutputPin::_Dequeue(IMediaSample** ppSample, DWORD* pdwUser)
+{
     m_filledEntries.acquire();
     QueueEntry entry{};
     {
@@ -274,7 +294,6 @@ HRESULT CAsyncFileSourceFilterOutputPin::WaitForNext(DWORD dwTimeout, IMediaSamp
     m_freeEntries.release();
     *ppSample = entry.pSample;
     *pdwUser = entry.dwUser;
-    return S_OK;
 }
 
 HRESULT CAsyncFileSourceFilterOutputPin::SyncReadAligned(IMediaSample* pSample)
@@ -409,6 +428,8 @@ HRESULT CAsyncFileSourceFilterOutputPin::Length(LONGLONG* pTotal, LONGLONG* pAva
 HRESULT CAsyncFileSourceFilterOutputPin::BeginFlush()
 {
     std::lock_guard waiter(m_waiterLock);
+    std::lock_guard lock(m_queueLock);
+    m_isFlushing = true;
     m_ready.Set();
     return S_OK;
 }
@@ -418,6 +439,7 @@ HRESULT CAsyncFileSourceFilterOutputPin::EndFlush()
     std::lock_guard waiter(m_waiterLock);
     // Completed requests survive a flush; they must stay within reach.
     std::lock_guard lock(m_queueLock);
+    m_isFlushing = false;
     if (m_count == 0)
         m_ready.Reset();
     return S_OK;

@@ -12,6 +12,7 @@
 #include "common/ManualResetEvent.h"
 #include "common/Stream.h"
 
+#include <chrono>
 #include <mutex>
 #include <semaphore>
 
@@ -87,6 +88,8 @@ private:
     HRESULT _CreateAllocator(IMemAllocator** ppAllocator);
     HRESULT _CheckActualAlignment(IMemAllocator* pAllocator, ALLOCATOR_PROPERTIES* pProps, bool isOwn);
     void _Enqueue(IMediaSample* pSample, DWORD dwUser);
+    void _Dequeue(IMediaSample** ppSample, DWORD* pdwUser);
+    static DWORD _RemainingWait(DWORD dwTimeout, std::chrono::steady_clock::time_point deadline);
 
     CLiveObject m_liveObject;
     IUnknown* m_pFilter;
@@ -98,6 +101,8 @@ private:
     size_t m_putIndex = 0;
     size_t m_takeIndex = 0;
     size_t m_count = 0;
+    // Between BeginFlush and EndFlush; a waiter woken then gives up.
+    bool m_isFlushing = false;
     std::counting_semaphore<kRequestQueueSize> m_freeEntries{kRequestQueueSize};
     std::counting_semaphore<kRequestQueueSize> m_filledEntries{0};
     CManualResetEvent m_ready;

@@ -177,8 +177,12 @@ gchar* GetUri(GstURIHandler* pHandler)
 
 gboolean SetUri(GstURIHandler* pHandler, const gchar* pszUri, GError** ppError)
 {
-    gchar* pszLocation = g_filename_from_uri(pszUri, nullptr, nullptr);
-    if (pszLocation == nullptr) {
+    gchar* pszHost = nullptr;
+    gchar* pszLocation = g_filename_from_uri(pszUri, &pszHost, nullptr);
+    bool isLocal = pszHost == nullptr || g_str_equal(pszHost, "localhost");
+    g_free(pszHost);
+    if (pszLocation == nullptr || !isLocal) {
+        g_free(pszLocation);
         g_set_error(ppError, GST_URI_ERROR, GST_URI_ERROR_BAD_URI, "Not a local file URI: %s", pszUri);
         return FALSE;
     }

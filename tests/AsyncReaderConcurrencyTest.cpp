@@ -30,9 +30,10 @@ protected:
 
     // Requests samples at scattered positions (some past the end) in rounds,
     // and takes as many completed requests as it made, whoever made them.
-    void RequestAndWait(int seed)
+    // The buffers outlive every thread: another thread may hold a sample
+    // over them after their requester is done.
+    void RequestAndWait(int seed, std::vector<std::vector<BYTE>>& buffers)
     {
-        std::vector<std::vector<BYTE>> buffers(kRequestsPerThread, std::vector<BYTE>(kSampleSize));
         for (int i = 0; i < kRequestsPerThread; ++i) {
             LONGLONG first = (static_cast<LONGLONG>(seed) * 7919 + i * 104729) % (kFileSize + 1000);
             SamplePtr pSample = MakeSample(buffers[i], first, first + kSampleSize);
@@ -71,8 +72,10 @@ TEST_F(ReaderConcurrencyTest, RequestsSyncReadsAndFlushesFromManyThreadsKeepEver
 {
     std::atomic<bool> isDone{false};
     std::vector<std::thread> threads;
+    std::vector<std::vector<std::vector<BYTE>>> buffers(
+        3, std::vector<std::vector<BYTE>>(kRequestsPerThread, std::vector<BYTE>(kSampleSize)));
     for (int seed = 0; seed < 3; ++seed)
-        threads.emplace_back([this, seed] { RequestAndWait(seed); });
+        threads.emplace_back([this, seed, &buffers] { RequestAndWait(seed, buffers[seed]); });
     for (int seed = 0; seed < 2; ++seed)
         threads.emplace_back([this, seed] { ReadSynchronously(seed); });
     std::thread flusher([&] {

@@ -3,11 +3,9 @@
 #include "common/ErrorText.h"
 #include "common/Report.h"
 
-#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <pwd.h>
-#include <system_error>
 #include <unistd.h>
 
 namespace {
@@ -23,9 +21,7 @@ std::string HomeDir()
 
 HRESULT ReportFileFailure(const std::error_code& error, const char* pszWhat, const std::string& path)
 {
-    HRESULT hr = ReportError(HResultFromWin32(Win32ErrorFromErrno(error.value())), "Can not %s %s", pszWhat,
-                             path.c_str());
-    return hr;
+    return ReportError(HResultFromWin32(Win32ErrorFromErrno(error.value())), "Can not %s %s", pszWhat, path.c_str());
 }
 
 } // namespace

@@ -1,54 +1,35 @@
 #include "FilterLibrary.h"
 
+#include "common/LibraryLocation.h"
 #include "common/Report.h"
 
 #include <dlfcn.h>
-#include <filesystem>
 #include <gst/gst.h>
 
-namespace {
-
-// Where the library sits relative to the program: beside it in the build
-// tree, under lib/korvoplayer in the installed tree.
-constexpr const char* kLibraryPlaces[] = {"libBrelmSource.so", "../lib/korvoplayer/libBrelmSource.so"};
-
-} // namespace
-
 CFilterLibrary::CFilterLibrary(std::string programDir) : m_programDir(std::move(programDir)) {}
-
-std::string CFilterLibrary::ProgramDir()
-{
-    std::error_code error;
-    std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
-    return error ? std::string(".") : program.parent_path().string();
-}
 
 HRESULT CFilterLibrary::_Load()
 {
     if (m_pfnGetClassObject != nullptr)
         return S_OK;
-    std::error_code error;
-    for (const char* pszPlace : kLibraryPlaces) {
-        std::filesystem::path candidate = std::filesystem::path(m_programDir) / pszPlace;
-        if (!std::filesystem::exists(candidate, error))
-            continue;
-        // The library stays loaded for the life of the process.
-        void* pModule = ::dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (pModule == nullptr) {
-            HRESULT hr = ReportError(ERROR_MOD_NOT_FOUND, "Can not load %s: %s", candidate.c_str(), ::dlerror());
-            Trace("from %s", "dlopen()");
-            return hr;
-        }
-        m_pfnGetClassObject = reinterpret_cast<DllGetClassObjectFn>(::dlsym(pModule, "DllGetClassObject"));
-        if (m_pfnGetClassObject == nullptr) {
-            HRESULT hr = ReportError(ERROR_PROC_NOT_FOUND, "%s has no DllGetClassObject", candidate.c_str());
-            Trace("from %s", "dlsym()");
-            return hr;
-        }
-        m_path = candidate.lexically_normal().string();
-        return S_OK;
+    std::string path = FindBrelmSource(m_programDir);
+    if (path.empty())
+        return ReportError(ERROR_MOD_NOT_FOUND, "Can not find libBrelmSource.so beside %s", m_programDir.c_str());
+    // The library stays loaded for the life of the process.
+    void* pModule = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (pModule == nullptr) {
+        HRESULT hr = ReportError(ERROR_MOD_NOT_FOUND, "Can not load %s: %s", path.c_str(), ::dlerror());
+        Trace("from %s", "dlopen()");
+        return hr;
     }
-    return ReportError(ERROR_MOD_NOT_FOUND, "Can not find libBrelmSource.so beside %s", m_programDir.c_str());
+    m_pfnGetClassObject = reinterpret_cast<DllGetClassObjectFn>(::dlsym(pModule, "DllGetClassObject"));
+    if (m_pfnGetClassObject == nullptr) {
+        HRESULT hr = ReportError(ERROR_PROC_NOT_FOUND, "%s has no DllGetClassObject", path.c_str());
+        Trace("from %s", "dlsym()");
+        return hr;
+    }
+    m_path = path;
+    return S_OK;
 }
 
 HRESULT CFilterLibrary::CreateFilter(REFCLSID clsid, GstElement** ppElement)

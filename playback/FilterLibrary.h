@@ -5,6 +5,7 @@
 #pragma once
 
 #include "common/FilterInterfaces.h"
+#include "common/LibraryLocation.h"
 
 #include <string>
 
@@ -22,8 +23,6 @@ public:
 
     // The library file in use, empty until it is loaded.
     const std::string& Path() const { return m_path; }
-
-    static std::string ProgramDir();
 
 private:
     HRESULT _Load();

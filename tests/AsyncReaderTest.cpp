@@ -22,6 +22,11 @@ struct GuessCase {
     GUID subtype;
 };
 
+void PrintTo(const GuessCase& param, std::ostream* pOut)
+{
+    *pOut << param.name;
+}
+
 class ContainerGuessTest : public ReaderTest, public ::testing::WithParamInterface<GuessCase> {};
 
 TEST_P(ContainerGuessTest, ChoosesTheSubtypeFromTheFirstBytes)

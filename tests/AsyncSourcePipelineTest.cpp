@@ -20,6 +20,11 @@ struct MediaCase {
     PullOrPush mode;
 };
 
+void PrintTo(const MediaCase& param, std::ostream* pOut)
+{
+    *pOut << param.name;
+}
+
 class AsyncSourcePlaybackTest : public ::testing::TestWithParam<MediaCase> {
 protected:
     void SetUp() override { LoadBrelmSourcePlugin(); }

@@ -61,7 +61,11 @@ GstElement* MakeFileSource(const std::string& path, const char* pszFactory)
 CPipelineRunner::CPipelineRunner(GstElement* pSource, PullOrPush mode) : m_pPipeline(gst_pipeline_new(nullptr))
 {
     GstElement* pDecoder = gst_element_factory_make("decodebin", nullptr);
+    // The bin takes a floating reference for itself and adds one otherwise.
+    const bool isFloating = g_object_is_floating(pSource);
     gst_bin_add_many(GST_BIN(m_pPipeline), pSource, pDecoder, nullptr);
+    if (!isFloating)
+        gst_object_unref(pSource);
     if (mode == PullOrPush::Push) {
         GstElement* pQueue = gst_element_factory_make("queue", nullptr);
         gst_bin_add(GST_BIN(m_pPipeline), pQueue);

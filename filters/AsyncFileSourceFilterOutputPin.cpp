@@ -113,6 +113,7 @@ HRESULT CAsyncFileSourceFilterOutputPin::_ProbeFileStart(BYTE* pbProbe, ULONG* p
         return hr;
     hr = m_pStream->Read(pbProbe, kTypeProbeSize, pcbRead);
     HRESULT hrBack = m_pStream->Seek(static_cast<LONGLONG>(position), STREAM_SEEK_SET, nullptr);
+    m_llStreamPosition = hrBack == S_OK ? static_cast<LONGLONG>(position) : -1;
     return hr != S_OK ? hr : hrBack;
 }
 
@@ -357,8 +358,7 @@ HRESULT CAsyncFileSourceFilterOutputPin::_ClipToFileEnd(IMediaSample* pSample, L
                                                         LONGLONG* pcbLength)
 {
     LONGLONG total = 0;
-    LONGLONG available = 0;
-    HRESULT hr = m_pStream->GetLength(&total, &available);
+    HRESULT hr = _TotalLength(*pllPosition + *pcbLength, &total);
     if (hr != S_OK || *pllPosition + *pcbLength <= total)
         return hr;
     const LONGLONG alignment = m_pStream->GetAlignment();
@@ -375,22 +375,38 @@ HRESULT CAsyncFileSourceFilterOutputPin::_ClipToFileEnd(IMediaSample* pSample, L
     return S_OK;
 }
 
+// The file's length as last seen, asked afresh only for a range that goes
+// beyond it (the file may have grown). A file that shrinks is caught by the
+// read itself, which then delivers fewer bytes.
+HRESULT CAsyncFileSourceFilterOutputPin::_TotalLength(LONGLONG llEnd, LONGLONG* pTotal)
+{
+    *pTotal = m_llKnownLength;
+    if (llEnd <= *pTotal)
+        return S_OK;
+    LONGLONG available = 0;
+    HRESULT hr = m_pStream->GetLength(pTotal, &available);
+    if (hr == S_OK)
+        m_llKnownLength = *pTotal;
+    return hr;
+}
+
 HRESULT CAsyncFileSourceFilterOutputPin::_SeekAndRead(LONGLONG llPosition, ULONG cb, BYTE* pbBuffer, ULONG* pcbRead)
 {
     *pcbRead = 0;
     std::lock_guard lock(m_readerLock);
-    HRESULT hr = m_pStream->Seek(llPosition, STREAM_SEEK_SET, nullptr);
+    // Reads in a row need no seek: the stream is already where the next one starts.
+    HRESULT hr = llPosition == m_llStreamPosition ? S_OK : m_pStream->Seek(llPosition, STREAM_SEEK_SET, nullptr);
     // Nothing to read is not a read: the stream refuses a zero-byte read.
-    if (hr != S_OK || cb == 0)
-        return hr;
-    return m_pStream->Read(pbBuffer, cb, pcbRead);
+    if (hr == S_OK && cb > 0)
+        hr = m_pStream->Read(pbBuffer, cb, pcbRead);
+    m_llStreamPosition = hr == S_OK ? llPosition + *pcbRead : -1;
+    return hr;
 }
 
 HRESULT CAsyncFileSourceFilterOutputPin::SyncRead(LONGLONG llPosition, long lLength, BYTE* pbBuffer)
 {
     HRESULT hr = S_OK;
     LONGLONG total = 0;
-    LONGLONG available = 0;
     if (pbBuffer == nullptr || lLength < 0) {
         hr = ReportError(pbBuffer == nullptr ? E_INVALIDARG : ERROR_INVALID_PARAMETER);
         Trace("llPosition = %lld, lLength = %d, pbBuffer = %llx", static_cast<long long>(llPosition),
@@ -398,7 +414,7 @@ HRESULT CAsyncFileSourceFilterOutputPin::SyncRead(LONGLONG llPosition, long lLen
     } else if (!m_pStream->IsAligned(llPosition) || !m_pStream->IsAligned(static_cast<ULONG>(lLength)) ||
                !m_pStream->IsAligned(static_cast<LONGLONG>(reinterpret_cast<uintptr_t>(pbBuffer)))) {
         hr = VFW_E_BADALIGN;
-    } else if ((hr = m_pStream->GetLength(&total, &available)) == S_OK && (llPosition < 0 || llPosition > total)) {
+    } else if ((hr = _TotalLength(llPosition, &total)) == S_OK && (llPosition < 0 || llPosition > total)) {
         hr = S_FALSE;
     }
     ULONG cbRead = 0;

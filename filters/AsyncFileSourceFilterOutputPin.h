@@ -12,6 +12,7 @@
 #include "common/ManualResetEvent.h"
 #include "common/Stream.h"
 
+#include <atomic>
 #include <chrono>
 #include <mutex>
 #include <semaphore>
@@ -84,6 +85,7 @@ private:
     HRESULT _ProbeFileStart(BYTE* pbProbe, ULONG* pcbRead);
     HRESULT _ReadSample(IMediaSample* pSample);
     HRESULT _ClipToFileEnd(IMediaSample* pSample, LONGLONG* pllPosition, LONGLONG* pcbLength);
+    HRESULT _TotalLength(LONGLONG llEnd, LONGLONG* pTotal);
     HRESULT _SeekAndRead(LONGLONG llPosition, ULONG cb, BYTE* pbBuffer, ULONG* pcbRead);
     HRESULT _CreateAllocator(IMemAllocator** ppAllocator);
     HRESULT _CheckActualAlignment(IMemAllocator* pAllocator, ALLOCATOR_PROPERTIES* pProps, bool isOwn);
@@ -109,4 +111,8 @@ private:
     std::mutex m_queueLock;
     std::mutex m_waiterLock;
     std::mutex m_readerLock;
+    // Where the stream stands after the last read (-1: unknown); guarded by
+    // the reader lock.
+    LONGLONG m_llStreamPosition = -1;
+    std::atomic<LONGLONG> m_llKnownLength{-1};
 };

@@ -13,6 +13,8 @@
 struct BrelmAsyncFileSrc {
     GstBaseSrc parent;
     CAsyncFileSourceFilter* pFilter;
+    // The filter's pin while the element runs (it cannot change then).
+    CAsyncFileSourceFilterOutputPin* pPin;
     gchar* pszLocation;
     // The report of the last failed Load, shown when the element starts.
     gchar* pszLoadFailure;
@@ -25,6 +27,14 @@ struct BrelmAsyncFileSrcClass {
 namespace {
 
 enum { PROP_0, PROP_LOCATION };
+
+// A sample over a mapped buffer for the length of one read, made on the
+// stack: its owner ends it, not a last Release.
+class CBufferSample : public CMediaSample {
+public:
+    using CMediaSample::CMediaSample;
+    ~CBufferSample() override = default;
+};
 
 BrelmAsyncFileSrc* Self(gpointer p)
 {
@@ -82,13 +92,20 @@ void GetProperty(GObject* pObject, guint id, GValue* pValue, GParamSpec* pSpec)
 gboolean Start(GstBaseSrc* pSrc)
 {
     BrelmAsyncFileSrc* self = Self(pSrc);
-    if (self->pFilter->GetPinCount() == 1)
+    self->pPin = self->pFilter->GetPin(0);
+    if (self->pPin != nullptr)
         return TRUE;
     if (self->pszLoadFailure != nullptr)
         GST_ELEMENT_ERROR(pSrc, RESOURCE, OPEN_READ, (nullptr), ("%s", self->pszLoadFailure));
     else
         GST_ELEMENT_ERROR(pSrc, RESOURCE, NOT_FOUND, ("No file name specified for reading."), (nullptr));
     return FALSE;
+}
+
+gboolean Stop(GstBaseSrc* pSrc)
+{
+    Self(pSrc)->pPin = nullptr;
+    return TRUE;
 }
 
 gboolean IsSeekable(GstBaseSrc*)
@@ -98,7 +115,7 @@ gboolean IsSeekable(GstBaseSrc*)
 
 gboolean GetSize(GstBaseSrc* pSrc, guint64* pSize)
 {
-    CAsyncFileSourceFilterOutputPin* pPin = Self(pSrc)->pFilter->GetPin(0);
+    CAsyncFileSourceFilterOutputPin* pPin = Self(pSrc)->pPin;
     LONGLONG total = 0;
     LONGLONG available = 0;
     if (pPin == nullptr || pPin->Length(&total, &available) != S_OK)
@@ -128,19 +145,17 @@ GstCaps* GetCaps(GstBaseSrc* pSrc, GstCaps* pFilterCaps)
 // the reader pin; the sample's times come back cut at the end of the file.
 GstFlowReturn Fill(GstBaseSrc* pSrc, guint64 offset, guint length, GstBuffer* pBuffer)
 {
-    CAsyncFileSourceFilterOutputPin* pPin = Self(pSrc)->pFilter->GetPin(0);
     if (offset > static_cast<guint64>(G_MAXINT64 / UNITS) - length)
         return GST_FLOW_EOS;
     GstMapInfo map;
     if (!gst_buffer_map(pBuffer, &map, GST_MAP_WRITE))
         return GST_FLOW_ERROR;
-    auto* pSample = new CMediaSample(map.data, static_cast<LONGLONG>(map.size));
+    CBufferSample sample(map.data, static_cast<LONGLONG>(map.size));
     REFERENCE_TIME tStart = static_cast<REFERENCE_TIME>(offset) * UNITS;
     REFERENCE_TIME tStop = static_cast<REFERENCE_TIME>(offset + length) * UNITS;
-    pSample->SetTime(&tStart, &tStop);
-    HRESULT hr = pPin->SyncReadAligned(pSample);
-    pSample->GetTime(&tStart, &tStop);
-    pSample->Release();
+    sample.SetTime(&tStart, &tStop);
+    HRESULT hr = Self(pSrc)->pPin->SyncReadAligned(&sample);
+    sample.GetTime(&tStart, &tStop);
     gst_buffer_unmap(pBuffer, &map);
     if (hr != S_OK) {
         GST_ELEMENT_ERROR(pSrc, RESOURCE, READ, (nullptr), ("%s", LastReport().c_str()));
@@ -228,6 +243,7 @@ static void brelm_async_file_src_class_init(BrelmAsyncFileSrcClass* pClass)
     DescribeElementClass(GST_ELEMENT_CLASS(pClass), CLSID_AsyncFileSourceFilter);
     GstBaseSrcClass* pBaseSrcClass = GST_BASE_SRC_CLASS(pClass);
     pBaseSrcClass->start = Start;
+    pBaseSrcClass->stop = Stop;
     pBaseSrcClass->is_seekable = IsSeekable;
     pBaseSrcClass->get_size = GetSize;
     pBaseSrcClass->get_caps = GetCaps;

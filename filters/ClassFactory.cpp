@@ -4,32 +4,6 @@
 
 CClassFactory::CClassFactory(const CFactoryTemplate* pTemplate) : m_pTemplate(pTemplate) {}
 
-HRESULT CClassFactory::QueryInterface(REFIID riid, void** ppv)
-{
-    if (ppv == nullptr)
-        return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IClassFactory) {
-        AddRef();
-        *ppv = static_cast<IClassFactory*>(this);
-        return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG CClassFactory::AddRef()
-{
-    return ++m_refCount;
-}
-
-ULONG CClassFactory::Release()
-{
-    ULONG count = --m_refCount;
-    if (count == 0)
-        delete this;
-    return count;
-}
-
 HRESULT CClassFactory::CreateInstance(IUnknown* pUnkOuter, REFIID riid, void** ppv)
 {
     if (ppv == nullptr)

@@ -3,19 +3,12 @@
 
 #include "ClassTable.h"
 #include "ServerCounters.h"
+#include "SingleInterfaceObject.h"
 #include "common/FilterInterfaces.h"
 
-#include <atomic>
-
-class CClassFactory : public IClassFactory {
+class CClassFactory : public CSingleInterfaceObject<IClassFactory, IID_IClassFactory> {
 public:
     explicit CClassFactory(const CFactoryTemplate* pTemplate);
-    CClassFactory(const CClassFactory&) = delete;
-    CClassFactory& operator=(const CClassFactory&) = delete;
-
-    HRESULT QueryInterface(REFIID riid, void** ppv) override;
-    ULONG AddRef() override;
-    ULONG Release() override;
 
     HRESULT CreateInstance(IUnknown* pUnkOuter, REFIID riid, void** ppv) override;
     HRESULT LockServer(BOOL fLock) override;
@@ -25,6 +18,5 @@ protected:
 
 private:
     CLiveObject m_liveObject;
-    std::atomic<ULONG> m_refCount{1};
     const CFactoryTemplate* m_pTemplate;
 };

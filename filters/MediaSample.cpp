@@ -2,32 +2,6 @@
 
 CMediaSample::CMediaSample(BYTE* pBuffer, LONGLONG cbBuffer) : m_pBuffer(pBuffer), m_cbBuffer(cbBuffer) {}
 
-HRESULT CMediaSample::QueryInterface(REFIID riid, void** ppv)
-{
-    if (ppv == nullptr)
-        return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IMediaSample) {
-        AddRef();
-        *ppv = static_cast<IMediaSample*>(this);
-        return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG CMediaSample::AddRef()
-{
-    return ++m_refCount;
-}
-
-ULONG CMediaSample::Release()
-{
-    ULONG count = --m_refCount;
-    if (count == 0)
-        delete this;
-    return count;
-}
-
 HRESULT CMediaSample::GetPointer(BYTE** ppBuffer)
 {
     if (ppBuffer == nullptr)

@@ -3,8 +3,10 @@
 #pragma once
 
 #include "FilterTypes.h"
+#include "SingleInterfaceObject.h"
 
-#include <atomic>
+constexpr HRESULT VFW_E_SAMPLE_TIME_NOT_SET = static_cast<HRESULT>(0x80040249u);
+inline constexpr IID IID_IMediaSample = {0x56A8689A, 0x0AD4, 0x11CE, {0xB0, 0x3A, 0x00, 0x20, 0xAF, 0x0B, 0xA7, 0x70}};
 
 class IMediaSample : public IUnknown {
 public:
@@ -16,15 +18,9 @@ public:
 
 // A sample over memory that someone else owns (an allocator's block or a
 // GStreamer buffer's mapping), which must outlive the sample.
-class CMediaSample : public IMediaSample {
+class CMediaSample : public CSingleInterfaceObject<IMediaSample, IID_IMediaSample> {
 public:
     CMediaSample(BYTE* pBuffer, LONGLONG cbBuffer);
-    CMediaSample(const CMediaSample&) = delete;
-    CMediaSample& operator=(const CMediaSample&) = delete;
-
-    HRESULT QueryInterface(REFIID riid, void** ppv) override;
-    ULONG AddRef() override;
-    ULONG Release() override;
 
     HRESULT GetPointer(BYTE** ppBuffer) override;
     LONGLONG GetSize() override;
@@ -35,7 +31,6 @@ protected:
     ~CMediaSample() override = default;
 
 private:
-    std::atomic<ULONG> m_refCount{1};
     BYTE* m_pBuffer;
     LONGLONG m_cbBuffer;
     bool m_hasTime = false;
@@ -43,5 +38,3 @@ private:
     REFERENCE_TIME m_stop = 0;
 };
 
-constexpr HRESULT VFW_E_SAMPLE_TIME_NOT_SET = static_cast<HRESULT>(0x80040249u);
-constexpr IID IID_IMediaSample = {0x56A8689A, 0x0AD4, 0x11CE, {0xB0, 0x3A, 0x00, 0x20, 0xAF, 0x0B, 0xA7, 0x70}};

@@ -39,32 +39,6 @@ CMemAllocator::CMemAllocator(const char* pszName, HRESULT* phr) : m_name(pszName
 
 CMemAllocator::~CMemAllocator() = default;
 
-HRESULT CMemAllocator::QueryInterface(REFIID riid, void** ppv)
-{
-    if (ppv == nullptr)
-        return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IMemAllocator) {
-        AddRef();
-        *ppv = static_cast<IMemAllocator*>(this);
-        return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG CMemAllocator::AddRef()
-{
-    return ++m_refCount;
-}
-
-ULONG CMemAllocator::Release()
-{
-    ULONG count = --m_refCount;
-    if (count == 0)
-        delete this;
-    return count;
-}
-
 HRESULT CMemAllocator::SetProperties(const ALLOCATOR_PROPERTIES* pRequest, ALLOCATOR_PROPERTIES* pActual)
 {
     if (pRequest == nullptr || pActual == nullptr)

@@ -17,7 +17,7 @@ struct ALLOCATOR_PROPERTIES {
     long cbPrefix;
 };
 
-constexpr IID IID_IMemAllocator = {0x56A8689C, 0x0AD4, 0x11CE, {0xB0, 0x3A, 0x00, 0x20, 0xAF, 0x0B, 0xA7, 0x70}};
+inline constexpr IID IID_IMemAllocator = {0x56A8689C, 0x0AD4, 0x11CE, {0xB0, 0x3A, 0x00, 0x20, 0xAF, 0x0B, 0xA7, 0x70}};
 constexpr HRESULT VFW_E_SIZENOTSET = static_cast<HRESULT>(0x80040212u);
 
 class IMemAllocator : public IUnknown {
@@ -28,15 +28,9 @@ public:
     virtual HRESULT GetBuffer(IMediaSample** ppSample) = 0;
 };
 
-class CMemAllocator : public IMemAllocator {
+class CMemAllocator : public CSingleInterfaceObject<IMemAllocator, IID_IMemAllocator> {
 public:
     CMemAllocator(const char* pszName, HRESULT* phr);
-    CMemAllocator(const CMemAllocator&) = delete;
-    CMemAllocator& operator=(const CMemAllocator&) = delete;
-
-    HRESULT QueryInterface(REFIID riid, void** ppv) override;
-    ULONG AddRef() override;
-    ULONG Release() override;
 
     HRESULT SetProperties(const ALLOCATOR_PROPERTIES* pRequest, ALLOCATOR_PROPERTIES* pActual) override;
     HRESULT GetProperties(ALLOCATOR_PROPERTIES* pProps) override;
@@ -55,7 +49,6 @@ private:
 
     void _ReturnBlock(size_t index);
 
-    std::atomic<ULONG> m_refCount{1};
     std::string m_name;
     std::mutex m_lock;
     ALLOCATOR_PROPERTIES m_props{};

@@ -164,7 +164,8 @@ GstFlowReturn Fill(GstBaseSrc* pSrc, guint64 offset, guint length, GstBuffer* pB
     const auto cbRead = static_cast<gsize>((tStop - tStart) / UNITS);
     if (cbRead == 0)
         return GST_FLOW_EOS;
-    gst_buffer_set_size(pBuffer, static_cast<gssize>(cbRead));
+    if (cbRead < map.size)
+        gst_buffer_set_size(pBuffer, static_cast<gssize>(cbRead));
     GST_BUFFER_OFFSET(pBuffer) = offset;
     GST_BUFFER_OFFSET_END(pBuffer) = offset + cbRead;
     return GST_FLOW_OK;

@@ -46,7 +46,7 @@ ULONG CAsyncFileSourceFilter::AddRef()
 {
     if (m_pElement != nullptr) {
         gst_object_ref(m_pElement);
-        return 2;
+        return GST_OBJECT_REFCOUNT_VALUE(m_pElement);
     }
     return ++m_refCount;
 }
@@ -54,8 +54,10 @@ ULONG CAsyncFileSourceFilter::AddRef()
 ULONG CAsyncFileSourceFilter::Release()
 {
     if (m_pElement != nullptr) {
+        // The count as it will be: the last unref destroys the element.
+        ULONG count = GST_OBJECT_REFCOUNT_VALUE(m_pElement) - 1;
         gst_object_unref(m_pElement);
-        return 1;
+        return count;
     }
     ULONG count = --m_refCount;
     if (count == 0)

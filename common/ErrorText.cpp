@@ -25,6 +25,7 @@ constexpr CodeText kTexts[] = {
     {11, "An attempt was made to load a program with an incorrect format."},
     {13, "The data is invalid."},
     {19, "The media is write protected."},
+    {30, "The system cannot read from the specified device."},
     {32, "The process cannot access the file because it is being used by another process."},
     {38, "Reached the end of the file."},
     {50, "The request is not supported."},
@@ -34,6 +35,8 @@ constexpr CodeText kTexts[] = {
     {109, "The pipe has been ended."},
     {112, "There is not enough space on the disk."},
     {122, "The data area passed to a system call is too small."},
+    {126, "The specified module could not be found."},
+    {127, "The specified procedure could not be found."},
     {131, "An attempt was made to move the file pointer before the beginning of the file."},
     {183, "Cannot create a file when that file already exists."},
     {206, "The filename or extension is too long."},
@@ -52,8 +55,12 @@ constexpr CodeText kTexts[] = {
     {0x80004004u, "Operation aborted"},
     {0x80004005u, "Unspecified error"},
     {0x8000FFFFu, "Catastrophic failure"},
+    {0x80040110u, "Class does not support aggregation (or class object is remote)"},
     {0x80040111u, "ClassFactory cannot supply requested class"},
     {0x80040154u, "Class not registered"},
+    {0x8004020Eu, "The specified address alignment is not valid for this buffer."},
+    {0x80040227u, "The operation could not be performed because the filter is in the wrong state."},
+    {0x8004022Eu, "A time-out has expired."},
 };
 
 struct ErrnoCode {

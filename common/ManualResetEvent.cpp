@@ -7,6 +7,7 @@ void CManualResetEvent::Set()
     {
         std::lock_guard lock(m_lock);
         m_bSignalled = true;
+        ++m_setCount;
     }
     m_changed.notify_all();
 }
@@ -20,5 +21,7 @@ void CManualResetEvent::Reset()
 bool CManualResetEvent::Wait(uint32_t dwMilliseconds)
 {
     std::unique_lock lock(m_lock);
-    return m_changed.wait_for(lock, std::chrono::milliseconds(dwMilliseconds), [this] { return m_bSignalled; });
+    const uint64_t setCountAtStart = m_setCount;
+    return m_changed.wait_for(lock, std::chrono::milliseconds(dwMilliseconds),
+                              [&] { return m_bSignalled || m_setCount != setCountAtStart; });
 }

@@ -1,5 +1,7 @@
 // An event that stays signalled once set, until it is reset: every waiter
-// returns while it is set. Used to cut a worker's wait short.
+// returns while it is set, and a Set wakes every thread waiting at that
+// moment even if one of them resets the event at once. Used to cut a
+// worker's wait short and to wake the waiters of a reader's queue.
 #pragma once
 
 #include <condition_variable>
@@ -23,4 +25,6 @@ private:
     std::mutex m_lock;
     std::condition_variable m_changed;
     bool m_bSignalled = false;
+    // Counts the Set calls, so that a waiter sees a Set it slept through.
+    uint64_t m_setCount = 0;
 };

@@ -1,7 +1,24 @@
 // Library entry: while the library is loaded into a process it keeps its own
-// plain file stream kind, through which its filters open their files.
+// plain file stream kind, through which its filters open their files. Its
+// exports are the server entry points (class objects by class identifier,
+// unloading, registration) and the GStreamer plugin descriptor, which
+// registers one element factory per class-table entry.
 
+#include "ClassFactory.h"
+#include "ClassTable.h"
+#include "PluginInstaller.h"
+#include "common/ErrorText.h"
 #include "common/FileStream.h"
+#include "common/Report.h"
+
+#include <climits>
+#include <cstdlib>
+#include <dlfcn.h>
+#include <gst/gst.h>
+#include <new>
+#include <string>
+
+#define BRELM_EXPORT extern "C" __attribute__((visibility("default")))
 
 namespace {
 
@@ -15,4 +32,84 @@ __attribute__((destructor)) void OnProcessDetach()
     ReleaseStreamKinds();
 }
 
+// The library's own file, as an absolute path.
+HRESULT GetModulePath(std::string* pPath)
+{
+    Dl_info info{};
+    char szPath[PATH_MAX];
+    if (::dladdr(reinterpret_cast<void*>(&GetModulePath), &info) == 0 || info.dli_fname == nullptr) {
+        HRESULT hr = ReportError(HResultFromWin32(ERROR_NOT_FOUND), "Can not find the library's own file");
+        Trace("from %s", "dladdr()");
+        return hr;
+    }
+    if (::realpath(info.dli_fname, szPath) == nullptr) {
+        HRESULT hr = ReportError(HResultFromWin32(GetLastError()), "Can not find %s", info.dli_fname);
+        Trace("from %s", "realpath()");
+        return hr;
+    }
+    *pPath = szPath;
+    return S_OK;
+}
+
+gboolean InitPlugin(GstPlugin* pPlugin)
+{
+    for (int i = 0; i < g_cTemplates; ++i) {
+        const CFactoryTemplate& entry = g_Templates[i];
+        if (entry.m_lpfnGetType == nullptr)
+            continue;
+        if (!gst_element_register(pPlugin, entry.m_ElementName,
+                                  RankFromMerit(entry.m_pAMovieSetup_Filter->dwMerit), entry.m_lpfnGetType()))
+            return FALSE;
+    }
+    return TRUE;
+}
+
 } // namespace
+
+BRELM_EXPORT HRESULT DllGetClassObject(REFCLSID rclsid, REFIID riid, void** ppv)
+{
+    if (ppv == nullptr)
+        return E_POINTER;
+    *ppv = nullptr;
+    if (!(riid == IID_IUnknown) && !(riid == IID_IClassFactory))
+        return E_NOINTERFACE;
+    const CFactoryTemplate* pTemplate = FindTemplate(rclsid);
+    if (pTemplate == nullptr)
+        return CLASS_E_CLASSNOTAVAILABLE;
+    auto* pFactory = new (std::nothrow) CClassFactory(pTemplate);
+    if (pFactory == nullptr)
+        return E_OUTOFMEMORY;
+    *ppv = static_cast<IClassFactory*>(pFactory);
+    return S_OK;
+}
+
+BRELM_EXPORT HRESULT DllCanUnloadNow()
+{
+    return CanUnloadNow();
+}
+
+BRELM_EXPORT HRESULT DllRegisterServer()
+{
+    std::string modulePath;
+    HRESULT hr = GetModulePath(&modulePath);
+    if (hr == S_OK)
+        hr = CPluginInstaller::Register(modulePath);
+    if (hr != S_OK)
+        Trace("from %s", "DllRegisterServer()");
+    return hr;
+}
+
+BRELM_EXPORT HRESULT DllUnregisterServer()
+{
+    HRESULT hr = CPluginInstaller::Unregister();
+    if (hr != S_OK)
+        Trace("from %s", "DllUnregisterServer()");
+    return hr;
+}
+
+#define PACKAGE "korvoplayer"
+// The descriptor's name matches the registered file name libBrelmSource.so,
+// from which GStreamer derives gst_plugin_BrelmSource_get_desc.
+GST_PLUGIN_DEFINE(GST_VERSION_MAJOR, GST_VERSION_MINOR, BrelmSource,
+                  "The source filters of korvoplayer: an asynchronous file source and an ASF source", InitPlugin,
+                  "0.1.0", GST_LICENSE_UNKNOWN, "korvoplayer", "https://korvoplayer.invalid/")

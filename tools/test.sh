@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test twice: in the normal build and in an
-# AddressSanitizer + UndefinedBehaviorSanitizer build. Tests that need a
-# display get a virtual X server.
+# AddressSanitizer + UndefinedBehaviorSanitizer build; then the filter tests
+# once more under ThreadSanitizer. Tests that need a display get a virtual X
+# server.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/setup.sh
@@ -23,3 +24,9 @@ export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 bash tools/build.sh build-asan -DKORVO_SANITIZE=ON
 run_tests build-asan
+
+# The filter classes' tests (the reader pin's locks, ring and flushes) once
+# more under ThreadSanitizer; only their target is built there.
+cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVO_TSAN=ON >/dev/null
+cmake --build build-tsan --target filter_tests
+TSAN_OPTIONS=halt_on_error=1 build-tsan/tests/filter_tests

@@ -11,6 +11,9 @@ using DWORD = uint32_t;
 using LONGLONG = int64_t;
 using ULONGLONG = uint64_t;
 using BOOL = int;
+using BYTE = uint8_t;
+using WORD = uint16_t;
+using LONG = int32_t;
 
 constexpr HRESULT S_OK = 0;
 constexpr HRESULT S_FALSE = 1;
@@ -37,6 +40,14 @@ constexpr HRESULT ERROR_ALREADY_EXISTS = 183;
 constexpr HRESULT ERROR_EXCEPTION_IN_SERVICE = 1064;
 constexpr HRESULT ERROR_NOT_FOUND = 1168;
 constexpr HRESULT ERROR_NOT_CONNECTED = 2250;
+
+// Result codes of the ASF sample reader.
+constexpr HRESULT NS_E_INVALID_REQUEST = static_cast<HRESULT>(0xC00D002Bu);
+constexpr HRESULT NS_E_INVALID_STREAM = static_cast<HRESULT>(0xC00D003Cu);
+constexpr HRESULT ASF_E_BUFFERTOOSMALL = static_cast<HRESULT>(0xC00D07D1u);
+constexpr HRESULT ASF_E_NOTFOUND = static_cast<HRESULT>(0xC00D07F0u);
+constexpr HRESULT NS_E_INVALID_INPUT_FORMAT = static_cast<HRESULT>(0xC00D0BB8u);
+constexpr HRESULT NS_E_NO_MORE_SAMPLES = static_cast<HRESULT>(0xC00D0BCFu);
 
 constexpr bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
 constexpr bool FAILED(HRESULT hr) { return hr < 0; }

@@ -61,6 +61,13 @@ constexpr CodeText kTexts[] = {
     {0x8004020Eu, "The specified address alignment is not valid for this buffer."},
     {0x80040227u, "The operation could not be performed because the filter is in the wrong state."},
     {0x8004022Eu, "A time-out has expired."},
+
+    {0xC00D002Bu, "The request is invalid in the current state."},
+    {0xC00D003Cu, "The specified stream does not exist."},
+    {0xC00D07D1u, "The buffer is too small."},
+    {0xC00D07F0u, "The object was not found."},
+    {0xC00D0BB8u, "The input media format is invalid."},
+    {0xC00D0BCFu, "No more samples in the current range."},
 };
 
 struct ErrnoCode {

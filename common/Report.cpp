@@ -120,6 +120,13 @@ HRESULT ReportError(HRESULT code, const char* pszFormat, ...)
     return Compose(code, callerText);
 }
 
+HRESULT ReportCallError(HRESULT code, const char* pszModule, int nLine)
+{
+    ReportError(code);
+    Trace("%s(%d) : error = %d", pszModule, nLine, code);
+    return code;
+}
+
 void Trace(const char* pszFormat, ...)
 {
     char line[kTraceSize];

@@ -22,6 +22,11 @@ HRESULT ReportError(HRESULT code);
 // Code lines).
 HRESULT ReportError(HRESULT code, const char* pszFormat, ...) __attribute__((format(printf, 2, 3)));
 
+// An interface call failed where the caller has no text of its own: reports
+// `code` alone and traces the caller's source module and the line of the
+// call ("%s(%d) : error = %d"). Returns `code`.
+HRESULT ReportCallError(HRESULT code, const char* pszModule, int nLine);
+
 // Formats one line and writes it to the debug output; nothing is added.
 void Trace(const char* pszFormat, ...) __attribute__((format(printf, 1, 2)));
 

@@ -41,6 +41,14 @@ TEST(ReportTest, LastReportHoldsOnlyTheNewest)
     EXPECT_NE(LastReport().find("Code\t: 8(0x00000008)"), std::string::npos);
 }
 
+TEST(ReportTest, ACallErrorNamesTheModuleAndLine)
+{
+    CDebugCapture capture;
+    EXPECT_EQ(ReportCallError(NS_E_INVALID_STREAM, "CASFReader", 42), NS_E_INVALID_STREAM);
+    EXPECT_EQ(LastReport(), "Message\t: The specified stream does not exist.\nCode\t: -1072889796(0xC00D003C)");
+    EXPECT_EQ(capture.TracesAfterReport(), (std::vector<std::string>{"CASFReader(42) : error = -1072889796"}));
+}
+
 TEST(ReportTest, TraceWritesTheLineAsFormatted)
 {
     CDebugCapture capture;

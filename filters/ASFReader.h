@@ -1,0 +1,75 @@
+// Reads an ASF file's compressed video and audio samples for the ASF source
+// filter: the stream numbers, the play time, the two media types, and one
+// sample at a time per stream with its presentation time and duration in
+// 100-nanosecond units. The filter's two pin threads and its application
+// thread call it at the same time; every call on the sample reader is made
+// under the reader lock.
+#pragma once
+
+#include "SyncReader.h"
+
+#include <cstdlib>
+#include <memory>
+#include <mutex>
+
+class CASFReader {
+public:
+    CASFReader() = default;
+    ~CASFReader();
+    CASFReader(const CASFReader&) = delete;
+    CASFReader& operator=(const CASFReader&) = delete;
+
+    // Opens the file on the stream (from its current position) and reads its
+    // streams, play time and media types. A file without a video or without
+    // an audio stream fails.
+    HRESULT Init(CStream* pStream);
+
+    // The next compressed sample of the stream: its bytes stay valid until
+    // the next call for the same stream or destruction. NS_E_NO_MORE_SAMPLES
+    // at the end of the stream or of the range.
+    HRESULT GetVideoSample(BYTE** ppbBuffer, DWORD* pcbLength, LONGLONG* pcnsSampleTime, LONGLONG* pcnsDuration);
+    HRESULT GetAudioSample(BYTE** ppbBuffer, DWORD* pcbLength, LONGLONG* pcnsSampleTime, LONGLONG* pcnsDuration);
+
+    // Restarts both streams at the start time (at the key frame before it).
+    HRESULT SetRange(LONGLONG cnsStartTime, LONGLONG cnsDuration);
+
+    HRESULT Close();
+
+    // Closes and opens the stream again, from its current position.
+    HRESULT Reset(CStream* pStream);
+
+    // Valid from a successful Init until the next Init, Reset or destruction.
+    const WM_MEDIA_TYPE* GetVideoMediaType() const { return m_pVideoMediaType.get(); }
+    const WM_MEDIA_TYPE* GetAudioMediaType() const { return m_pAudioMediaType.get(); }
+    LONGLONG GetPlayTime() const { return m_cnsPlayTime; }
+    WORD GetVideoStreamNumber() const { return m_wVideoStreamNum; }
+    WORD GetAudioStreamNumber() const { return m_wAudioStreamNum; }
+
+private:
+    struct FreeDeleter {
+        void operator()(WM_MEDIA_TYPE* pType) const { std::free(pType); }
+    };
+    using MediaTypePtr = std::unique_ptr<WM_MEDIA_TYPE, FreeDeleter>;
+
+    HRESULT _Init(CStream* pStream);
+    void _Release();
+    HRESULT _GetStreamNumber();
+    HRESULT _GetPlayTime();
+    HRESULT _GetReadyReadingSample();
+    HRESULT _GetMediaTypes(WORD wStreamNum, MediaTypePtr* ppMediaType);
+    HRESULT _SetVideoFrameSize();
+    HRESULT _GetNextSample(WORD wStreamNum, SampleBuffer* ppCurrent, BYTE** ppbBuffer, DWORD* pcbLength,
+                       LONGLONG* pcnsSampleTime, LONGLONG* pcnsDuration);
+    HRESULT _GetStreamSample(const char* pszCaller, WORD wStreamNum, SampleBuffer* ppCurrent, BYTE** ppbBuffer,
+                             DWORD* pcbLength, LONGLONG* pcnsSampleTime, LONGLONG* pcnsDuration);
+
+    std::mutex m_lock;
+    std::unique_ptr<CSyncReader> m_pReader;
+    WORD m_wVideoStreamNum = 0;
+    WORD m_wAudioStreamNum = 0;
+    SampleBuffer m_pVideoSample;
+    SampleBuffer m_pAudioSample;
+    MediaTypePtr m_pVideoMediaType;
+    MediaTypePtr m_pAudioMediaType;
+    LONGLONG m_cnsPlayTime = 0;
+};

@@ -1,0 +1,331 @@
+#include "DebugCapture.h"
+#include "TestMedia.h"
+#include "common/FileStream.h"
+#include "filters/ASFReader.h"
+
+#include <atomic>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <thread>
+
+namespace {
+
+constexpr LONGLONG kSecond = 10000000;
+
+struct Sample {
+    HRESULT hr = S_OK;
+    DWORD cbLength = 0;
+    LONGLONG cnsTime = 0;
+    LONGLONG cnsDuration = 0;
+};
+
+using SampleMethod = HRESULT (CASFReader::*)(BYTE**, DWORD*, LONGLONG*, LONGLONG*);
+
+class ASFReaderTest : public ::testing::Test {
+protected:
+    ~ASFReaderTest() override
+    {
+        if (m_pStream != nullptr)
+            m_pStream->Release();
+    }
+
+    HRESULT Open(const std::string& path)
+    {
+        m_pStream = new CFileStream();
+        HRESULT hr = m_pStream->Init(path.c_str());
+        return hr != S_OK ? hr : m_reader.Init(m_pStream);
+    }
+
+    Sample Next(SampleMethod method)
+    {
+        Sample sample;
+        BYTE* pbBuffer = nullptr;
+        sample.hr = (m_reader.*method)(&pbBuffer, &sample.cbLength, &sample.cnsTime, &sample.cnsDuration);
+        if (sample.hr == S_OK && sample.cbLength > 0) {
+            EXPECT_NE(pbBuffer, nullptr);
+        }
+        return sample;
+    }
+    Sample NextVideo() { return Next(&CASFReader::GetVideoSample); }
+    Sample NextAudio() { return Next(&CASFReader::GetAudioSample); }
+
+    // Reads the stream to its end (or a failure) and returns what it read.
+    std::vector<Sample> ReadToEnd(SampleMethod method)
+    {
+        std::vector<Sample> samples;
+        for (Sample sample = Next(method); sample.hr == S_OK; sample = Next(method))
+            samples.push_back(sample);
+        return samples;
+    }
+
+    const VIDEOINFOHEADER& VideoFormat() const
+    {
+        return *reinterpret_cast<const VIDEOINFOHEADER*>(m_reader.GetVideoMediaType()->pbFormat);
+    }
+    const WAVEFORMATEX& AudioFormat() const
+    {
+        return *reinterpret_cast<const WAVEFORMATEX*>(m_reader.GetAudioMediaType()->pbFormat);
+    }
+
+    CStream* m_pStream = nullptr;
+    CASFReader m_reader;
+};
+
+TEST_F(ASFReaderTest, FindsBothStreamsTheirTypesAndThePlayTime)
+{
+    ASSERT_EQ(Open(TestMediaPath(TestMedia::Wmv)), S_OK);
+    EXPECT_NE(m_reader.GetVideoStreamNumber(), 0);
+    EXPECT_NE(m_reader.GetAudioStreamNumber(), 0);
+    EXPECT_NE(m_reader.GetVideoStreamNumber(), m_reader.GetAudioStreamNumber());
+    EXPECT_GE(m_reader.GetPlayTime(), 49 * kSecond / 10);
+    EXPECT_LE(m_reader.GetPlayTime(), 52 * kSecond / 10);
+
+    const WM_MEDIA_TYPE& video = *m_reader.GetVideoMediaType();
+    EXPECT_EQ(video.majortype, WMMEDIATYPE_Video);
+    EXPECT_EQ(video.subtype, FourccGuid(0x32564D57)); // "WMV2"
+    EXPECT_EQ(video.formattype, WMFORMAT_VideoInfo);
+    EXPECT_TRUE(video.bTemporalCompression);
+    EXPECT_GT(video.lSampleSize, 0u);
+    const BITMAPINFOHEADER& header = VideoFormat().bmiHeader;
+    EXPECT_EQ(header.biWidth, 320);
+    EXPECT_EQ(header.biHeight, 240);
+    EXPECT_EQ(header.biBitCount, 24);
+    EXPECT_EQ(header.biCompression, 0x32564D57u);
+    EXPECT_EQ(header.biSizeImage, 230400u);
+    // The codec's private data follows the header and is counted in biSize.
+    EXPECT_EQ(video.cbFormat, sizeof(VIDEOINFOHEADER) + header.biSize - sizeof(BITMAPINFOHEADER));
+
+    const WM_MEDIA_TYPE& audio = *m_reader.GetAudioMediaType();
+    EXPECT_EQ(audio.majortype, WMMEDIATYPE_Audio);
+    EXPECT_EQ(audio.subtype, FourccGuid(0x161));
+    EXPECT_EQ(audio.formattype, WMFORMAT_WaveFormatEx);
+    const WAVEFORMATEX& wave = AudioFormat();
+    EXPECT_EQ(wave.wFormatTag, 0x161);
+    EXPECT_EQ(wave.nChannels, 1);
+    EXPECT_EQ(wave.nSamplesPerSec, 44100u);
+    EXPECT_GT(wave.nBlockAlign, 0);
+    EXPECT_EQ(audio.cbFormat, sizeof(WAVEFORMATEX) + wave.cbSize);
+    EXPECT_GE(audio.lSampleSize, wave.nBlockAlign);
+}
+
+TEST_F(ASFReaderTest, WithTwoAudioStreamsTheLastOneIsUsed)
+{
+    ASSERT_EQ(Open(TestMediaPath(TestMedia::WmvTwoAudio)), S_OK);
+    // The muxer numbers the streams 1 (video), 2 and 3 (audio) in order.
+    EXPECT_EQ(m_reader.GetVideoStreamNumber(), 1);
+    EXPECT_EQ(m_reader.GetAudioStreamNumber(), 3);
+    std::vector<Sample> audio = ReadToEnd(&CASFReader::GetAudioSample);
+    EXPECT_GT(audio.size(), 100u);
+    EXPECT_EQ(NextAudio().hr, NS_E_NO_MORE_SAMPLES);
+}
+
+TEST_F(ASFReaderTest, AFileWithoutVideoOrWithoutAudioFailsInit)
+{
+    for (TestMedia media : {TestMedia::WmvAudioOnly, TestMedia::WmvVideoOnly}) {
+        CASFReader reader;
+        CStream* pStream = new CFileStream();
+        ASSERT_EQ(pStream->Init(TestMediaPath(media).c_str()), S_OK);
+        CDebugCapture capture;
+        EXPECT_EQ(reader.Init(pStream), NS_E_INVALID_STREAM);
+        EXPECT_NE(LastReport().find("미디어 타입을 알 수 없습니다"), std::string::npos);
+        EXPECT_NE(LastReport().find("The specified stream does not exist."), std::string::npos);
+        EXPECT_EQ(capture.TracesAfterReport(),
+                  (std::vector<std::string>{"from IWMMediaProps::GetMediaType()", "from CASFReader::_GetMediaTypes()",
+                                            "from CASFReader::Init()"}));
+        pStream->Release();
+    }
+}
+
+TEST_F(ASFReaderTest, OtherFilesAndMissingStreamsAreRefused)
+{
+    CDebugCapture capture;
+    EXPECT_EQ(m_reader.Init(nullptr), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(capture.TracesAfterReport(), (std::vector<std::string>{"pStream = 0", "from CASFReader::Init()"}));
+    EXPECT_EQ(m_reader.Reset(nullptr), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(capture.TracesAfterReport().back(), "from CASFReader::Reset()");
+
+    EXPECT_EQ(Open(TestMediaPath(TestMedia::Mp3)), NS_E_INVALID_INPUT_FORMAT);
+    EXPECT_NE(LastReport().find("Message\t: 스트림을 열 수 없습니다\nReason\t: The input media format is invalid."),
+              std::string::npos);
+    EXPECT_EQ(capture.TracesAfterReport(),
+              (std::vector<std::string>{"from IWMSyncReader::OpenStream()", "from CASFReader::Init()"}));
+
+    // Without an open file there are no samples and no range to set.
+    Sample sample = NextVideo();
+    EXPECT_EQ(sample.hr, NS_E_INVALID_REQUEST);
+    EXPECT_NE(LastReport().find("IWMSyncReader 객체로부터 다음 샘플을 가져올 수 없습니다"), std::string::npos);
+    EXPECT_EQ(capture.TracesAfterReport(),
+              (std::vector<std::string>{"from IWMSyncReader::GetNextSample()", "from CASFReader::GetVideoSample()"}));
+    EXPECT_EQ(m_reader.SetRange(0, 0), NS_E_INVALID_REQUEST);
+    EXPECT_EQ(capture.TracesAfterReport(),
+              (std::vector<std::string>{"qwStartTime = 0, llDuration = 0", "from IWMSyncReader::SetRange()",
+                                        "from CASFReader::SetRange()"}));
+    EXPECT_EQ(m_reader.Close(), S_OK);
+
+    DWORD cbLength = 0;
+    LONGLONG cnsTime = 0;
+    EXPECT_EQ(m_reader.GetAudioSample(nullptr, &cbLength, &cnsTime, &cnsTime), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(capture.TracesAfterReport().back(), "from CASFReader::GetAudioSample()");
+}
+
+TEST_F(ASFReaderTest, ReadsEverySampleOfBothStreamsToTheEndWithoutAReport)
+{
+    ASSERT_EQ(Open(TestMediaPath(TestMedia::Wmv)), S_OK);
+    // The two pins read in turns, as their threads would.
+    std::vector<Sample> video;
+    std::vector<Sample> audio;
+    CDebugCapture capture;
+    for (bool videoEnded = false, audioEnded = false; !videoEnded || !audioEnded;) {
+        for (auto [method, samples, ended] : {std::tuple{&CASFReader::GetVideoSample, &video, &videoEnded},
+                                              std::tuple{&CASFReader::GetAudioSample, &audio, &audioEnded}}) {
+            Sample sample = Next(method);
+            if (sample.hr == S_OK)
+                samples->push_back(sample);
+            else
+                ASSERT_EQ(sample.hr, NS_E_NO_MORE_SAMPLES);
+            *ended = sample.hr != S_OK;
+        }
+    }
+    EXPECT_TRUE(capture.Lines().empty());
+    EXPECT_EQ(NextVideo().hr, NS_E_NO_MORE_SAMPLES);
+    EXPECT_EQ(NextAudio().hr, NS_E_NO_MORE_SAMPLES);
+
+    EXPECT_EQ(video.size(), 125u);
+    EXPECT_LT(video.front().cnsTime, kSecond / 10);
+    for (auto [samples, cbBuffer] : {std::pair{&video, VideoFormat().bmiHeader.biSizeImage},
+                                     std::pair{&audio, m_reader.GetAudioMediaType()->lSampleSize}}) {
+        LONGLONG cnsTotal = 0;
+        for (size_t i = 0; i < samples->size(); ++i) {
+            const Sample& sample = (*samples)[i];
+            EXPECT_LE(sample.cbLength, cbBuffer);
+            EXPECT_GT(sample.cnsDuration, 0) << i;
+            if (i > 0) {
+                EXPECT_GT(sample.cnsTime, (*samples)[i - 1].cnsTime) << i;
+            }
+            cnsTotal += sample.cnsDuration;
+        }
+        // The durations add up to the play time, give or take a sample.
+        EXPECT_NEAR(static_cast<double>(cnsTotal), static_cast<double>(m_reader.GetPlayTime()), 0.1 * kSecond);
+    }
+    // Video time stamps are in 100-ns units: 25 frames a second.
+    EXPECT_EQ(video[1].cnsTime - video[0].cnsTime, 400000);
+    EXPECT_EQ(video[0].cnsDuration, 400000);
+}
+
+TEST_F(ASFReaderTest, SetRangeRestartsBothStreamsAtTheKeyFrameBeforeTheStart)
+{
+    ASSERT_EQ(Open(TestMediaPath(TestMedia::Wmv20s)), S_OK);
+    LONGLONG cnsPlayTime = m_reader.GetPlayTime();
+    EXPECT_GE(cnsPlayTime, 199 * kSecond / 10);
+    for (int i = 0; i < 10; ++i) {
+        ASSERT_EQ(NextVideo().hr, S_OK);
+        ASSERT_EQ(NextAudio().hr, S_OK);
+    }
+
+    ASSERT_EQ(m_reader.SetRange(5 * kSecond, cnsPlayTime - 5 * kSecond), S_OK);
+    // Key frames come every second.
+    for (Sample sample : {NextVideo(), NextAudio()}) {
+        ASSERT_EQ(sample.hr, S_OK);
+        EXPECT_LE(sample.cnsTime, 5 * kSecond);
+        EXPECT_GT(sample.cnsTime, 4 * kSecond - kSecond / 10);
+    }
+    std::vector<Sample> video = ReadToEnd(&CASFReader::GetVideoSample);
+    EXPECT_NEAR(static_cast<double>(video.size()), 15 * 25, 30);
+
+    // Back to the start, reading to the end of the file.
+    ASSERT_EQ(m_reader.SetRange(0, 0), S_OK);
+    EXPECT_LT(NextVideo().cnsTime, kSecond / 10);
+    EXPECT_LT(NextAudio().cnsTime, kSecond / 10);
+}
+
+TEST_F(ASFReaderTest, ARangeEndsTheStreamsAtItsEndAndPastTheFileAtOnce)
+{
+    ASSERT_EQ(Open(TestMediaPath(TestMedia::Wmv20s)), S_OK);
+    ASSERT_EQ(m_reader.SetRange(2 * kSecond, kSecond), S_OK);
+    std::vector<Sample> video = ReadToEnd(&CASFReader::GetVideoSample);
+    ASSERT_FALSE(video.empty());
+    EXPECT_LT(video.back().cnsTime, 3 * kSecond);
+    EXPECT_GE(video.back().cnsTime + video.back().cnsDuration, 3 * kSecond);
+    std::vector<Sample> audio = ReadToEnd(&CASFReader::GetAudioSample);
+    ASSERT_FALSE(audio.empty());
+    EXPECT_LT(audio.back().cnsTime, 3 * kSecond);
+
+    // Past the end of the file only what precedes the end is left.
+    LONGLONG cnsPlayTime = m_reader.GetPlayTime();
+    CDebugCapture capture;
+    ASSERT_EQ(m_reader.SetRange(cnsPlayTime + 10 * kSecond, -10 * kSecond), S_OK);
+    EXPECT_LE(ReadToEnd(&CASFReader::GetVideoSample).size(), 26u);
+    EXPECT_EQ(NextVideo().hr, NS_E_NO_MORE_SAMPLES);
+    EXPECT_TRUE(capture.Lines().empty());
+}
+
+TEST_F(ASFReaderTest, ResetOpensTheFileAgainFromTheStart)
+{
+    ASSERT_EQ(Open(TestMediaPath(TestMedia::Wmv)), S_OK);
+    Sample first = NextVideo();
+    for (int i = 0; i < 20; ++i)
+        ASSERT_EQ(NextVideo().hr, S_OK);
+    ASSERT_EQ(m_pStream->Seek(0, STREAM_SEEK_SET, nullptr), S_OK);
+    ASSERT_EQ(m_reader.Reset(m_pStream), S_OK);
+    EXPECT_EQ(VideoFormat().bmiHeader.biSizeImage, 230400u);
+    Sample again = NextVideo();
+    EXPECT_EQ(again.cnsTime, first.cnsTime);
+    EXPECT_EQ(again.cbLength, first.cbLength);
+    EXPECT_EQ(ReadToEnd(&CASFReader::GetVideoSample).size(), 124u);
+}
+
+TEST_F(ASFReaderTest, PinThreadsReadWhileTheApplicationSeeks)
+{
+    ASSERT_EQ(Open(TestMediaPath(TestMedia::Wmv)), S_OK);
+    std::atomic<int> read{0};
+    auto pin = [&](SampleMethod method) {
+        for (Sample sample = Next(method); sample.hr == S_OK; sample = Next(method))
+            ++read;
+    };
+    std::thread video(pin, &CASFReader::GetVideoSample);
+    std::thread audio(pin, &CASFReader::GetAudioSample);
+    for (int i = 0; i < 20; ++i)
+        EXPECT_EQ(m_reader.SetRange(i % 5 * kSecond, 0), S_OK);
+    video.join();
+    audio.join();
+    EXPECT_GT(read.load(), 0);
+}
+
+// Damaged files play what can be read, then end or fail with a report.
+TEST_F(ASFReaderTest, TruncatedAndCorruptedFilesEndCleanly)
+{
+    std::string path = TestMediaPath(TestMedia::Wmv);
+    size_t cbFile = std::filesystem::file_size(path);
+    std::vector<std::string> copies;
+    for (size_t cb : {size_t{0}, size_t{16}, size_t{300}, size_t{1200}, cbFile / 3, cbFile - 100})
+        copies.push_back(TruncatedCopy(path, cb));
+    for (size_t offset : {size_t{30}, size_t{200}, size_t{700}, size_t{5000}, cbFile / 2})
+        copies.push_back(CorruptedCopy(path, offset, 64));
+    for (const std::string& copy : copies) {
+        SCOPED_TRACE(copy);
+        CDebugCapture capture;
+        CASFReader reader;
+        CStream* pStream = new CFileStream();
+        ASSERT_EQ(pStream->Init(copy.c_str()), S_OK);
+        HRESULT hr = reader.Init(pStream);
+        if (hr != S_OK) {
+            EXPECT_EQ(capture.TracesAfterReport().back(), "from CASFReader::Init()");
+        } else {
+            for (SampleMethod method : {&CASFReader::GetVideoSample, &CASFReader::GetAudioSample}) {
+                BYTE* pbBuffer = nullptr;
+                DWORD cbLength = 0;
+                LONGLONG cnsTime = 0;
+                LONGLONG cnsDuration = 0;
+                int cSamples = 0;
+                while ((hr = (reader.*method)(&pbBuffer, &cbLength, &cnsTime, &cnsDuration)) == S_OK)
+                    ASSERT_LT(++cSamples, 100000);
+                if (hr != NS_E_NO_MORE_SAMPLES) {
+                    EXPECT_FALSE(LastReport().empty());
+                }
+            }
+        }
+        pStream->Release();
+    }
+}
+
+} // namespace

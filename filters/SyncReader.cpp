@@ -14,6 +14,7 @@ extern "C" {
 namespace {
 
 constexpr AVRational kReferenceTimeBase = {1, 10000000};
+constexpr AVRational kSeekTimeBase = {1, AV_TIME_BASE};
 
 // The bound on sample sizes when the header gives none.
 constexpr DWORD kUnknownMaxSampleSize = 64 * 1024;
@@ -45,6 +46,13 @@ size_t FormatSize(const AVCodecParameters& params)
     return cbHeader + static_cast<size_t>(params.extradata_size);
 }
 
+// The codec's private data goes right after the format structure.
+void CopyCodecData(const AVCodecParameters& params, void* pDestination)
+{
+    if (params.extradata_size > 0)
+        std::memcpy(pDestination, params.extradata, static_cast<size_t>(params.extradata_size));
+}
+
 void FillVideoFormat(const AVStream& stream, VIDEOINFOHEADER* pFormat)
 {
     const AVCodecParameters& params = *stream.codecpar;
@@ -61,7 +69,7 @@ void FillVideoFormat(const AVStream& stream, VIDEOINFOHEADER* pFormat)
     header.biPlanes = 1;
     header.biBitCount = static_cast<WORD>(std::clamp(params.bits_per_coded_sample, 0, 0xFFFF));
     header.biCompression = params.codec_tag;
-    std::memcpy(pFormat + 1, params.extradata, static_cast<size_t>(params.extradata_size));
+    CopyCodecData(params, pFormat + 1);
 }
 
 void FillAudioFormat(const AVCodecParameters& params, WAVEFORMATEX* pFormat)
@@ -74,7 +82,7 @@ void FillAudioFormat(const AVCodecParameters& params, WAVEFORMATEX* pFormat)
     pFormat->nBlockAlign = static_cast<WORD>(std::clamp(params.block_align, 0, 0xFFFF));
     pFormat->wBitsPerSample = static_cast<WORD>(std::clamp(params.bits_per_coded_sample, 0, 0xFFFF));
     pFormat->cbSize = static_cast<WORD>(params.extradata_size);
-    std::memcpy(pFormat + 1, params.extradata, static_cast<size_t>(params.extradata_size));
+    CopyCodecData(params, pFormat + 1);
 }
 
 GUID MajorType(const AVCodecParameters& params)
@@ -306,7 +314,7 @@ HRESULT CSyncReader::SetRange(LONGLONG cnsStartTime, LONGLONG cnsDuration)
         return NS_E_INVALID_REQUEST;
     if (cnsStartTime < 0)
         return E_INVALIDARG;
-    int64_t llTarget = av_rescale_q(cnsStartTime, kReferenceTimeBase, AV_TIME_BASE_Q);
+    int64_t llTarget = av_rescale_q(cnsStartTime, kReferenceTimeBase, kSeekTimeBase);
     int nError = av_seek_frame(m_pFormat, -1, llTarget, AVSEEK_FLAG_BACKWARD);
     if (nError < 0)
         return FromAVError(nError);

@@ -108,6 +108,21 @@ TEST_F(ASFReaderTest, FindsBothStreamsTheirTypesAndThePlayTime)
     EXPECT_GE(audio.lSampleSize, wave.nBlockAlign);
 }
 
+// Formats without codec data and audio that the demuxer splits into frames.
+TEST_F(ASFReaderTest, ReadsMpeg4VideoWithMp3Audio)
+{
+    ASSERT_EQ(Open(TestMediaPath(TestMedia::AsfMpeg4Mp3)), S_OK);
+    EXPECT_EQ(m_reader.GetVideoMediaType()->subtype, FourccGuid(0x3334504D)); // "MP43"
+    EXPECT_EQ(m_reader.GetVideoMediaType()->cbFormat, sizeof(VIDEOINFOHEADER));
+    EXPECT_EQ(VideoFormat().bmiHeader.biSize, sizeof(BITMAPINFOHEADER));
+    EXPECT_EQ(AudioFormat().wFormatTag, 0x55);
+    EXPECT_EQ(ReadToEnd(&CASFReader::GetVideoSample).size(), 125u);
+    std::vector<Sample> audio = ReadToEnd(&CASFReader::GetAudioSample);
+    ASSERT_FALSE(audio.empty());
+    for (const Sample& sample : audio)
+        EXPECT_LE(sample.cbLength, m_reader.GetAudioMediaType()->lSampleSize);
+}
+
 TEST_F(ASFReaderTest, WithTwoAudioStreamsTheLastOneIsUsed)
 {
     ASSERT_EQ(Open(TestMediaPath(TestMedia::WmvTwoAudio)), S_OK);

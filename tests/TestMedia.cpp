@@ -53,6 +53,8 @@ std::string Command(TestMedia media)
         return Sources(5, true, 2) + "-map 0:v -map 1:a -map 2:a -c:v wmv2 -c:a wmav2 -f asf";
     case TestMedia::Wmv20s:
         return Sources(20, true, 1) + "-c:v wmv2 -g 25 -c:a wmav2 -f asf";
+    case TestMedia::AsfMpeg4Mp3:
+        return Sources(5, true, 1) + "-c:v msmpeg4 -c:a libmp3lame -f asf";
     }
     return {};
 }

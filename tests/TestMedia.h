@@ -16,6 +16,7 @@ enum class TestMedia {
     WmvAudioOnly,   // the same without video (WMA2 only)
     WmvTwoAudio,    // video and two audio streams
     Wmv20s,         // 20 s, for seeking
+    AsfMpeg4Mp3,    // 5 s 320x240 MS-MPEG-4 v3 video (no codec data) with MP3 audio in ASF
 };
 
 // The path of the file, made on first use; fails the calling test when

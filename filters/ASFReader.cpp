@@ -19,9 +19,9 @@ constexpr const char* kModule = "CASFReader";
 // False when it does not fit in 32 bits.
 bool UncompressedFrameSize(const BITMAPINFOHEADER& header, DWORD* pcbFrame)
 {
-    uint64_t cbRow = ((static_cast<uint64_t>(std::abs(static_cast<int64_t>(header.biWidth))) * header.biBitCount + 31) / 8) &
-                     ~uint64_t{3};
-    uint64_t cRows = static_cast<uint64_t>(std::abs(static_cast<int64_t>(header.biHeight)));
+    auto cPixels = static_cast<uint64_t>(std::abs(static_cast<int64_t>(header.biWidth)));
+    auto cRows = static_cast<uint64_t>(std::abs(static_cast<int64_t>(header.biHeight)));
+    uint64_t cbRow = ((cPixels * header.biBitCount + 31) / 8) & ~uint64_t{3};
     if (cRows != 0 && cbRow > std::numeric_limits<DWORD>::max() / cRows)
         return false;
     *pcbFrame = static_cast<DWORD>(cbRow * cRows);
@@ -65,11 +65,13 @@ HRESULT CASFReader::_Init(CStream* pStream)
         Trace("from %s", "IWMSyncReader::OpenStream()");
         return hr;
     }
-    if ((hr = _GetStreamNumber()) != S_OK || (hr = _GetPlayTime()) != S_OK ||
-        (hr = _GetReadyReadingSample()) != S_OK || (hr = _GetMediaTypes(m_wVideoStreamNum, &m_pVideoMediaType)) != S_OK ||
-        (hr = _SetVideoFrameSize()) != S_OK || (hr = _GetMediaTypes(m_wAudioStreamNum, &m_pAudioMediaType)) != S_OK)
+    if ((hr = _GetStreamNumber()) != S_OK || (hr = _GetPlayTime()) != S_OK || (hr = _GetReadyReadingSample()) != S_OK)
         return hr;
-    return S_OK;
+    // A file without a video or an audio stream fails here: there is no
+    // stream number 0.
+    if ((hr = _GetMediaTypes(m_wVideoStreamNum, &m_pVideoMediaType)) != S_OK || (hr = _SetVideoFrameSize()) != S_OK)
+        return hr;
+    return _GetMediaTypes(m_wAudioStreamNum, &m_pAudioMediaType);
 }
 
 void CASFReader::_Release()
@@ -156,20 +158,17 @@ HRESULT CASFReader::_GetReadyReadingSample()
 HRESULT CASFReader::_GetMediaTypes(WORD wStreamNum, MediaTypePtr* ppMediaType)
 {
     DWORD cbType = 0;
+    MediaTypePtr pType;
     HRESULT hr = m_pReader->GetMediaType(wStreamNum, nullptr, &cbType);
-    if (hr != ASF_E_BUFFERTOOSMALL && hr != S_OK) {
-        ReportError(hr, "미디어 타입을 알 수 없습니다");
-        Trace("from %s", "IWMMediaProps::GetMediaType()");
-        Trace("from %s", "CASFReader::_GetMediaTypes()");
-        return hr;
+    if (hr == ASF_E_BUFFERTOOSMALL || hr == S_OK) {
+        pType.reset(static_cast<WM_MEDIA_TYPE*>(std::malloc(cbType)));
+        if (pType == nullptr) {
+            hr = ReportError(ERROR_NOT_ENOUGH_MEMORY);
+            Trace("from %s", "CASFReader::_GetMediaTypes()");
+            return hr;
+        }
+        hr = m_pReader->GetMediaType(wStreamNum, pType.get(), &cbType);
     }
-    MediaTypePtr pType(static_cast<WM_MEDIA_TYPE*>(std::malloc(cbType)));
-    if (pType == nullptr) {
-        hr = ReportError(ERROR_NOT_ENOUGH_MEMORY);
-        Trace("from %s", "CASFReader::_GetMediaTypes()");
-        return hr;
-    }
-    hr = m_pReader->GetMediaType(wStreamNum, pType.get(), &cbType);
     if (hr != S_OK) {
         ReportError(hr, "미디어 타입을 알 수 없습니다");
         Trace("from %s", "IWMMediaProps::GetMediaType()");
@@ -191,6 +190,11 @@ HRESULT CASFReader::_GetMediaTypes(WORD wStreamNum, MediaTypePtr* ppMediaType)
 // The video buffers hold an uncompressed frame, so every compressed frame fits.
 HRESULT CASFReader::_SetVideoFrameSize()
 {
+    if (m_pVideoMediaType->formattype != WMFORMAT_VideoInfo || m_pVideoMediaType->cbFormat < sizeof(VIDEOINFOHEADER)) {
+        HRESULT hr = ReportError(NS_E_INVALID_INPUT_FORMAT, "The video stream has no video format");
+        Trace("from %s", "CASFReader::_SetVideoFrameSize()");
+        return hr;
+    }
     auto& header = reinterpret_cast<VIDEOINFOHEADER*>(m_pVideoMediaType->pbFormat)->bmiHeader;
     if (!UncompressedFrameSize(header, &header.biSizeImage)) {
         HRESULT hr = ReportError(NS_E_INVALID_INPUT_FORMAT, "The video frame of %d x %d at %d bits is too large",
@@ -204,18 +208,18 @@ HRESULT CASFReader::_SetVideoFrameSize()
 HRESULT CASFReader::GetVideoSample(BYTE** ppbBuffer, DWORD* pcbLength, LONGLONG* pcnsSampleTime,
                                    LONGLONG* pcnsDuration)
 {
-    return _GetStreamSample("CASFReader::GetVideoSample()", m_wVideoStreamNum, &m_pVideoSample, ppbBuffer,
-                            pcbLength, pcnsSampleTime, pcnsDuration);
+    return _GetStreamSample("CASFReader::GetVideoSample()", &CASFReader::m_wVideoStreamNum,
+                            &CASFReader::m_pVideoSample, ppbBuffer, pcbLength, pcnsSampleTime, pcnsDuration);
 }
 
 HRESULT CASFReader::GetAudioSample(BYTE** ppbBuffer, DWORD* pcbLength, LONGLONG* pcnsSampleTime,
                                    LONGLONG* pcnsDuration)
 {
-    return _GetStreamSample("CASFReader::GetAudioSample()", m_wAudioStreamNum, &m_pAudioSample, ppbBuffer,
-                            pcbLength, pcnsSampleTime, pcnsDuration);
+    return _GetStreamSample("CASFReader::GetAudioSample()", &CASFReader::m_wAudioStreamNum,
+                            &CASFReader::m_pAudioSample, ppbBuffer, pcbLength, pcnsSampleTime, pcnsDuration);
 }
 
-HRESULT CASFReader::_GetStreamSample(const char* pszCaller, WORD wStreamNum, SampleBuffer* ppCurrent,
+HRESULT CASFReader::_GetStreamSample(const char* pszCaller, StreamNumber streamNum, CurrentSample current,
                                      BYTE** ppbBuffer, DWORD* pcbLength, LONGLONG* pcnsSampleTime,
                                      LONGLONG* pcnsDuration)
 {
@@ -226,20 +230,21 @@ HRESULT CASFReader::_GetStreamSample(const char* pszCaller, WORD wStreamNum, Sam
         Trace("from %s", pszCaller);
         return hr;
     }
-    HRESULT hr = _GetNextSample(wStreamNum, ppCurrent, ppbBuffer, pcbLength, pcnsSampleTime, pcnsDuration);
+    HRESULT hr = _GetNextSample(streamNum, current, ppbBuffer, pcbLength, pcnsSampleTime, pcnsDuration);
     if (hr != S_OK && hr != NS_E_NO_MORE_SAMPLES)
         Trace("from %s", pszCaller);
     return hr;
 }
 
-HRESULT CASFReader::_GetNextSample(WORD wStreamNum, SampleBuffer* ppCurrent, BYTE** ppbBuffer, DWORD* pcbLength,
-                               LONGLONG* pcnsSampleTime, LONGLONG* pcnsDuration)
+HRESULT CASFReader::_GetNextSample(StreamNumber streamNum, CurrentSample current, BYTE** ppbBuffer,
+                                   DWORD* pcbLength, LONGLONG* pcnsSampleTime, LONGLONG* pcnsDuration)
 {
     std::lock_guard lock(m_lock);
-    ppCurrent->reset();
+    SampleBuffer& pCurrent = this->*current;
+    pCurrent.reset();
     DWORD dwFlags = 0;
     HRESULT hr = m_pReader != nullptr
-                     ? m_pReader->GetNextSample(wStreamNum, ppCurrent, pcnsSampleTime, pcnsDuration, &dwFlags)
+                     ? m_pReader->GetNextSample(this->*streamNum, &pCurrent, pcnsSampleTime, pcnsDuration, &dwFlags)
                      : NS_E_INVALID_REQUEST;
     if (hr == NS_E_NO_MORE_SAMPLES)
         return hr;
@@ -248,8 +253,8 @@ HRESULT CASFReader::_GetNextSample(WORD wStreamNum, SampleBuffer* ppCurrent, BYT
         Trace("from %s", "IWMSyncReader::GetNextSample()");
         return hr;
     }
-    *ppbBuffer = (*ppCurrent)->data;
-    *pcbLength = static_cast<DWORD>((*ppCurrent)->size);
+    *ppbBuffer = pCurrent->data;
+    *pcbLength = static_cast<DWORD>(pCurrent->size);
     return S_OK;
 }
 
@@ -277,12 +282,6 @@ HRESULT CASFReader::Close()
 
 HRESULT CASFReader::Reset(CStream* pStream)
 {
-    if (pStream == nullptr) {
-        HRESULT hr = ReportError(ERROR_INVALID_PARAMETER);
-        Trace("pStream = %llx", Hex(pStream));
-        Trace("from %s", "CASFReader::Reset()");
-        return hr;
-    }
     HRESULT hr = Init(pStream);
     if (hr != S_OK)
         Trace("from %s", "CASFReader::Reset()");

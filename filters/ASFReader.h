@@ -19,8 +19,8 @@ public:
     CASFReader(const CASFReader&) = delete;
     CASFReader& operator=(const CASFReader&) = delete;
 
-    // Opens the file on the stream (from its current position) and reads its
-    // streams, play time and media types. A file without a video or without
+    // Opens the file on the stream (from its start) and reads its streams,
+    // play time and media types. A file without a video or without
     // an audio stream fails.
     HRESULT Init(CStream* pStream);
 
@@ -35,7 +35,8 @@ public:
 
     HRESULT Close();
 
-    // Closes and opens the stream again, from its current position.
+    // Closes and opens the stream again, reading from the start: Init
+    // releases whatever an earlier Init built.
     HRESULT Reset(CStream* pStream);
 
     // Valid from a successful Init until the next Init, Reset or destruction.
@@ -58,10 +59,13 @@ private:
     HRESULT _GetReadyReadingSample();
     HRESULT _GetMediaTypes(WORD wStreamNum, MediaTypePtr* ppMediaType);
     HRESULT _SetVideoFrameSize();
-    HRESULT _GetNextSample(WORD wStreamNum, SampleBuffer* ppCurrent, BYTE** ppbBuffer, DWORD* pcbLength,
-                       LONGLONG* pcnsSampleTime, LONGLONG* pcnsDuration);
-    HRESULT _GetStreamSample(const char* pszCaller, WORD wStreamNum, SampleBuffer* ppCurrent, BYTE** ppbBuffer,
+    // One stream's number and its current sample, read under the lock.
+    using StreamNumber = WORD CASFReader::*;
+    using CurrentSample = SampleBuffer CASFReader::*;
+    HRESULT _GetStreamSample(const char* pszCaller, StreamNumber streamNum, CurrentSample current, BYTE** ppbBuffer,
                              DWORD* pcbLength, LONGLONG* pcnsSampleTime, LONGLONG* pcnsDuration);
+    HRESULT _GetNextSample(StreamNumber streamNum, CurrentSample current, BYTE** ppbBuffer, DWORD* pcbLength,
+                           LONGLONG* pcnsSampleTime, LONGLONG* pcnsDuration);
 
     std::mutex m_lock;
     std::unique_ptr<CSyncReader> m_pReader;

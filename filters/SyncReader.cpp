@@ -116,7 +116,10 @@ HRESULT CSyncReader::OpenStream(CStream* pStream)
     if (pStream == nullptr)
         return E_POINTER;
     Close();
-    HRESULT hr = m_io.Create(pStream);
+    // libavformat starts reading where it believes the file starts.
+    HRESULT hr = pStream->Seek(0, STREAM_SEEK_SET, nullptr);
+    if (hr == S_OK)
+        hr = m_io.Create(pStream);
     if (hr != S_OK)
         return hr;
     m_pFormat = avformat_alloc_context();
@@ -168,8 +171,12 @@ HRESULT CSyncReader::GetStream(DWORD dwStreamIndex, GUID* pType, WORD* pwStreamN
     if (dwStreamIndex >= m_pFormat->nb_streams)
         return E_INVALIDARG;
     const AVStream& stream = *m_pFormat->streams[dwStreamIndex];
-    *pType = MajorType(*stream.codecpar);
     *pwStreamNum = static_cast<WORD>(stream.id);
+    // A stream whose number a later stream repeats never gets a sample: it
+    // counts as a stream of no kind we read.
+    int nIndex = 0;
+    bool fReachable = _FindStream(*pwStreamNum, &nIndex) == S_OK && static_cast<DWORD>(nIndex) == dwStreamIndex;
+    *pType = fReachable ? MajorType(*stream.codecpar) : GUID_NULL;
     return S_OK;
 }
 

@@ -49,8 +49,8 @@ public:
     CSyncReader(const CSyncReader&) = delete;
     CSyncReader& operator=(const CSyncReader&) = delete;
 
-    // Opens the stream as an ASF file, from its current position, holding a
-    // reference to it until Close. No stream is selected at first.
+    // Opens the stream as an ASF file from its start, holding a reference to
+    // it until Close. No stream is selected at first.
     HRESULT OpenStream(CStream* pStream);
 
     // Closes the file and drops the stream; closing a closed reader succeeds.

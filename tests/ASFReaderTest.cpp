@@ -1,11 +1,14 @@
 #include "DebugCapture.h"
+#include "TempDir.h"
 #include "TestMedia.h"
 #include "common/FileStream.h"
 #include "filters/ASFReader.h"
 
 #include <atomic>
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <thread>
 
 namespace {
@@ -20,6 +23,20 @@ struct Sample {
 };
 
 using SampleMethod = HRESULT (CASFReader::*)(BYTE**, DWORD*, LONGLONG*, LONGLONG*);
+
+// A copy of the file whose second stream carries the first stream's number,
+// which sits in the low seven bits at byte 72 of a stream properties object.
+std::string RenumberedCopy(const std::string& path, const CTempDir& dir)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::string content{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const std::string streamProperties("\x91\x07\xDC\xB7\xB7\xA9\xCF\x11\x8E\xE6\x00\xC0\x0C\x20\x53\x65", 16);
+    size_t first = content.find(streamProperties);
+    size_t second = content.find(streamProperties, first + 1);
+    EXPECT_NE(second, std::string::npos);
+    content[second + 72] = content[first + 72];
+    return dir.WriteFile("renumbered.wmv", content);
+}
 
 class ASFReaderTest : public ::testing::Test {
 protected:
@@ -151,6 +168,18 @@ TEST_F(ASFReaderTest, AFileWithoutVideoOrWithoutAudioFailsInit)
     }
 }
 
+// The demuxer gives a repeated number's samples to the last stream with it:
+// the earlier stream (here the video) is not there to be read.
+TEST_F(ASFReaderTest, AStreamWhoseNumberIsRepeatedIsNotUsed)
+{
+    CTempDir dir;
+    CDebugCapture capture;
+    EXPECT_EQ(Open(RenumberedCopy(TestMediaPath(TestMedia::Wmv), dir)), NS_E_INVALID_STREAM);
+    EXPECT_EQ(m_reader.GetVideoStreamNumber(), 0);
+    EXPECT_EQ(m_reader.GetAudioStreamNumber(), 1);
+    EXPECT_NE(LastReport().find("미디어 타입을 알 수 없습니다"), std::string::npos);
+}
+
 TEST_F(ASFReaderTest, OtherFilesAndMissingStreamsAreRefused)
 {
     CDebugCapture capture;
@@ -160,7 +189,8 @@ TEST_F(ASFReaderTest, OtherFilesAndMissingStreamsAreRefused)
     EXPECT_EQ(capture.TracesAfterReport().back(), "from CASFReader::Reset()");
 
     EXPECT_EQ(Open(TestMediaPath(TestMedia::Mp3)), NS_E_INVALID_INPUT_FORMAT);
-    EXPECT_NE(LastReport().find("Message\t: 스트림을 열 수 없습니다\nReason\t: The input media format is invalid."),
+    EXPECT_NE(LastReport().find("Message\t: 스트림을 열 수 없습니다\n"
+                                "Reason\t: The input media format is invalid."),
               std::string::npos);
     EXPECT_EQ(capture.TracesAfterReport(),
               (std::vector<std::string>{"from IWMSyncReader::OpenStream()", "from CASFReader::Init()"}));
@@ -169,8 +199,8 @@ TEST_F(ASFReaderTest, OtherFilesAndMissingStreamsAreRefused)
     Sample sample = NextVideo();
     EXPECT_EQ(sample.hr, NS_E_INVALID_REQUEST);
     EXPECT_NE(LastReport().find("IWMSyncReader 객체로부터 다음 샘플을 가져올 수 없습니다"), std::string::npos);
-    EXPECT_EQ(capture.TracesAfterReport(),
-              (std::vector<std::string>{"from IWMSyncReader::GetNextSample()", "from CASFReader::GetVideoSample()"}));
+    EXPECT_EQ(capture.TracesAfterReport(), (std::vector<std::string>{"from IWMSyncReader::GetNextSample()",
+                                                                     "from CASFReader::GetVideoSample()"}));
     EXPECT_EQ(m_reader.SetRange(0, 0), NS_E_INVALID_REQUEST);
     EXPECT_EQ(capture.TracesAfterReport(),
               (std::vector<std::string>{"qwStartTime = 0, llDuration = 0", "from IWMSyncReader::SetRange()",
@@ -280,7 +310,7 @@ TEST_F(ASFReaderTest, ResetOpensTheFileAgainFromTheStart)
     Sample first = NextVideo();
     for (int i = 0; i < 20; ++i)
         ASSERT_EQ(NextVideo().hr, S_OK);
-    ASSERT_EQ(m_pStream->Seek(0, STREAM_SEEK_SET, nullptr), S_OK);
+    // The stream is somewhere in the middle of the file now.
     ASSERT_EQ(m_reader.Reset(m_pStream), S_OK);
     EXPECT_EQ(VideoFormat().bmiHeader.biSizeImage, 230400u);
     Sample again = NextVideo();

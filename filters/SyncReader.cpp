@@ -289,15 +289,27 @@ HRESULT CSyncReader::GetNextSample(WORD wStreamNum, SampleBuffer* ppSample, LONG
         return hr;
     if (state.queue.empty())
         return NS_E_NO_MORE_SAMPLES;
-    LONGLONG cnsTime = _SampleTime(*state.queue.front());
+    LONGLONG cnsTime = state.cnsNextTime;
+    _SampleTime(*state.queue.front(), &cnsTime);
     if (m_fHasRangeEnd && cnsTime >= m_cnsRangeEnd)
         return NS_E_NO_MORE_SAMPLES;
 
+    *ppSample = _PopSample(nIndex, cnsTime, pcnsDuration, pdwFlags);
+    *pcnsSampleTime = cnsTime;
+    return S_OK;
+}
+
+// Takes the stream's first sample, which starts at `cnsTime`.
+SampleBuffer CSyncReader::_PopSample(int nIndex, LONGLONG cnsTime, LONGLONG* pcnsDuration, DWORD* pdwFlags)
+{
+    StreamState& state = m_streams[static_cast<size_t>(nIndex)];
     SampleBuffer pSample = std::move(state.queue.front());
     state.queue.pop_front();
     state.cbQueued -= static_cast<size_t>(pSample->size);
     LONGLONG cnsDuration = _SampleDuration(nIndex, *pSample, cnsTime);
     state.cnsLastDuration = cnsDuration;
+    if (__builtin_add_overflow(cnsTime, cnsDuration, &state.cnsNextTime))
+        state.cnsNextTime = cnsTime;
 
     DWORD dwFlags = 0;
     if (pSample->flags & AV_PKT_FLAG_KEY)
@@ -307,12 +319,9 @@ HRESULT CSyncReader::GetNextSample(WORD wStreamNum, SampleBuffer* ppSample, LONG
     if (state.fDiscontinuity)
         dwFlags |= WM_SF_DISCONTINUITY;
     state.fDiscontinuity = false;
-
-    *ppSample = std::move(pSample);
-    *pcnsSampleTime = cnsTime;
     *pcnsDuration = cnsDuration;
     *pdwFlags = dwFlags;
-    return S_OK;
+    return pSample;
 }
 
 HRESULT CSyncReader::SetRange(LONGLONG cnsStartTime, LONGLONG cnsDuration)
@@ -390,6 +399,7 @@ void CSyncReader::_ClearQueues()
         state.cbQueued = 0;
         state.fDiscontinuity = true;
         state.cnsLastDuration = 0;
+        state.cnsNextTime = 0;
     }
 }
 
@@ -406,12 +416,14 @@ LONGLONG CSyncReader::_PlayTime() const
     return cnsPlayTime;
 }
 
-LONGLONG CSyncReader::_SampleTime(const AVPacket& packet) const
+// A sample without a time stamp of its own follows the one before it.
+bool CSyncReader::_SampleTime(const AVPacket& packet, LONGLONG* pcnsTime) const
 {
     int64_t llTime = packet.pts != AV_NOPTS_VALUE ? packet.pts : packet.dts;
     if (llTime == AV_NOPTS_VALUE)
-        return 0;
-    return ToReferenceTime(llTime, m_pFormat->streams[packet.stream_index]->time_base);
+        return false;
+    *pcnsTime = ToReferenceTime(llTime, m_pFormat->streams[packet.stream_index]->time_base);
+    return true;
 }
 
 LONGLONG CSyncReader::_SampleDuration(int nIndex, const AVPacket& packet, LONGLONG cnsTime) const
@@ -419,9 +431,10 @@ LONGLONG CSyncReader::_SampleDuration(int nIndex, const AVPacket& packet, LONGLO
     const StreamState& state = m_streams[static_cast<size_t>(nIndex)];
     if (packet.duration > 0)
         return ToReferenceTime(packet.duration, m_pFormat->streams[nIndex]->time_base);
+    LONGLONG cnsNextTime = 0;
     LONGLONG cnsDuration = 0;
-    if (!state.queue.empty() && !__builtin_sub_overflow(_SampleTime(*state.queue.front()), cnsTime, &cnsDuration) &&
-        cnsDuration > 0)
+    if (!state.queue.empty() && _SampleTime(*state.queue.front(), &cnsNextTime) &&
+        !__builtin_sub_overflow(cnsNextTime, cnsTime, &cnsDuration) && cnsDuration > 0)
         return cnsDuration;
     return state.cnsLastDuration;
 }

@@ -94,14 +94,16 @@ private:
         bool fSelected = false;
         bool fDiscontinuity = true;
         LONGLONG cnsLastDuration = 0;
+        LONGLONG cnsNextTime = 0;
     };
 
     HRESULT _FindStream(WORD wStreamNum, int* pnIndex) const;
     HRESULT _FillQueue(int nIndex);
     void _Enqueue(SampleBuffer pSample);
+    SampleBuffer _PopSample(int nIndex, LONGLONG cnsTime, LONGLONG* pcnsDuration, DWORD* pdwFlags);
     void _ClearQueues();
     LONGLONG _PlayTime() const;
-    LONGLONG _SampleTime(const AVPacket& packet) const;
+    bool _SampleTime(const AVPacket& packet, LONGLONG* pcnsTime) const;
     LONGLONG _SampleDuration(int nIndex, const AVPacket& packet, LONGLONG cnsTime) const;
 
     size_t m_cbMaxQueued;

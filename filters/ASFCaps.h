@@ -1,0 +1,12 @@
+// The GStreamer caps of the ASF reader's media types, as the platform's RIFF
+// mapping gives them for the same video and wave format headers, with the
+// codec's private data.
+#pragma once
+
+#include "WMMediaType.h"
+
+#include <gst/gst.h>
+
+// New caps for a video (VIDEOINFOHEADER) or audio (WAVEFORMATEX) type, or
+// null when the format block is not one of those or the codec is unknown.
+GstCaps* CapsForASFType(const WM_MEDIA_TYPE& mt);

@@ -10,14 +10,6 @@ namespace {
 
 constexpr const char* kModule = "CAsyncFileSourceFilterOutputPin";
 
-// A failed call on a sample or an allocator, which has no text of its own.
-HRESULT InterfaceFailure(HRESULT hr, int line)
-{
-    ReportError(hr);
-    Trace("%s(%d) : error = %d", kModule, line, static_cast<int>(hr));
-    return hr;
-}
-
 // An MPEG audio frame header: a sync byte, then three more sync bits, a
 // layer other than "reserved" and a version other than "reserved".
 bool IsMpegAudioFrameStart(const BYTE* pb, size_t cb)
@@ -207,7 +199,7 @@ HRESULT CAsyncFileSourceFilterOutputPin::_CreateAllocator(IMemAllocator** ppAllo
     } else {
         hr = pMemAllocator->QueryInterface(IID_IMemAllocator, reinterpret_cast<void**>(ppAllocator));
         if (hr != S_OK)
-            InterfaceFailure(hr, __LINE__);
+            ReportCallError(hr, kModule, __LINE__);
     }
     if (pMemAllocator != nullptr)
         pMemAllocator->Release();
@@ -318,7 +310,7 @@ HRESULT CAsyncFileSourceFilterOutputPin::_ReadSample(IMediaSample* pSample)
     REFERENCE_TIME tStop = 0;
     HRESULT hr = pSample->GetTime(&tStart, &tStop);
     if (hr != S_OK)
-        return InterfaceFailure(hr, __LINE__);
+        return ReportCallError(hr, kModule, __LINE__);
     if (tStart < 0 || tStop < tStart) {
         return ReportError(ERROR_INVALID_PARAMETER, "The sample times %lld to %lld are not a byte range",
                            static_cast<long long>(tStart), static_cast<long long>(tStop));
@@ -331,7 +323,7 @@ HRESULT CAsyncFileSourceFilterOutputPin::_ReadSample(IMediaSample* pSample)
     BYTE* pbBuffer = nullptr;
     hr = pSample->GetPointer(&pbBuffer);
     if (hr != S_OK)
-        return InterfaceFailure(hr, __LINE__);
+        return ReportCallError(hr, kModule, __LINE__);
     // A range larger than the buffer would be read past its end.
     if (cbLength > pSample->GetSize() || cbLength > 0x7FFFFFFF) {
         return ReportError(ERROR_INVALID_PARAMETER, "%lld bytes do not fit a sample of %lld bytes",

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <random>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -30,7 +31,8 @@ protected:
         ::close(fd);
     }
 
-    std::string m_name = "/korvotest-shm-" + std::to_string(::getpid());
+    // Unique per run: a run that crashed may have left its object behind.
+    std::string m_name = "/korvotest-shm-" + std::to_string(::getpid()) + "-" + std::to_string(std::random_device()());
 };
 
 TEST_F(SharedMemoryTest, TheLastHolderRemovesTheName)

@@ -3,6 +3,7 @@
 #include "AsyncFileSourceFilter.h"
 #include "ClassTable.h"
 #include "MediaSample.h"
+#include "SourceLocation.h"
 #include "StreamCaps.h"
 #include "common/ClassIds.h"
 #include "common/Report.h"
@@ -15,9 +16,7 @@ struct BrelmAsyncFileSrc {
     CAsyncFileSourceFilter* pFilter;
     // The filter's pin while the element runs (it cannot change then).
     CAsyncFileSourceFilterOutputPin* pPin;
-    gchar* pszLocation;
-    // The report of the last failed Load, shown when the element starts.
-    gchar* pszLoadFailure;
+    CSourceLocation* pLocation;
 };
 
 struct BrelmAsyncFileSrcClass {
@@ -26,67 +25,9 @@ struct BrelmAsyncFileSrcClass {
 
 namespace {
 
-enum { PROP_0, PROP_LOCATION };
-
-// A sample over a mapped buffer for the length of one read, made on the
-// stack: its owner ends it, not a last Release.
-class CBufferSample : public CMediaSample {
-public:
-    using CMediaSample::CMediaSample;
-    ~CBufferSample() override = default;
-};
-
 BrelmAsyncFileSrc* Self(gpointer p)
 {
     return reinterpret_cast<BrelmAsyncFileSrc*>(p);
-}
-
-// Hands the filter a new file; refused once the element is running.
-gboolean SetLocation(BrelmAsyncFileSrc* self, const gchar* pszLocation, GError** ppError)
-{
-    GstState state = GST_STATE(self);
-    if (state == GST_STATE_PAUSED || state == GST_STATE_PLAYING) {
-        g_set_error(ppError, GST_URI_ERROR, GST_URI_ERROR_BAD_STATE,
-                    "Changing the location of a running source is not supported");
-        return FALSE;
-    }
-    GST_OBJECT_LOCK(self);
-    g_free(self->pszLocation);
-    g_clear_pointer(&self->pszLoadFailure, g_free);
-    self->pszLocation = g_strdup(pszLocation);
-    GST_OBJECT_UNLOCK(self);
-    if (pszLocation == nullptr)
-        return TRUE;
-    if (self->pFilter->Load(pszLocation, nullptr) == S_OK)
-        return TRUE;
-    std::string report = LastReport();
-    self->pszLoadFailure = g_strdup(report.c_str());
-    g_set_error(ppError, GST_URI_ERROR, GST_URI_ERROR_BAD_REFERENCE, "%s", report.c_str());
-    return FALSE;
-}
-
-void SetProperty(GObject* pObject, guint id, const GValue* pValue, GParamSpec* pSpec)
-{
-    if (id != PROP_LOCATION) {
-        G_OBJECT_WARN_INVALID_PROPERTY_ID(pObject, id, pSpec);
-        return;
-    }
-    GError* pError = nullptr;
-    if (!SetLocation(Self(pObject), g_value_get_string(pValue), &pError)) {
-        GST_WARNING_OBJECT(pObject, "%s", pError->message);
-        g_error_free(pError);
-    }
-}
-
-void GetProperty(GObject* pObject, guint id, GValue* pValue, GParamSpec* pSpec)
-{
-    if (id != PROP_LOCATION) {
-        G_OBJECT_WARN_INVALID_PROPERTY_ID(pObject, id, pSpec);
-        return;
-    }
-    GST_OBJECT_LOCK(pObject);
-    g_value_set_string(pValue, Self(pObject)->pszLocation);
-    GST_OBJECT_UNLOCK(pObject);
 }
 
 gboolean Start(GstBaseSrc* pSrc)
@@ -95,10 +36,7 @@ gboolean Start(GstBaseSrc* pSrc)
     self->pPin = self->pFilter->GetPin(0);
     if (self->pPin != nullptr)
         return TRUE;
-    if (self->pszLoadFailure != nullptr)
-        GST_ELEMENT_ERROR(pSrc, RESOURCE, OPEN_READ, (nullptr), ("%s", self->pszLoadFailure));
-    else
-        GST_ELEMENT_ERROR(pSrc, RESOURCE, NOT_FOUND, ("No file name specified for reading."), (nullptr));
+    self->pLocation->PostStartError();
     return FALSE;
 }
 
@@ -171,76 +109,24 @@ GstFlowReturn Fill(GstBaseSrc* pSrc, guint64 offset, guint length, GstBuffer* pB
     return GST_FLOW_OK;
 }
 
-GstURIType UriType(GType)
-{
-    return GST_URI_SRC;
-}
-
-const gchar* const* UriProtocols(GType)
-{
-    static const gchar* const kProtocols[] = {"file", nullptr};
-    return kProtocols;
-}
-
-gchar* GetUri(GstURIHandler* pHandler)
-{
-    GST_OBJECT_LOCK(pHandler);
-    const gchar* pszLocation = Self(pHandler)->pszLocation;
-    gchar* pszUri = pszLocation != nullptr ? gst_filename_to_uri(pszLocation, nullptr) : nullptr;
-    GST_OBJECT_UNLOCK(pHandler);
-    return pszUri;
-}
-
-gboolean SetUri(GstURIHandler* pHandler, const gchar* pszUri, GError** ppError)
-{
-    gchar* pszHost = nullptr;
-    gchar* pszLocation = g_filename_from_uri(pszUri, &pszHost, nullptr);
-    bool isLocal = pszHost == nullptr || g_str_equal(pszHost, "localhost");
-    g_free(pszHost);
-    if (pszLocation == nullptr || !isLocal) {
-        g_free(pszLocation);
-        g_set_error(ppError, GST_URI_ERROR, GST_URI_ERROR_BAD_URI, "Not a local file URI: %s", pszUri);
-        return FALSE;
-    }
-    gboolean isSet = SetLocation(Self(pHandler), pszLocation, ppError);
-    g_free(pszLocation);
-    return isSet;
-}
-
-void InitUriHandler(gpointer pInterface, gpointer)
-{
-    auto* pIface = static_cast<GstURIHandlerInterface*>(pInterface);
-    pIface->get_type = UriType;
-    pIface->get_protocols = UriProtocols;
-    pIface->get_uri = GetUri;
-    pIface->set_uri = SetUri;
-}
-
 } // namespace
 
 G_DEFINE_TYPE_WITH_CODE(BrelmAsyncFileSrc, brelm_async_file_src, GST_TYPE_BASE_SRC,
-                        G_IMPLEMENT_INTERFACE(GST_TYPE_URI_HANDLER, InitUriHandler))
+                        G_IMPLEMENT_INTERFACE(GST_TYPE_URI_HANDLER, CSourceLocation::InitUriHandler))
 
 static void brelm_async_file_src_finalize(GObject* pObject)
 {
     BrelmAsyncFileSrc* self = Self(pObject);
+    delete self->pLocation;
     delete self->pFilter;
-    g_free(self->pszLocation);
-    g_free(self->pszLoadFailure);
     G_OBJECT_CLASS(brelm_async_file_src_parent_class)->finalize(pObject);
 }
 
 static void brelm_async_file_src_class_init(BrelmAsyncFileSrcClass* pClass)
 {
     GObjectClass* pObjectClass = G_OBJECT_CLASS(pClass);
-    pObjectClass->set_property = SetProperty;
-    pObjectClass->get_property = GetProperty;
     pObjectClass->finalize = brelm_async_file_src_finalize;
-    g_object_class_install_property(
-        pObjectClass, PROP_LOCATION,
-        g_param_spec_string("location", "File Location", "Location of the file to read", nullptr,
-                            static_cast<GParamFlags>(G_PARAM_READWRITE | G_PARAM_STATIC_STRINGS |
-                                                     GST_PARAM_MUTABLE_READY)));
+    CSourceLocation::InstallProperty(pObjectClass);
     DescribeElementClass(GST_ELEMENT_CLASS(pClass), CLSID_AsyncFileSourceFilter);
     GstBaseSrcClass* pBaseSrcClass = GST_BASE_SRC_CLASS(pClass);
     pBaseSrcClass->start = Start;
@@ -254,6 +140,7 @@ static void brelm_async_file_src_class_init(BrelmAsyncFileSrcClass* pClass)
 static void brelm_async_file_src_init(BrelmAsyncFileSrc* self)
 {
     self->pFilter = new CAsyncFileSourceFilter(GST_ELEMENT(self));
+    self->pLocation = new CSourceLocation(GST_ELEMENT(self), self->pFilter);
     gst_base_src_set_format(GST_BASE_SRC(self), GST_FORMAT_BYTES);
 }
 

@@ -55,8 +55,6 @@ gboolean InitPlugin(GstPlugin* pPlugin)
 {
     for (int i = 0; i < g_cTemplates; ++i) {
         const CFactoryTemplate& entry = g_Templates[i];
-        if (entry.m_lpfnGetType == nullptr)
-            continue;
         if (!gst_element_register(pPlugin, entry.m_ElementName,
                                   RankFromMerit(entry.m_pAMovieSetup_Filter->dwMerit), entry.m_lpfnGetType()))
             return FALSE;

@@ -1,7 +1,5 @@
 #include "ClassFactory.h"
 
-#include "common/Report.h"
-
 CClassFactory::CClassFactory(const CFactoryTemplate* pTemplate) : m_pTemplate(pTemplate) {}
 
 HRESULT CClassFactory::CreateInstance(IUnknown* pUnkOuter, REFIID riid, void** ppv)
@@ -11,11 +9,6 @@ HRESULT CClassFactory::CreateInstance(IUnknown* pUnkOuter, REFIID riid, void** p
     *ppv = nullptr;
     if (pUnkOuter != nullptr && !(riid == IID_IUnknown))
         return E_NOINTERFACE;
-    if (m_pTemplate->m_lpfnNew == nullptr) {
-        HRESULT hr = ReportError(CLASS_E_CLASSNOTAVAILABLE, "%s is not available yet", m_pTemplate->m_Name);
-        Trace("from %s", "CClassFactory::CreateInstance()");
-        return hr;
-    }
     HRESULT hr = S_OK;
     IUnknown* pObject = m_pTemplate->m_lpfnNew(pUnkOuter, &hr);
     if (pObject == nullptr)

@@ -1,5 +1,6 @@
 #include "ClassTable.h"
 
+#include "BrelmASFSrc.h"
 #include "BrelmAsyncFileSrc.h"
 #include "common/ClassIds.h"
 
@@ -42,8 +43,8 @@ const CFactoryTemplate g_Templates[] = {
      &kAsyncFileSourceSetup, "brelmasyncfilesrc", "Source/File",
      "Reads a file at random positions for the parsers, guessing its container from its first bytes",
      brelm_async_file_src_get_type},
-    {"Brelm ASF Source Filter", &CLSID_ASFSourceFilter, nullptr, &kASFSourceSetup, "brelmasfsrc",
-     "Source/File", "Reads ASF and WMV files and pushes their compressed video and audio", nullptr},
+    {"Brelm ASF Source Filter", &CLSID_ASFSourceFilter, CreateASFSourceFilter, &kASFSourceSetup, "brelmasfsrc",
+     "Source/File", "Reads ASF and WMV files and pushes their compressed video and audio", brelm_asf_src_get_type},
 };
 
 const int g_cTemplates = sizeof g_Templates / sizeof g_Templates[0];

@@ -49,7 +49,7 @@ struct CFactoryTemplate {
     LPFNNewCOMObject m_lpfnNew;
     const AMOVIESETUP_FILTER* m_pAMovieSetup_Filter;
     // The element factory: its name, its classification and description, and
-    // the element type (null while the filter has no element).
+    // the element type.
     const char* m_ElementName;
     const char* m_Klass;
     const char* m_Description;

@@ -35,3 +35,61 @@ HRESULT CMediaSample::SetTime(const REFERENCE_TIME* pStart, const REFERENCE_TIME
     }
     return S_OK;
 }
+
+HRESULT CMediaSample::GetMediaTime(LONGLONG* pStart, LONGLONG* pEnd)
+{
+    if (pStart == nullptr || pEnd == nullptr)
+        return E_POINTER;
+    if (!m_hasMediaTime)
+        return VFW_E_MEDIA_TIME_NOT_SET;
+    *pStart = m_mediaStart;
+    *pEnd = m_mediaEnd;
+    return S_OK;
+}
+
+HRESULT CMediaSample::SetMediaTime(const LONGLONG* pStart, const LONGLONG* pEnd)
+{
+    if ((pStart == nullptr) != (pEnd == nullptr))
+        return E_POINTER;
+    m_hasMediaTime = pStart != nullptr;
+    if (m_hasMediaTime) {
+        m_mediaStart = *pStart;
+        m_mediaEnd = *pEnd;
+    }
+    return S_OK;
+}
+
+LONGLONG CMediaSample::GetActualDataLength()
+{
+    return m_cbData;
+}
+
+HRESULT CMediaSample::SetActualDataLength(LONGLONG cbData)
+{
+    if (cbData < 0 || cbData > m_cbBuffer)
+        return VFW_E_BUFFER_OVERFLOW;
+    m_cbData = cbData;
+    return S_OK;
+}
+
+HRESULT CMediaSample::IsSyncPoint()
+{
+    return m_isSyncPoint ? S_OK : S_FALSE;
+}
+
+HRESULT CMediaSample::SetSyncPoint(BOOL fIsSyncPoint)
+{
+    m_isSyncPoint = fIsSyncPoint != 0;
+    return S_OK;
+}
+
+HRESULT CMediaSample::IsPreroll()
+{
+    return m_isPreroll ? S_OK : S_FALSE;
+}
+
+HRESULT CMediaSample::SetPreroll(BOOL fIsPreroll)
+{
+    m_isPreroll = fIsPreroll != 0;
+    return S_OK;
+}

@@ -93,13 +93,18 @@ TEST_F(ClassTableTest, CreateInstanceChecksItsArguments)
     EXPECT_EQ(m_pfnCanUnloadNow(), S_OK);
 }
 
-TEST_F(ClassTableTest, TheAsfRowIsServedButHasNoFilterYet)
+TEST_F(ClassTableTest, TheAsfRowCreatesTheAsfSource)
 {
     IClassFactory* pFactory = ClassObject(CLSID_ASFSourceFilter);
     ASSERT_NE(pFactory, nullptr);
-    void* pv = nullptr;
-    EXPECT_EQ(pFactory->CreateInstance(nullptr, IID_IBaseFilter, &pv), CLASS_E_CLASSNOTAVAILABLE);
+    IBaseFilter* pFilter = nullptr;
+    ASSERT_EQ(pFactory->CreateInstance(nullptr, IID_IBaseFilter, reinterpret_cast<void**>(&pFilter)), S_OK);
     pFactory->Release();
+    EXPECT_STREQ(G_OBJECT_TYPE_NAME(pFilter->GetElement()), "BrelmASFSrc");
+    // Its pads exist before any file; the pins come with the file.
+    EXPECT_EQ(pFilter->GetPinCount(), 0);
+    EXPECT_EQ(pFilter->Release(), 0u);
+    EXPECT_EQ(m_pfnCanUnloadNow(), S_OK);
 }
 
 TEST_F(ClassTableTest, TheFactoryHasTheRankAndPadsOfItsEntry)
@@ -130,8 +135,11 @@ TEST(FilterLibraryTest, FindsTheLibraryInTheBuildTreeAndCreatesFilters)
     g_object_set(pElement, "location", TestMediaPath(TestMedia::Avi).c_str(), nullptr);
     CPipelineRunner runner(pElement, PullOrPush::Pull);
     EXPECT_TRUE(runner.Play().isEndOfStream);
-    EXPECT_EQ(library.CreateFilter(CLSID_ASFSourceFilter, &pElement), CLASS_E_CLASSNOTAVAILABLE);
-    EXPECT_EQ(pElement, nullptr);
+    ASSERT_EQ(library.CreateFilter(CLSID_ASFSourceFilter, &pElement), S_OK);
+    GstPad* pVideoPad = gst_element_get_static_pad(pElement, "video");
+    EXPECT_NE(pVideoPad, nullptr);
+    gst_clear_object(&pVideoPad);
+    gst_object_unref(pElement);
 }
 
 TEST(FilterLibraryTest, FindsTheLibraryInTheInstalledTree)

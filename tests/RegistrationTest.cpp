@@ -28,6 +28,7 @@ protected:
     void TearDown() override { ::unsetenv("XDG_DATA_HOME"); }
 
     std::filesystem::path PluginDir() const { return m_home.Path() + "/gstreamer-1.0/plugins"; }
+    std::string Inspect(const char* pszFactory) const;
 
     CTempDir m_home;
     DllRegisterServerFn m_pfnRegister = nullptr;
@@ -62,23 +63,35 @@ TEST_F(RegistrationTest, AFolderThatCannotBeMadeFailsInTheWin32Facility)
     EXPECT_EQ(static_cast<uint32_t>(hr) & 0xFFFF0000u, 0x80070000u);
 }
 
+// What gst-inspect-1.0 says of an element factory, with this test's home.
+std::string RegistrationTest::Inspect(const char* pszFactory) const
+{
+    std::string command = "XDG_CACHE_HOME='" + m_home.Path() + "/cache' gst-inspect-1.0 " + pszFactory + " 2>&1";
+    FILE* pOutput = ::popen(command.c_str(), "r");
+    if (pOutput == nullptr)
+        return "popen failed";
+    std::string text;
+    std::array<char, 4096> chunk{};
+    while (size_t cb = std::fread(chunk.data(), 1, chunk.size(), pOutput))
+        text.append(chunk.data(), cb);
+    EXPECT_EQ(::pclose(pOutput), 0) << text;
+    return text;
+}
+
 TEST_F(RegistrationTest, GStreamerToolsFindTheElementsAfterRegistration)
 {
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
     GTEST_SKIP() << "an instrumented library loads only into instrumented programs";
 #endif
     ASSERT_EQ(m_pfnRegister(), S_OK);
-    std::string command = "XDG_CACHE_HOME='" + m_home.Path() + "/cache' gst-inspect-1.0 brelmasyncfilesrc 2>&1";
-    FILE* pOutput = ::popen(command.c_str(), "r");
-    ASSERT_NE(pOutput, nullptr);
-    std::string text;
-    std::array<char, 4096> chunk{};
-    while (size_t cb = std::fread(chunk.data(), 1, chunk.size(), pOutput))
-        text.append(chunk.data(), cb);
-    EXPECT_EQ(::pclose(pOutput), 0) << text;
+    std::string text = Inspect("brelmasyncfilesrc");
     EXPECT_NE(text.find("Brelm Async File Source Filter"), std::string::npos) << text;
     EXPECT_NE(text.find("Rank                     none (0)"), std::string::npos) << text;
     EXPECT_NE(text.find("SRC template: 'src'"), std::string::npos) << text;
+    text = Inspect("brelmasfsrc");
+    EXPECT_NE(text.find("Brelm ASF Source Filter"), std::string::npos) << text;
+    EXPECT_NE(text.find("SRC template: 'video'"), std::string::npos) << text;
+    EXPECT_NE(text.find("SRC template: 'audio'"), std::string::npos) << text;
 }
 
 } // namespace

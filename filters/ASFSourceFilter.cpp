@@ -1,0 +1,176 @@
+#include "ASFSourceFilter.h"
+
+#include "common/Report.h"
+
+#include <new>
+
+CASFSourceFilter::CASFSourceFilter(GstElement* pElement)
+    : CFileSourceFilter(&m_lock), m_pElement(pElement), m_groupId(gst_util_group_id_next())
+{
+}
+
+CASFSourceFilter::~CASFSourceFilter()
+{
+    _ReleasePinsAndStream();
+}
+
+void CASFSourceFilter::_ReleasePinsAndStream()
+{
+    for (auto& pPin : m_pPins) {
+        if (pPin != nullptr)
+            pPin->Activate(false);
+        pPin.reset();
+    }
+    m_reader.Close();
+    if (m_pStream != nullptr) {
+        m_pStream->Close();
+        m_pStream->Release();
+        m_pStream = nullptr;
+    }
+    m_llLastStart = 0;
+    m_pLastPin = nullptr;
+}
+
+HRESULT CASFSourceFilter::QueryInterface(REFIID riid, void** ppv)
+{
+    if (ppv == nullptr)
+        return E_POINTER;
+    if (riid == IID_IUnknown || riid == IID_IBaseFilter)
+        *ppv = static_cast<IBaseFilter*>(this);
+    else if (riid == IID_IFileSourceFilter)
+        *ppv = static_cast<IFileSourceFilter*>(this);
+    else if (riid == IID_IServiceProvider)
+        *ppv = static_cast<IServiceProvider*>(this);
+    else if (riid == IID_IWMHeaderInfo)
+        *ppv = static_cast<IWMHeaderInfo*>(this);
+    else if (riid == IID_IWMReaderAdvanced2)
+        *ppv = static_cast<IWMReaderAdvanced2*>(this);
+    else {
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    AddRef();
+    return S_OK;
+}
+
+ULONG CASFSourceFilter::AddRef()
+{
+    gst_object_ref(m_pElement);
+    return GST_OBJECT_REFCOUNT_VALUE(m_pElement);
+}
+
+ULONG CASFSourceFilter::Release()
+{
+    // The count as it will be: the last unref destroys the element.
+    ULONG count = GST_OBJECT_REFCOUNT_VALUE(m_pElement) - 1;
+    gst_object_unref(m_pElement);
+    return count;
+}
+
+int CASFSourceFilter::GetPinCount()
+{
+    std::lock_guard lock(m_lock);
+    return m_pPins[0] != nullptr ? 2 : 0;
+}
+
+CASFSourceFilterOutputPin* CASFSourceFilter::GetPin(int n)
+{
+    std::lock_guard lock(m_lock);
+    return n == 0 || n == 1 ? m_pPins[n].get() : nullptr;
+}
+
+HRESULT CASFSourceFilter::Load(const char* pszFileName, const AM_MEDIA_TYPE* pmt)
+{
+    HRESULT hr = CFileSourceFilter::Load(pszFileName, pmt);
+    if (hr != S_OK)
+        Trace("from %s", "CASFSourceFilter::Load()");
+    return hr;
+}
+
+HRESULT CASFSourceFilter::CreateOutputPin()
+{
+    // A second Load replaces what the first one opened.
+    _ReleasePinsAndStream();
+    HRESULT hr = _OpenStreamAndReader();
+    if (hr != S_OK) {
+        _ReleasePinsAndStream();
+        Trace("from %s", "CASFSourceFilter::CreateOutputPin()");
+        return hr;
+    }
+    // A pin whose type the platform cannot use still exists; it streams
+    // nothing, and the element says why when it starts.
+    _CreatePin(0, kASFVideoPin, "video");
+    _CreatePin(1, kASFAudioPin, "audio");
+    if (m_pPins[0] == nullptr || m_pPins[1] == nullptr) {
+        _ReleasePinsAndStream();
+        hr = ReportError(ERROR_NOT_ENOUGH_MEMORY);
+        Trace("from %s", "CASFSourceFilter::CreateOutputPin()");
+        return hr;
+    }
+    return S_OK;
+}
+
+HRESULT CASFSourceFilter::_OpenStreamAndReader()
+{
+    CStream* pStream = nullptr;
+    HRESULT hr = CStream::CreateInstance(FileName(), &pStream);
+    if (hr == S_OK && pStream == nullptr)
+        hr = ReportError(ERROR_NOT_SUPPORTED, "No stream kind opens %s", FileName());
+    if (hr == S_OK)
+        hr = pStream->Init(FileName());
+    if (hr != S_OK) {
+        if (pStream != nullptr)
+            pStream->Release();
+        return hr;
+    }
+    m_pStream = pStream;
+    return m_reader.Init(m_pStream);
+}
+
+HRESULT CASFSourceFilter::_CreatePin(int n, const ASFPinKind& kind, const char* pszPadName)
+{
+    HRESULT hr = S_OK;
+    GstPad* pPad = gst_element_get_static_pad(m_pElement, pszPadName);
+    m_pPins[n].reset(new (std::nothrow) CASFSourceFilterOutputPin(this, &m_reader, kind, pPad, &hr));
+    gst_object_unref(pPad);
+    return hr;
+}
+
+HRESULT CASFSourceFilter::GetMediaType(int iPosition, AM_MEDIA_TYPE* pmt)
+{
+    if (iPosition < 0 || iPosition >= GetPinCount())
+        return E_INVALIDARG;
+    HRESULT hr = GetPin(iPosition)->GetMediaType(pmt);
+    if (FAILED(hr))
+        Trace("from %s", "CASFSourceFilter::GetMediaType()");
+    return hr;
+}
+
+HRESULT CASFSourceFilter::Stop()
+{
+    std::lock_guard lock(m_lock);
+    if (m_pStream == nullptr)
+        return S_OK;
+    for (auto& pPin : m_pPins)
+        pPin->Activate(false);
+    m_pStream->Seek(0, STREAM_SEEK_SET, nullptr);
+    HRESULT hr = m_reader.Reset(m_pStream);
+    if (hr != S_OK)
+        Trace("from %s", "CASFSourceFilter::Stop()");
+    return hr;
+}
+
+HRESULT CASFSourceFilter::Restart(LONGLONG llStart, CASFSourceFilterOutputPin* pPin)
+{
+    std::lock_guard lock(m_lock);
+    if (llStart == m_llLastStart) {
+        if (m_pLastPin != nullptr && m_pLastPin != pPin)
+            return S_OK;
+    }
+    m_llLastStart = llStart;
+    m_pLastPin = pPin;
+    HRESULT hr = m_reader.SetRange(llStart, m_reader.GetPlayTime() - llStart);
+    if (hr != S_OK)
+        Trace("from %s", "CASFSourceFilter::Restart()");
+    return hr;
+}

@@ -1,0 +1,118 @@
+// An output pin of the ASF source: it pushes the compressed samples of one
+// stream of the shared ASF reader on a GStreamer source pad, from a streaming
+// task of its own, in buffers from a pool of three. Each sample is stamped
+// relative to the pin's start position and rate; the pad's segment carries
+// the same start and rate, so GStreamer's running time of a buffer equals the
+// stamped time. A new start position flushes the pad and restarts the
+// shared reader through the filter.
+#pragma once
+
+#include "ASFReader.h"
+#include "MediaSample.h"
+#include "MediaSeeking.h"
+
+#include <atomic>
+#include <gst/gst.h>
+#include <mutex>
+#include <vector>
+
+class CASFSourceFilter;
+
+// What tells the video pin from the audio pin.
+struct ASFPinKind {
+    const char* pszName;
+    const char* pszObjectName;
+    // The class name used in traces.
+    const char* pszClassName;
+    const GUID* pFormatType;
+    const WM_MEDIA_TYPE* (CASFReader::*pfnMediaType)() const;
+    HRESULT (CASFReader::*pfnGetSample)(BYTE**, DWORD*, LONGLONG*, LONGLONG*);
+};
+
+extern const ASFPinKind kASFVideoPin;
+extern const ASFPinKind kASFAudioPin;
+
+// The seeking capabilities of both pins: absolute, forwards and backwards
+// seeks, the stop position and the duration.
+constexpr DWORD kASFPinSeekingCapabilities = 0x37;
+
+class CASFSourceFilterOutputPin : public CMediaSeeking {
+public:
+    // Takes the pin's media type from the reader; `*phr` tells whether the
+    // reader's type has the pin's format.
+    CASFSourceFilterOutputPin(CASFSourceFilter* pFilter, CASFReader* pReader, const ASFPinKind& kind, GstPad* pPad,
+                              HRESULT* phr);
+    ~CASFSourceFilterOutputPin() override;
+
+    const char* Name() const { return m_kind.pszName; }
+    const char* ObjectName() const { return m_kind.pszObjectName; }
+    GstPad* Pad() const { return m_pPad; }
+
+    // The pin's one media type: the reader's type of its stream.
+    HRESULT GetMediaType(AM_MEDIA_TYPE* pmt);
+    // S_OK when the major type and the subtype are the pin's, else S_FALSE.
+    HRESULT CheckMediaType(const AM_MEDIA_TYPE* pmt);
+    // The pad's caps for the media type, or null when GStreamer has none.
+    GstCaps* GetCaps() const;
+
+    // Three buffers of the pin's size: an uncompressed frame for video, the
+    // largest sample of the stream for audio.
+    HRESULT DecideBufferSize(GstBufferPool* pPool);
+
+    // Copies the stream's next sample into the buffer and stamps it; S_FALSE
+    // at the end of the stream.
+    HRESULT FillBuffer(IMediaSample* pSample);
+
+    // Starts streaming when the pad is activated (if it is linked) and ends
+    // it when the pad is deactivated.
+    HRESULT Activate(bool fActive);
+
+    // A seek of the whole filter: stops streaming with a flush (true when the
+    // pin was streaming), then, after the positions changed, streams again.
+    bool SuspendForSeek(guint32 seqnum);
+    void ResumeAfterSeek(guint32 seqnum);
+
+    // The time of the latest sample pushed, or the start position before any.
+    LONGLONG Position() const { return m_llPosition.load(); }
+
+protected:
+    LONGLONG GetMediaDuration() override;
+    HRESULT ChangeStart() override;
+    HRESULT ChangeStop() override;
+    HRESULT ChangeRate() override;
+
+private:
+    HRESULT _FillBuffer(IMediaSample* pSample);
+    HRESULT _StampSample(IMediaSample* pSample, LONGLONG llSampleTime, LONGLONG llDuration);
+    DWORD _BufferSize() const;
+
+    static void _Loop(gpointer pPin);
+    void _PushStartEvents();
+    GstFlowReturn _PushSample(GstBuffer* pBuffer);
+    GstFlowReturn _FillGstBuffer(GstBuffer* pBuffer);
+    void _EndStreaming(GstFlowReturn flow);
+    void _StartTask();
+    void _StopTask();
+
+    CASFSourceFilter* m_pFilter;
+    CASFReader* m_pReader;
+    const ASFPinKind& m_kind;
+    GstPad* m_pPad;
+    // The pin lock: held for a whole FillBuffer and by the seeking positions.
+    std::recursive_mutex m_lock;
+    WM_MEDIA_TYPE m_mediaType{};
+    std::vector<BYTE> m_format;
+    bool m_hasMediaType = false;
+
+    // Serialises starting and stopping the streaming task.
+    std::mutex m_taskLock;
+    GstBufferPool* m_pPool = nullptr;
+    bool m_isActive = false;
+    bool m_isStreaming = false;
+    guint32 m_seqnum = GST_SEQNUM_INVALID;
+    // Read and written by the streaming task only while it runs.
+    bool m_needStartEvents = true;
+    bool m_needSegment = true;
+    bool m_isDiscont = true;
+    std::atomic<LONGLONG> m_llPosition{0};
+};

@@ -133,7 +133,7 @@ HRESULT CASFSourceFilterOutputPin::FillBuffer(IMediaSample* pSample)
 {
     std::lock_guard lock(m_lock);
     HRESULT hr = _FillBuffer(pSample);
-    if (FAILED(hr))
+    if (hr != S_OK && hr != S_FALSE)
         Trace("from %s::FillBuffer()", m_kind.pszClassName);
     return hr;
 }

@@ -60,19 +60,36 @@ GstElement* MakeFileSource(const std::string& path, const char* pszFactory)
 
 CPipelineRunner::CPipelineRunner(GstElement* pSource, PullOrPush mode) : m_pPipeline(gst_pipeline_new(nullptr))
 {
-    GstElement* pDecoder = gst_element_factory_make("decodebin", nullptr);
     // The bin takes a floating reference for itself and adds one otherwise.
     const bool isFloating = g_object_is_floating(pSource);
-    gst_bin_add_many(GST_BIN(m_pPipeline), pSource, pDecoder, nullptr);
+    gst_bin_add(GST_BIN(m_pPipeline), pSource);
     if (!isFloating)
         gst_object_unref(pSource);
-    if (mode == PullOrPush::Push) {
-        GstElement* pQueue = gst_element_factory_make("queue", nullptr);
-        gst_bin_add(GST_BIN(m_pPipeline), pQueue);
-        gst_element_link_many(pSource, pQueue, pDecoder, nullptr);
-    } else {
-        gst_element_link(pSource, pDecoder);
+    GstIterator* pPads = gst_element_iterate_src_pads(pSource);
+    GValue item = G_VALUE_INIT;
+    while (gst_iterator_next(pPads, &item) == GST_ITERATOR_OK) {
+        _AddDecoder(GST_PAD(g_value_get_object(&item)), mode != PullOrPush::Pull);
+        g_value_reset(&item);
+        if (mode != PullOrPush::EachPad)
+            break;
     }
+    g_value_unset(&item);
+    gst_iterator_free(pPads);
+}
+
+void CPipelineRunner::_AddDecoder(GstPad* pSourcePad, bool withQueue)
+{
+    GstElement* pDecoder = gst_element_factory_make("decodebin", nullptr);
+    gst_bin_add(GST_BIN(m_pPipeline), pDecoder);
+    GstElement* pFirst = pDecoder;
+    if (withQueue) {
+        pFirst = gst_element_factory_make("queue", nullptr);
+        gst_bin_add(GST_BIN(m_pPipeline), pFirst);
+        gst_element_link(pFirst, pDecoder);
+    }
+    GstPad* pSinkPad = gst_element_get_static_pad(pFirst, "sink");
+    gst_pad_link(pSourcePad, pSinkPad);
+    gst_object_unref(pSinkPad);
     g_signal_connect(pDecoder, "pad-added", G_CALLBACK(_LinkToFakeSink), this);
 }
 

@@ -9,7 +9,10 @@
 // Loads the BrelmSource plugin from the build tree into this process (once).
 void LoadBrelmSourcePlugin();
 
-enum class PullOrPush { Pull, Push };
+// Push: a queue sits between the source and the decoder, which makes the
+// source push. EachPad: every source pad pushes through a queue and a
+// decoder of its own.
+enum class PullOrPush { Pull, Push, EachPad };
 
 struct PlayOutcome {
     bool isEndOfStream = false;
@@ -24,8 +27,7 @@ struct PlayOutcome {
 
 class CPipelineRunner {
 public:
-    // Takes the source's reference. In push mode a queue sits between the
-    // source and the decoder, which makes the source push.
+    // Takes the source's reference.
     CPipelineRunner(GstElement* pSource, PullOrPush mode);
     ~CPipelineRunner();
     CPipelineRunner(const CPipelineRunner&) = delete;
@@ -35,8 +37,11 @@ public:
     // end; a pipeline that neither ends nor fails within a minute has hung.
     PlayOutcome Play(gint64 seekNs = -1);
 
+    GstElement* Pipeline() const { return m_pPipeline; }
+
 private:
     static void _LinkToFakeSink(GstElement* pDecoder, GstPad* pPad, gpointer pRunner);
+    void _AddDecoder(GstPad* pSourcePad, bool withQueue);
     static void _OnHandoff(GstElement* pSink, GstBuffer* pBuffer, GstPad* pPad, gpointer pRunner);
     bool _WaitFor(GstMessageType type, PlayOutcome* pOutcome);
 

@@ -1,5 +1,6 @@
 #include "ASFSourceFilter.h"
 
+#include "ElementReference.h"
 #include "common/Report.h"
 
 #include <new>
@@ -55,16 +56,12 @@ HRESULT CASFSourceFilter::QueryInterface(REFIID riid, void** ppv)
 
 ULONG CASFSourceFilter::AddRef()
 {
-    gst_object_ref(m_pElement);
-    return GST_OBJECT_REFCOUNT_VALUE(m_pElement);
+    return AddElementRef(m_pElement);
 }
 
 ULONG CASFSourceFilter::Release()
 {
-    // The count as it will be: the last unref destroys the element.
-    ULONG count = GST_OBJECT_REFCOUNT_VALUE(m_pElement) - 1;
-    gst_object_unref(m_pElement);
-    return count;
+    return ReleaseElementRef(m_pElement);
 }
 
 int CASFSourceFilter::GetPinCount()
@@ -112,19 +109,8 @@ HRESULT CASFSourceFilter::CreateOutputPin()
 
 HRESULT CASFSourceFilter::_OpenStreamAndReader()
 {
-    CStream* pStream = nullptr;
-    HRESULT hr = CStream::CreateInstance(FileName(), &pStream);
-    if (hr == S_OK && pStream == nullptr)
-        hr = ReportError(ERROR_NOT_SUPPORTED, "No stream kind opens %s", FileName());
-    if (hr == S_OK)
-        hr = pStream->Init(FileName());
-    if (hr != S_OK) {
-        if (pStream != nullptr)
-            pStream->Release();
-        return hr;
-    }
-    m_pStream = pStream;
-    return m_reader.Init(m_pStream);
+    HRESULT hr = OpenFileStream(&m_pStream);
+    return hr == S_OK ? m_reader.Init(m_pStream) : hr;
 }
 
 HRESULT CASFSourceFilter::_CreatePin(int n, const ASFPinKind& kind, const char* pszPadName)

@@ -1,5 +1,6 @@
 #include "AsyncFileSourceFilter.h"
 
+#include "ElementReference.h"
 #include "common/Report.h"
 
 #include <gst/gst.h>
@@ -44,21 +45,15 @@ HRESULT CAsyncFileSourceFilter::QueryInterface(REFIID riid, void** ppv)
 
 ULONG CAsyncFileSourceFilter::AddRef()
 {
-    if (m_pElement != nullptr) {
-        gst_object_ref(m_pElement);
-        return GST_OBJECT_REFCOUNT_VALUE(m_pElement);
-    }
+    if (m_pElement != nullptr)
+        return AddElementRef(m_pElement);
     return ++m_refCount;
 }
 
 ULONG CAsyncFileSourceFilter::Release()
 {
-    if (m_pElement != nullptr) {
-        // The count as it will be: the last unref destroys the element.
-        ULONG count = GST_OBJECT_REFCOUNT_VALUE(m_pElement) - 1;
-        gst_object_unref(m_pElement);
-        return count;
-    }
+    if (m_pElement != nullptr)
+        return ReleaseElementRef(m_pElement);
     ULONG count = --m_refCount;
     if (count == 0)
         delete this;
@@ -89,19 +84,11 @@ HRESULT CAsyncFileSourceFilter::CreateOutputPin()
 {
     // A second Load replaces what the first one opened.
     _ReleasePinAndStream();
-    CStream* pStream = nullptr;
-    HRESULT hr = CStream::CreateInstance(FileName(), &pStream);
-    if (hr == S_OK && pStream == nullptr)
-        hr = ReportError(ERROR_NOT_SUPPORTED, "No stream kind opens %s", FileName());
-    if (hr == S_OK)
-        hr = pStream->Init(FileName());
+    HRESULT hr = OpenFileStream(&m_pStream);
     if (hr != S_OK) {
-        if (pStream != nullptr)
-            pStream->Release();
         Trace("from %s", "CAsyncFileSourceFilter::CreateOutputPin()");
         return hr;
     }
-    m_pStream = pStream;
     m_pPin = new (std::nothrow) CAsyncFileSourceFilterOutputPin(static_cast<IBaseFilter*>(this), m_pStream, &hr);
     if (m_pPin == nullptr)
         hr = ReportError(ERROR_NOT_ENOUGH_MEMORY);

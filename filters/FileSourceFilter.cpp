@@ -62,3 +62,20 @@ HRESULT CFileSourceFilter::_CopyFileName(char** ppszFileName) const
     *ppszFileName = pszCopy;
     return S_OK;
 }
+
+HRESULT CFileSourceFilter::OpenFileStream(CStream** ppStream) const
+{
+    CStream* pStream = nullptr;
+    HRESULT hr = CStream::CreateInstance(FileName(), &pStream);
+    if (hr == S_OK && pStream == nullptr)
+        hr = ReportError(ERROR_NOT_SUPPORTED, "No stream kind opens %s", FileName());
+    if (hr == S_OK)
+        hr = pStream->Init(FileName());
+    if (hr != S_OK) {
+        if (pStream != nullptr)
+            pStream->Release();
+        return hr;
+    }
+    *ppStream = pStream;
+    return S_OK;
+}

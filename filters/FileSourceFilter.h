@@ -5,6 +5,7 @@
 
 #include "FilterTypes.h"
 #include "common/FilterInterfaces.h"
+#include "common/Stream.h"
 
 #include <mutex>
 
@@ -30,6 +31,9 @@ protected:
 
     // The stored name, empty before Load.
     const char* FileName() const { return m_szFileName; }
+
+    // A new stream, open on the stored name, through the stream factory.
+    HRESULT OpenFileStream(CStream** ppStream) const;
 
 private:
     HRESULT _CopyFileName(char** ppszFileName) const;

@@ -337,7 +337,33 @@ HRESULT CSyncReader::SetRange(LONGLONG cnsStartTime, LONGLONG cnsDuration)
     _ClearQueues();
     m_fEndOfFile = false;
     m_fHasRangeEnd = cnsDuration > 0 && !__builtin_add_overflow(cnsStartTime, cnsDuration, &m_cnsRangeEnd);
-    return S_OK;
+    return _ReadToLastKeyFrame(cnsStartTime);
+}
+
+// The index leads to a key frame up to one index interval before the start.
+// Reading on until every selected video stream has passed the start finds
+// the last key frame at or before it, where those streams then begin.
+HRESULT CSyncReader::_ReadToLastKeyFrame(LONGLONG cnsStartTime)
+{
+    m_cnsKeyFrameTarget = cnsStartTime;
+    HRESULT hr = S_OK;
+    while (hr == S_OK && !m_fEndOfFile && !_VideoPassed(cnsStartTime))
+        hr = _ReadPacket();
+    m_cnsKeyFrameTarget = -1;
+    return hr;
+}
+
+bool CSyncReader::_VideoPassed(LONGLONG cnsTime) const
+{
+    for (size_t i = 0; i < m_streams.size(); ++i) {
+        const StreamState& state = m_streams[i];
+        if (!state.fSelected || m_pFormat->streams[i]->codecpar->codec_type != AVMEDIA_TYPE_VIDEO)
+            continue;
+        LONGLONG cnsLast = 0;
+        if (state.queue.empty() || !_SampleTime(*state.queue.back(), &cnsLast) || cnsLast <= cnsTime)
+            return false;
+    }
+    return true;
 }
 
 HRESULT CSyncReader::_FindStream(WORD wStreamNum, int* pnIndex) const
@@ -360,19 +386,25 @@ HRESULT CSyncReader::_FindStream(WORD wStreamNum, int* pnIndex) const
 HRESULT CSyncReader::_FillQueue(int nIndex)
 {
     const std::deque<SampleBuffer>& queue = m_streams[static_cast<size_t>(nIndex)].queue;
-    while (!m_fEndOfFile && (queue.empty() || (queue.size() == 1 && queue.front()->duration <= 0))) {
-        SampleBuffer pSample(av_packet_alloc());
-        if (pSample == nullptr)
-            return ERROR_NOT_ENOUGH_MEMORY;
-        int nError = av_read_frame(m_pFormat, pSample.get());
-        if (nError == AVERROR_EOF) {
-            m_fEndOfFile = true;
-        } else if (nError < 0) {
-            return FromAVError(nError);
-        } else {
-            _Enqueue(std::move(pSample));
-        }
+    HRESULT hr = S_OK;
+    while (hr == S_OK && !m_fEndOfFile && (queue.empty() || (queue.size() == 1 && queue.front()->duration <= 0)))
+        hr = _ReadPacket();
+    return hr;
+}
+
+HRESULT CSyncReader::_ReadPacket()
+{
+    SampleBuffer pSample(av_packet_alloc());
+    if (pSample == nullptr)
+        return ERROR_NOT_ENOUGH_MEMORY;
+    int nError = av_read_frame(m_pFormat, pSample.get());
+    if (nError == AVERROR_EOF) {
+        m_fEndOfFile = true;
+        return S_OK;
     }
+    if (nError < 0)
+        return FromAVError(nError);
+    _Enqueue(std::move(pSample));
     return S_OK;
 }
 
@@ -383,6 +415,15 @@ void CSyncReader::_Enqueue(SampleBuffer pSample)
     StreamState& state = m_streams[static_cast<size_t>(pSample->stream_index)];
     if (!state.fSelected)
         return;
+    // A later key frame at or before a seek's start makes what came before
+    // it of no use.
+    LONGLONG cnsTime = 0;
+    if (m_cnsKeyFrameTarget >= 0 && (pSample->flags & AV_PKT_FLAG_KEY) != 0 &&
+        m_pFormat->streams[pSample->stream_index]->codecpar->codec_type == AVMEDIA_TYPE_VIDEO &&
+        _SampleTime(*pSample, &cnsTime) && cnsTime <= m_cnsKeyFrameTarget) {
+        state.queue.clear();
+        state.cbQueued = 0;
+    }
     state.cbQueued += static_cast<size_t>(pSample->size);
     state.queue.push_back(std::move(pSample));
     while (state.cbQueued > m_cbMaxQueued && state.queue.size() > 1) {

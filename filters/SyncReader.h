@@ -99,6 +99,9 @@ private:
 
     HRESULT _FindStream(WORD wStreamNum, int* pnIndex) const;
     HRESULT _FillQueue(int nIndex);
+    HRESULT _ReadPacket();
+    HRESULT _ReadToLastKeyFrame(LONGLONG cnsStartTime);
+    bool _VideoPassed(LONGLONG cnsTime) const;
     void _Enqueue(SampleBuffer pSample);
     SampleBuffer _PopSample(int nIndex, LONGLONG cnsTime, LONGLONG* pcnsDuration, DWORD* pdwFlags);
     void _ClearQueues();
@@ -114,4 +117,6 @@ private:
     bool m_fEndOfFile = false;
     bool m_fHasRangeEnd = false;
     LONGLONG m_cnsRangeEnd = 0;
+    // While a seek looks for its key frame: the start, otherwise -1.
+    LONGLONG m_cnsKeyFrameTarget = -1;
 };

@@ -41,20 +41,34 @@ HRESULT CFilterLibrary::CreateFilter(REFCLSID clsid, GstElement** ppElement)
         return hr;
     }
     *ppElement = nullptr;
-    IClassFactory* pFactory = nullptr;
     IBaseFilter* pFilter = nullptr;
+    if (HRESULT hr = CreateFilter(clsid, &pFilter); hr != S_OK)
+        return hr;
+    *ppElement = static_cast<GstElement*>(gst_object_ref(pFilter->GetElement()));
+    pFilter->Release();
+    return S_OK;
+}
+
+HRESULT CFilterLibrary::CreateFilter(REFCLSID clsid, IBaseFilter** ppFilter)
+{
+    if (ppFilter == nullptr) {
+        HRESULT hr = ReportError(ERROR_INVALID_PARAMETER);
+        Trace("ppFilter = %llx", Hex(ppFilter));
+        Trace("from %s", "CFilterLibrary::CreateFilter()");
+        return hr;
+    }
+    *ppFilter = nullptr;
+    IClassFactory* pFactory = nullptr;
     HRESULT hr = _Load();
     if (hr == S_OK)
         hr = m_pfnGetClassObject(clsid, IID_IClassFactory, reinterpret_cast<void**>(&pFactory));
     if (hr == S_OK) {
-        hr = pFactory->CreateInstance(nullptr, IID_IBaseFilter, reinterpret_cast<void**>(&pFilter));
+        hr = pFactory->CreateInstance(nullptr, IID_IBaseFilter, reinterpret_cast<void**>(ppFilter));
         pFactory->Release();
     }
     if (hr != S_OK) {
+        *ppFilter = nullptr;
         Trace("from %s", "CFilterLibrary::CreateFilter()");
-        return hr;
     }
-    *ppElement = static_cast<GstElement*>(gst_object_ref(pFilter->GetElement()));
-    pFilter->Release();
-    return S_OK;
+    return hr;
 }

@@ -20,6 +20,8 @@ public:
     // A new filter of the class as an element with one reference, which
     // belongs to the caller.
     HRESULT CreateFilter(REFCLSID clsid, GstElement** ppElement);
+    // The same filter as the library made it, with its one reference.
+    HRESULT CreateFilter(REFCLSID clsid, IBaseFilter** ppFilter);
 
     // The library file in use, empty until it is loaded.
     const std::string& Path() const { return m_path; }

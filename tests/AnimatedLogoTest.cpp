@@ -1,4 +1,5 @@
 #include "DebugCapture.h"
+#include "EventLoopWait.h"
 #include "GifBuilder.h"
 #include "app/WindowSystem.h"
 #include "controls/AnimatedLogo.h"
@@ -19,20 +20,6 @@ namespace {
 const QRgb kRed = qRgb(255, 0, 0);
 const QRgb kGreen = qRgb(0, 255, 0);
 const QRgb kBlue = qRgb(0, 0, 255);
-
-// Lets the widget's thread run until `condition` holds. The bound only ends
-// a broken animation instead of hanging the run; nothing is timed.
-bool WaitFor(const std::function<bool()>& condition)
-{
-    QDeadlineTimer deadline(30000);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(2);
-    }
-    return true;
-}
 
 std::string Encoded(const QImage& image, const char* pszFormat)
 {

@@ -1,0 +1,498 @@
+#include "DirectShow.h"
+
+#include "FilterGraph.h"
+#include "MediaGraph.h"
+#include "app/StringTable.h"
+#include "app/WindowSystem.h"
+#include "common/ClassIds.h"
+#include "common/FilterInterfaces.h"
+#include "common/Report.h"
+#include "common/Stream.h"
+#include "controls/AnimatedLogo.h"
+
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QWidget>
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <gst/gst.h>
+
+namespace {
+
+constexpr unsigned kLogoControlId = 0xFFFF;
+constexpr unsigned kLogoResource = IDR_LOGO_GIF;
+constexpr ULONG kHeaderSize = 16;
+constexpr HRESULT ERROR_FILENAME_EXCED_RANGE = 206;
+
+// The ASF header object identifier as it is stored at the start of the file.
+constexpr uint8_t kAsfHeaderObject[kHeaderSize] = {0x30, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11,
+                                                   0xA6, 0xD9, 0x00, 0xAA, 0x00, 0x62, 0xCE, 0x6C};
+
+enum StringId {
+    IDS_CANNOT_INIT_GRAPH = 5000,
+    IDS_CANNOT_MOVE = 5001,
+    IDS_CANNOT_GET_POSITION = 5002,
+    IDS_CANNOT_GET_DURATION = 5003,
+    IDS_CANNOT_SET_LEFT = 5004,
+    IDS_CANNOT_READ_HEADER = 5014,
+    IDS_CANNOT_CREATE_ASF = 5016,
+    IDS_CANNOT_CREATE_FILE_SOURCE = 5017,
+    IDS_CANNOT_ADD_FILTER = 5019,
+    IDS_CANNOT_GET_FILE_SOURCE = 5020,
+    IDS_CANNOT_READ_FILE = 5021,
+    IDS_CANNOT_SET_OWNER = 5023,
+    IDS_CANNOT_PLAY = 5026,
+    IDS_CANNOT_ENUM_PINS = 5027,
+    IDS_CANNOT_RENDER_PIN = 5028,
+    IDS_NOTHING_TO_RENDER = 5029,
+    IDS_CANNOT_PAUSE = 5030,
+    IDS_CANNOT_STOP = 5031,
+    IDS_CANNOT_RESUME = 5032,
+    IDS_CANNOT_GET_EVENT = 5033,
+    IDS_CANNOT_GET_STATE = 5035,
+    IDS_CANNOT_GET_VIDEO_SIZE = 5036,
+    IDS_CANNOT_SET_RATE = 5037,
+    IDS_CANNOT_GET_RATE = 5038,
+    IDS_CANNOT_SET_VOLUME = 5042,
+    IDS_UNKNOWN_FILE_TYPE = 5060,
+};
+
+// Reports `hr` with the message text `nID`, then traces the failed call.
+HRESULT ReportCall(HRESULT hr, int nID, const char* pszCall)
+{
+    ReportError(hr, "%s", LoadResString(nID).c_str());
+    Trace("from %s", pszCall);
+    return hr;
+}
+
+// The message text `nID` with its "%s" replaced by `pszArgument`; the text
+// is never used as a format, whatever the string table holds.
+std::string ResStringWith(int nID, const char* pszArgument)
+{
+    std::string text = LoadResString(nID);
+    if (size_t at = text.find("%s"); at != std::string::npos)
+        text.replace(at, 2, pszArgument);
+    return text;
+}
+
+HRESULT TraceFrom(HRESULT hr, const char* pszFunction)
+{
+    Trace("from %s", pszFunction);
+    return hr;
+}
+
+// Reports an argument fault (87), then traces the arguments and the function.
+__attribute__((format(printf, 2, 3))) HRESULT ArgumentFault(const char* pszFunction, const char* pszFormat, ...)
+{
+    HRESULT hr = ReportError(ERROR_INVALID_PARAMETER);
+    char szArguments[kTraceSize];
+    va_list arguments;
+    va_start(arguments, pszFormat);
+    std::vsnprintf(szArguments, sizeof szArguments, pszFormat, arguments);
+    va_end(arguments);
+    Trace("%s", szArguments);
+    return TraceFrom(hr, pszFunction);
+}
+
+// The native window the picture is drawn into; 0 without a display.
+guintptr NativeWindow(QWidget* pWindow)
+{
+    if (pWindow == nullptr || QGuiApplication::platformName() != QLatin1String("xcb"))
+        return 0;
+    return static_cast<guintptr>(pWindow->winId());
+}
+
+} // namespace
+
+CDirectShow::CDirectShow(std::string filterLibraryDir) : m_filterLibrary(std::move(filterLibraryDir)) {}
+
+CDirectShow::~CDirectShow()
+{
+    _ReleaseGraph();
+    delete m_pLogo;
+}
+
+HRESULT CDirectShow::Init(QWidget* pScreenWnd)
+{
+    m_pScreenWnd = pScreenWnd;
+    delete m_pLogo;
+    m_pLogo = new CAnimatedLogo(pScreenWnd);
+    m_pLogo->setProperty("controlId", kLogoControlId);
+    m_pLogo->hide();
+    if (!m_pLogo->LoadFromResource(kLogoResource, "GIF")) {
+        ReportError(ERROR_NOT_FOUND, "Can not load Ani GIF");
+        QMessageBox::warning(pScreenWnd, QStringLiteral("korvoplayer"), QString::fromStdString(LastReport()));
+    }
+    GError* pError = nullptr;
+    if (!gst_init_check(nullptr, nullptr, &pError)) {
+        HRESULT hr = ReportError(E_FAIL, "%s", LoadResString(IDS_CANNOT_INIT_GRAPH).c_str());
+        Trace("from %s : %s", "gst_init_check()", pError != nullptr ? pError->message : "");
+        g_clear_error(&pError);
+        return TraceFrom(hr, "CDirectShow::Init()");
+    }
+    return S_OK;
+}
+
+HRESULT CDirectShow::Play(const char* pszFileName)
+{
+    if (pszFileName == nullptr)
+        return ArgumentFault("CDirectShow::Play()", "pszFileName = %llx", Hex(pszFileName));
+    if (std::strlen(pszFileName) > kMaxFileNameLength) {
+        HRESULT hr = ReportError(ERROR_FILENAME_EXCED_RANGE, "The file name is longer than %zu characters",
+                                 kMaxFileNameLength);
+        Trace("strlen(pszFileName) = %zu", std::strlen(pszFileName));
+        return TraceFrom(hr, "CDirectShow::Play()");
+    }
+    // A graph left over from a failed start goes first.
+    _ReleaseGraph();
+    uint8_t header[kHeaderSize] = {};
+    HRESULT hr = _ProbeHeader(pszFileName, header);
+    if (hr == S_OK) {
+        m_pGraph = std::make_unique<CFilterGraph>(NativeWindow(m_pScreenWnd));
+        hr = _CreateSourceFilter(header);
+    }
+    if (hr == S_OK && (hr = m_pGraph->AddFilter(m_pSourceFilter->GetElement(), kSourceFilterName)) != S_OK)
+        ReportCall(hr, IDS_CANNOT_ADD_FILTER, "IGraphBuilder::AddFilter()");
+    if (hr == S_OK)
+        hr = _LoadSourceFilter(pszFileName);
+    if (hr == S_OK)
+        hr = _RenderOutputPins(m_pSourceFilter);
+    if (hr != S_OK)
+        return TraceFrom(hr, "CDirectShow::Play()");
+    m_bOpen = true;
+    m_bHasVideo = m_pGraph->FindFilterByName(kVideoRendererName);
+    m_pGraph->Events().SetNotifyWindow(m_pScreenWnd, WM_PLAYER_GRAPHEVENT, 0);
+    if (m_bHasVideo && (hr = _AttachVideoWindow()) != S_OK)
+        return TraceFrom(hr, "CDirectShow::Play()");
+    hr = m_pGraph->Run();
+    if (hr != S_OK && hr != S_FALSE) {
+        ReportCall(hr, IDS_CANNOT_PLAY, "IMediaControl::Run()");
+        return TraceFrom(hr, "CDirectShow::Play()");
+    }
+    if (!m_bHasVideo && m_pLogo != nullptr) {
+        m_pLogo->show();
+        m_pLogo->StartAnimation();
+    }
+    return S_OK;
+}
+
+// Reads the first 16 bytes through the stream factory.
+HRESULT CDirectShow::_ProbeHeader(const char* pszFileName, uint8_t (&header)[16])
+{
+    CStream* pStream = nullptr;
+    HRESULT hr = CStream::CreateInstance(pszFileName, &pStream);
+    if (hr != S_OK)
+        return hr;
+    if (pStream == nullptr)
+        return ReportError(ERROR_BAD_FORMAT, "%s", LoadResString(IDS_UNKNOWN_FILE_TYPE).c_str());
+    ULONG cbRead = 0;
+    hr = pStream->Init(pszFileName);
+    if (hr == S_OK)
+        hr = pStream->Read(header, kHeaderSize, &cbRead);
+    pStream->Close();
+    pStream->Release();
+    if (hr == S_OK && cbRead < kHeaderSize)
+        hr = ReportCall(ERROR_BAD_FORMAT, IDS_CANNOT_READ_HEADER, "CStream::Read()");
+    return hr;
+}
+
+HRESULT CDirectShow::_CreateSourceFilter(const uint8_t (&header)[16])
+{
+    const bool isAsf = std::memcmp(header, kAsfHeaderObject, kHeaderSize) == 0;
+    HRESULT hr = m_filterLibrary.CreateFilter(isAsf ? CLSID_ASFSourceFilter : CLSID_AsyncFileSourceFilter,
+                                              &m_pSourceFilter);
+    if (hr != S_OK)
+        ReportCall(hr, isAsf ? IDS_CANNOT_CREATE_ASF : IDS_CANNOT_CREATE_FILE_SOURCE, "CoCreateInstance()");
+    return hr;
+}
+
+HRESULT CDirectShow::_LoadSourceFilter(const char* pszFileName)
+{
+    IFileSourceFilter* pFileSource = nullptr;
+    HRESULT hr = m_pSourceFilter->QueryInterface(IID_IFileSourceFilter, reinterpret_cast<void**>(&pFileSource));
+    if (hr != S_OK)
+        return ReportCall(hr, IDS_CANNOT_GET_FILE_SOURCE, "IBaseFilter::QueryInterface()");
+    hr = pFileSource->Load(pszFileName, nullptr);
+    pFileSource->Release();
+    if (hr != S_OK) {
+        ReportError(hr, "%s", ResStringWith(IDS_CANNOT_READ_FILE, pszFileName).c_str());
+        Trace("from %s", "IFileSourceFilter::Load()");
+    }
+    return hr;
+}
+
+// Renders every output of the filter that is not connected yet, then lets
+// the graph preroll: rendering has worked when the renderers hold data.
+HRESULT CDirectShow::_RenderOutputPins(IBaseFilter* pBaseFilter)
+{
+    HRESULT hrRender = S_OK;
+    bool isRendered = false;
+    if (pBaseFilter == nullptr) {
+        ReportError(ERROR_INVALID_PARAMETER);
+        Trace("pBaseFilter = %llx", Hex(pBaseFilter));
+    } else {
+        GstIterator* pPins = gst_element_iterate_pads(pBaseFilter->GetElement());
+        GValue item = G_VALUE_INIT;
+        while (hrRender == S_OK && gst_iterator_next(pPins, &item) == GST_ITERATOR_OK) {
+            auto* pPin = static_cast<GstPad*>(g_value_get_object(&item));
+            if (!gst_pad_is_linked(pPin) && GST_PAD_DIRECTION(pPin) == GST_PAD_SRC) {
+                hrRender = m_pGraph->Render(pPin);
+                if (hrRender != S_OK)
+                    ReportCall(hrRender, IDS_CANNOT_RENDER_PIN, "IGraphBuilder::Render()");
+                isRendered = hrRender == S_OK;
+            }
+            g_value_reset(&item);
+        }
+        g_value_unset(&item);
+        gst_iterator_free(pPins);
+    }
+    if (isRendered) {
+        hrRender = m_pGraph->Preroll(kRenderTimeoutMilliseconds);
+        isRendered = hrRender == S_OK;
+        if (!isRendered)
+            ReportCall(hrRender, IDS_CANNOT_RENDER_PIN, "IGraphBuilder::Render()");
+    }
+    if (isRendered)
+        return S_OK;
+    HRESULT hr = ReportError(kNothingToRender, "%s", LoadResString(IDS_NOTHING_TO_RENDER).c_str());
+    return TraceFrom(hr, "CDirectShow::_RenderOutputPins()");
+}
+
+HRESULT CDirectShow::_AttachVideoWindow()
+{
+    HRESULT hr = m_pGraph->PutOwner(NativeWindow(m_pScreenWnd));
+    if (hr != S_OK && hr != VFW_E_NOT_CONNECTED)
+        return ReportCall(hr, IDS_CANNOT_SET_OWNER, "IVideoWindow::put_Owner()");
+    return S_OK;
+}
+
+HRESULT CDirectShow::Pause()
+{
+    HRESULT hr = m_bOpen ? m_pGraph->Pause() : VFW_E_WRONG_STATE;
+    if (hr != S_OK) {
+        ReportCall(hr, IDS_CANNOT_PAUSE, "IMediaControl::Pause()");
+        return TraceFrom(hr, "CDirectShow::Pause()");
+    }
+    if (m_pLogo != nullptr)
+        m_pLogo->StopAnimation();
+    return S_OK;
+}
+
+HRESULT CDirectShow::Resume()
+{
+    HRESULT hr = m_bOpen ? m_pGraph->Run() : VFW_E_WRONG_STATE;
+    if (hr != S_OK && hr != S_FALSE) {
+        ReportCall(hr, IDS_CANNOT_RESUME, "IMediaControl::Run()");
+        return TraceFrom(hr, "CDirectShow::Resume()");
+    }
+    if (m_pLogo != nullptr)
+        m_pLogo->StartAnimation();
+    return S_OK;
+}
+
+HRESULT CDirectShow::Stop()
+{
+    if (m_pGraph == nullptr && m_pSourceFilter == nullptr)
+        return S_OK;
+    if (m_bOpen) {
+        if (HRESULT hr = m_pGraph->Stop(); hr != S_OK) {
+            ReportCall(hr, IDS_CANNOT_STOP, "IMediaControl::Stop()");
+            return TraceFrom(hr, "CDirectShow::Stop()");
+        }
+    }
+    _ReleaseGraph();
+    if (m_pLogo != nullptr) {
+        m_pLogo->hide();
+        if (m_pLogo->IsPlaying())
+            m_pLogo->StopAnimation();
+    }
+    return S_OK;
+}
+
+// The graph goes first: it holds the source filter's element too.
+void CDirectShow::_ReleaseGraph()
+{
+    m_bOpen = false;
+    m_bHasVideo = false;
+    m_pGraph.reset();
+    if (m_pSourceFilter != nullptr) {
+        m_pSourceFilter->Release();
+        m_pSourceFilter = nullptr;
+    }
+}
+
+HRESULT CDirectShow::GetState(long msTimeout, int* pState)
+{
+    if (pState == nullptr)
+        return ArgumentFault("CDirectShow::GetState()", "pfs = %llx", Hex(pState));
+    *pState = State_Stopped;
+    if (!m_bOpen)
+        return S_OK;
+    if (HRESULT hr = m_pGraph->GetState(msTimeout, pState); hr != S_OK) {
+        ReportCall(hr, IDS_CANNOT_GET_STATE, "IMediaControl::GetState()");
+        return TraceFrom(hr, "CDirectShow::GetState()");
+    }
+    return S_OK;
+}
+
+HRESULT CDirectShow::GetEvent(long* plEvent, intptr_t* plParam1, intptr_t* plParam2, long msTimeout)
+{
+    if (plEvent == nullptr || plParam1 == nullptr || plParam2 == nullptr)
+        return ArgumentFault("CDirectShow::GetEvent()",
+                             "plEvent = %llx, plParam1 = %llx, plParam2 = %llx", Hex(plEvent), Hex(plParam1),
+                             Hex(plParam2));
+    if (!m_bOpen)
+        return E_ABORT;
+    HRESULT hr = m_pGraph->Events().Get(plEvent, plParam1, plParam2, msTimeout);
+    if (hr != S_OK && hr != E_ABORT) {
+        ReportCall(hr, IDS_CANNOT_GET_EVENT, "IMediaEvent::GetEvent()");
+        return TraceFrom(hr, "CDirectShow::GetEvent()");
+    }
+    return hr;
+}
+
+// The events carry numbers only: there is nothing to free.
+HRESULT CDirectShow::FreeEventParams(long, intptr_t, intptr_t)
+{
+    return S_OK;
+}
+
+HRESULT CDirectShow::SetPosition(LONGLONG llPosition)
+{
+    if (llPosition < 0)
+        return ArgumentFault("CDirectShow::SetPosition()", "llPosition = %lld",
+                             static_cast<long long>(llPosition));
+    HRESULT hr = m_bOpen ? m_pGraph->SetPositions(llPosition) : VFW_E_WRONG_STATE;
+    if (hr != S_OK && hr != S_FALSE) {
+        ReportError(hr, "%s", LoadResString(IDS_CANNOT_MOVE).c_str());
+        Trace("llPosition = %lld", static_cast<long long>(llPosition));
+        Trace("from %s", "IMediaSeeking::SetPositions()");
+        return TraceFrom(hr, "CDirectShow::SetPosition()");
+    }
+    return S_OK;
+}
+
+HRESULT CDirectShow::GetPosition(LONGLONG* pllPosition)
+{
+    if (pllPosition == nullptr)
+        return ArgumentFault("CDirectShow::GetPosition()", "pllPosition = %llx", Hex(pllPosition));
+    HRESULT hr = m_bOpen ? m_pGraph->GetCurrentPosition(pllPosition) : VFW_E_WRONG_STATE;
+    if (hr != S_OK) {
+        ReportCall(hr, IDS_CANNOT_GET_POSITION, "IMediaSeeking::GetCurrentPosition()");
+        return TraceFrom(hr, "CDirectShow::GetPosition()");
+    }
+    return S_OK;
+}
+
+HRESULT CDirectShow::GetTotalPlayLength(LONGLONG* pllTotal)
+{
+    if (pllTotal == nullptr)
+        return ArgumentFault("CDirectShow::GetTotalPlayLength()", "pllTotal = %llx", Hex(pllTotal));
+    HRESULT hr = m_bOpen ? m_pGraph->GetDuration(pllTotal) : VFW_E_WRONG_STATE;
+    if (hr != S_OK) {
+        ReportCall(hr, IDS_CANNOT_GET_DURATION, "IMediaSeeking::GetDuration()");
+        return TraceFrom(hr, "CDirectShow::GetTotalPlayLength()");
+    }
+    return S_OK;
+}
+
+HRESULT CDirectShow::SetRate(double dRate)
+{
+    // Written so that a rate that is not a number is refused too.
+    if (!(dRate > 0.0))
+        return ArgumentFault("CDirectShow::SetRate()", "dRate = %f", dRate);
+    HRESULT hr = m_bOpen ? m_pGraph->SetRate(dRate) : VFW_E_WRONG_STATE;
+    if (hr != S_OK) {
+        ReportError(hr, "%s", LoadResString(IDS_CANNOT_SET_RATE).c_str());
+        Trace("dRate = %f", dRate);
+        Trace("from %s", "IMediaSeeking::SetRate()");
+        return TraceFrom(hr, "CDirectShow::SetRate()");
+    }
+    return S_OK;
+}
+
+HRESULT CDirectShow::GetRate(double* pdRate)
+{
+    if (pdRate == nullptr)
+        return ArgumentFault("CDirectShow::GetRate()", "pdRate = %llx", Hex(pdRate));
+    if (!m_bOpen) {
+        ReportCall(VFW_E_WRONG_STATE, IDS_CANNOT_GET_RATE, "IMediaSeeking::GetRate()");
+        return TraceFrom(VFW_E_WRONG_STATE, "CDirectShow::GetRate()");
+    }
+    *pdRate = m_pGraph->GetRate();
+    return S_OK;
+}
+
+long CDirectShow::VolumeLevel(int nVolume, double* pdLevel)
+{
+    constexpr double kFloor = 1e-10;
+    double x = nVolume * 0.01 * (1.0 - kFloor) + kFloor;
+    double dLevel = std::log10(x) * 10 * 100;
+    if (pdLevel != nullptr)
+        *pdLevel = dLevel;
+    return static_cast<long>(dLevel);
+}
+
+HRESULT CDirectShow::SetVolume(int nVolume)
+{
+    if (nVolume < 0 || nVolume > 100)
+        return ArgumentFault("CDirectShow::SetVolume()", "nVolume = %d", nVolume);
+    double dLevel = 0;
+    long lLevel = VolumeLevel(nVolume, &dLevel);
+    HRESULT hr = m_bOpen ? m_pGraph->PutVolume(lLevel) : VFW_E_WRONG_STATE;
+    if (hr != S_OK) {
+        ReportError(hr, "%s", LoadResString(IDS_CANNOT_SET_VOLUME).c_str());
+        Trace("nVolume = %d, dVolume = %f", nVolume, dLevel);
+        Trace("from %s", "IBasicAudio::put_Volume()");
+        return TraceFrom(hr, "CDirectShow::SetVolume()");
+    }
+    return S_OK;
+}
+
+HRESULT CDirectShow::SetScreenSize(RECT rect)
+{
+    if (!m_bHasVideo) {
+        if (m_pLogo != nullptr) {
+            m_pLogo->setGeometry(rect.left, rect.top, rect.Width(), rect.Height());
+            m_pLogo->repaint();
+        }
+        return S_OK;
+    }
+    struct Side {
+        VideoEdge edge;
+        long lValue;
+        const char* pszCall;
+    };
+    const Side sides[] = {{VideoEdge::Left, rect.left, "IVideoWindow::put_Left()"},
+                          {VideoEdge::Top, rect.top, "IVideoWindow::put_Top()"},
+                          {VideoEdge::Width, rect.right - rect.left + 1, "IVideoWindow::put_Width()"},
+                          {VideoEdge::Height, rect.bottom - rect.top + 1, "IVideoWindow::put_Height()"}};
+    for (const Side& side : sides) {
+        HRESULT hr = m_pGraph->PutVideoWindow(side.edge, side.lValue);
+        if (hr != S_OK && hr != VFW_E_NOT_CONNECTED) {
+            ReportCall(hr, IDS_CANNOT_SET_LEFT + static_cast<int>(side.edge), side.pszCall);
+            return TraceFrom(hr, "CDirectShow::SetScreenSize()");
+        }
+    }
+    return S_OK;
+}
+
+HRESULT CDirectShow::GetOriginalScreenSize(long* plWidth, long* plHeight)
+{
+    if (plWidth == nullptr || plHeight == nullptr)
+        return ArgumentFault("CDirectShow::GetOriginalScreenSize()",
+                             "plWidth = %llx, plHeight = %llx", Hex(plWidth), Hex(plHeight));
+    if (!m_bHasVideo) {
+        QSize size = m_pLogo != nullptr ? m_pLogo->GetPictureSize() : QSize();
+        *plWidth = size.width();
+        *plHeight = size.height();
+        return S_OK;
+    }
+    if (HRESULT hr = m_pGraph->GetVideoSize(plWidth, plHeight); hr != S_OK) {
+        ReportCall(hr, IDS_CANNOT_GET_VIDEO_SIZE, "IBaseVideo::GetVideoSize()");
+        return TraceFrom(hr, "CDirectShow::GetOriginalScreenSize()");
+    }
+    return S_OK;
+}

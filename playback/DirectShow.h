@@ -1,0 +1,80 @@
+// The player's single gateway to playback. For each file it builds a fresh
+// graph around one of the BrelmSource filters, chosen by the file's first 16
+// bytes, renders every output of that filter, places the picture in the
+// screen window (or shows the animated logo when the file has no picture)
+// and runs the graph; then it pauses, resumes, seeks, changes rate and
+// volume and hands the graph's events to the player, until Stop releases
+// the whole graph. Every operation returns 0 or a result code and reports
+// its failures once, where they happen.
+#pragma once
+
+#include "FilterLibrary.h"
+#include "common/ComTypes.h"
+#include "skin/Rect.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class CAnimatedLogo;
+class CFilterGraph;
+class IBaseFilter;
+class QWidget;
+
+// A file name longer than this does not fit the conversion buffer.
+constexpr size_t kMaxFileNameLength = 2047;
+
+// How long Play lets a file preroll, with the window still painted, before
+// it gives up on rendering it.
+constexpr int kRenderTimeoutMilliseconds = 10000;
+
+class CDirectShow {
+public:
+    // The BrelmSource library is looked for relative to `filterLibraryDir`.
+    explicit CDirectShow(std::string filterLibraryDir = ProgramDir());
+    virtual ~CDirectShow();
+    CDirectShow(const CDirectShow&) = delete;
+    CDirectShow& operator=(const CDirectShow&) = delete;
+
+    HRESULT Init(QWidget* pScreenWnd);
+    HRESULT Play(const char* pszFileName);
+    HRESULT Pause();
+    HRESULT Resume();
+    HRESULT Stop();
+    HRESULT GetState(long msTimeout, int* pState);
+    HRESULT GetEvent(long* plEvent, intptr_t* plParam1, intptr_t* plParam2, long msTimeout);
+    HRESULT FreeEventParams(long lEvent, intptr_t lParam1, intptr_t lParam2);
+    HRESULT SetPosition(LONGLONG llPosition);
+    HRESULT GetPosition(LONGLONG* pllPosition);
+    HRESULT GetTotalPlayLength(LONGLONG* pllTotal);
+    HRESULT SetRate(double dRate);
+    HRESULT GetRate(double* pdRate);
+    HRESULT SetVolume(int nVolume);
+    HRESULT SetScreenSize(RECT rect);
+    HRESULT GetOriginalScreenSize(long* plWidth, long* plHeight);
+    bool IsOpen() const { return m_bOpen; }
+
+    // The attenuation in hundredths of a decibel for a volume of 0..100,
+    // and the level before it was truncated.
+    static long VolumeLevel(int nVolume, double* pdLevel);
+
+    // The logo shown for files without a picture (for the player's tests).
+    const CAnimatedLogo* Logo() const { return m_pLogo; }
+
+private:
+    HRESULT _ProbeHeader(const char* pszFileName, uint8_t (&header)[16]);
+    HRESULT _CreateSourceFilter(const uint8_t (&header)[16]);
+    HRESULT _LoadSourceFilter(const char* pszFileName);
+    HRESULT _RenderOutputPins(IBaseFilter* pBaseFilter);
+    HRESULT _AttachVideoWindow();
+    void _ReleaseGraph();
+
+    QWidget* m_pScreenWnd = nullptr;
+    std::unique_ptr<CFilterGraph> m_pGraph;
+    // Set once every output rendered: the graph can be driven.
+    bool m_bOpen = false;
+    bool m_bHasVideo = false;
+    IBaseFilter* m_pSourceFilter = nullptr;
+    CAnimatedLogo* m_pLogo = nullptr;
+    CFilterLibrary m_filterLibrary;
+};

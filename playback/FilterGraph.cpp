@@ -1,0 +1,422 @@
+#include "FilterGraph.h"
+
+#include "MediaGraph.h"
+#include "SinkFactory.h"
+#include "common/Report.h"
+
+#include <QEventLoop>
+#include <QTimer>
+#include <cmath>
+#include <gst/video/video.h>
+#include <gst/video/videooverlay.h>
+#include <string_view>
+
+namespace {
+
+// The volume element of the sound chain, found by name.
+constexpr const char* kVolumeName = "Audio Volume";
+
+constexpr LONGLONG kNanosecondsPerUnit = 100;
+
+constexpr GstSeekFlags kSeekFlags = static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
+
+int PlayerState(GstState state)
+{
+    if (state == GST_STATE_PLAYING)
+        return State_Running;
+    return state == GST_STATE_PAUSED ? State_Paused : State_Stopped;
+}
+
+// Makes the elements of a chain, adds them to the bin and links them in
+// order; null when one of them cannot be made or linked.
+GstElement* AddChain(GstBin* pBin, std::initializer_list<GstElement*> elements)
+{
+    for (GstElement* pElement : elements)
+        if (pElement == nullptr) {
+            for (GstElement* pMade : elements)
+                if (pMade != nullptr)
+                    gst_object_unref(gst_object_ref_sink(pMade));
+            return nullptr;
+        }
+    GstElement* pPrevious = nullptr;
+    for (GstElement* pElement : elements) {
+        gst_bin_add(pBin, pElement);
+        if (pPrevious != nullptr && !gst_element_link(pPrevious, pElement))
+            return nullptr;
+        pPrevious = pElement;
+    }
+    // From the sink up, so that nothing pushes into an element not yet started.
+    for (auto it = std::rbegin(elements); it != std::rend(elements); ++it)
+        gst_element_sync_state_with_parent(*it);
+    return *elements.begin();
+}
+
+} // namespace
+
+CFilterGraph::CFilterGraph(guintptr windowHandle)
+    : m_pPipeline(static_cast<GstElement*>(gst_object_ref_sink(gst_pipeline_new(nullptr)))),
+      m_windowHandle(windowHandle)
+{
+    GstBus* pBus = gst_element_get_bus(m_pPipeline);
+    gst_bus_set_sync_handler(pBus, _OnBusMessage, this, nullptr);
+    gst_object_unref(pBus);
+}
+
+CFilterGraph::~CFilterGraph()
+{
+    // Every streaming thread ends here, so that none reaches this object later.
+    gst_element_set_state(m_pPipeline, GST_STATE_NULL);
+    GstBus* pBus = gst_element_get_bus(m_pPipeline);
+    gst_bus_set_sync_handler(pBus, nullptr, nullptr, nullptr);
+    gst_object_unref(pBus);
+    gst_object_unref(m_pPipeline);
+}
+
+HRESULT CFilterGraph::AddFilter(GstElement* pElement, const char* pszName)
+{
+    if (pElement == nullptr || pszName == nullptr || GST_OBJECT_PARENT(pElement) != nullptr)
+        return E_INVALIDARG;
+    gst_object_set_name(GST_OBJECT(pElement), pszName);
+    // The bin takes a reference of its own.
+    return gst_bin_add(GST_BIN(m_pPipeline), pElement) ? S_OK : E_FAIL;
+}
+
+HRESULT CFilterGraph::Render(GstPad* pPad)
+{
+    GstElement* pDecoder = gst_element_factory_make("decodebin", nullptr);
+    if (pDecoder == nullptr)
+        return VFW_E_CANNOT_RENDER;
+    gst_bin_add(GST_BIN(m_pPipeline), pDecoder);
+    g_signal_connect(pDecoder, "pad-added", G_CALLBACK(_OnDecodedPad), this);
+    GstPad* pSinkPad = gst_element_get_static_pad(pDecoder, "sink");
+    GstPadLinkReturn linked = gst_pad_link(pPad, pSinkPad);
+    gst_object_unref(pSinkPad);
+    if (linked != GST_PAD_LINK_OK) {
+        gst_bin_remove(GST_BIN(m_pPipeline), pDecoder);
+        return VFW_E_CANNOT_RENDER;
+    }
+    return S_OK;
+}
+
+HRESULT CFilterGraph::Preroll(int msTimeout)
+{
+    if (gst_element_set_state(m_pPipeline, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE && m_hrError == S_OK)
+        m_hrError = VFW_E_CANNOT_RENDER;
+    if (!m_bPrerolled && m_hrError == S_OK) {
+        QEventLoop wait;
+        QTimer::singleShot(msTimeout, &wait, &QEventLoop::quit);
+        m_pPrerollWait = &wait;
+        // Paints and timers go on; input waits until the file is open.
+        wait.exec(QEventLoop::ExcludeUserInputEvents);
+        m_pPrerollWait = nullptr;
+    }
+    if (m_hrError != S_OK)
+        return m_hrError;
+    std::lock_guard lock(m_renderLock);
+    if (!m_bHasAudio && !m_bHasVideo)
+        return m_bPrerolled ? VFW_E_CANNOT_RENDER : VFW_E_TIMEOUT;
+    // A slow file that already has its renderers starts to play once its
+    // preroll ends.
+    return S_OK;
+}
+
+bool CFilterGraph::FindFilterByName(const char* pszName) const
+{
+    GstElement* pElement = gst_bin_get_by_name(GST_BIN(m_pPipeline), pszName);
+    if (pElement == nullptr)
+        return false;
+    gst_object_unref(pElement);
+    return true;
+}
+
+HRESULT CFilterGraph::Run()
+{
+    // Playing before every renderer prerolled can freeze the picture.
+    if (!m_bPrerolled) {
+        m_bRunPending = true;
+        return S_FALSE;
+    }
+    return _ApplyState(GST_STATE_PLAYING);
+}
+
+HRESULT CFilterGraph::Pause()
+{
+    m_bRunPending = false;
+    return _ApplyState(GST_STATE_PAUSED);
+}
+
+HRESULT CFilterGraph::Stop()
+{
+    m_bRunPending = false;
+    return _ApplyState(GST_STATE_NULL);
+}
+
+HRESULT CFilterGraph::_ApplyState(GstState state)
+{
+    GstStateChangeReturn result = gst_element_set_state(m_pPipeline, state);
+    if (result == GST_STATE_CHANGE_FAILURE)
+        return m_hrError != S_OK ? m_hrError.load() : E_FAIL;
+    return result == GST_STATE_CHANGE_ASYNC && state == GST_STATE_PLAYING ? S_FALSE : S_OK;
+}
+
+HRESULT CFilterGraph::GetState(long msTimeout, int* pState)
+{
+    if (m_bRunPending) {
+        *pState = State_Running;
+        return VFW_S_STATE_INTERMEDIATE;
+    }
+    GstState current = GST_STATE_NULL;
+    GstState pending = GST_STATE_VOID_PENDING;
+    GstStateChangeReturn result = gst_element_get_state(
+        m_pPipeline, &current, &pending, static_cast<GstClockTime>(msTimeout < 0 ? 0 : msTimeout) * GST_MSECOND);
+    switch (result) {
+    case GST_STATE_CHANGE_FAILURE:
+        *pState = PlayerState(current);
+        return m_hrError != S_OK ? m_hrError.load() : E_FAIL;
+    case GST_STATE_CHANGE_ASYNC:
+        *pState = PlayerState(pending != GST_STATE_VOID_PENDING ? pending : current);
+        return VFW_S_STATE_INTERMEDIATE;
+    default:
+        *pState = PlayerState(current);
+        return S_OK;
+    }
+}
+
+HRESULT CFilterGraph::SetPositions(LONGLONG llPosition)
+{
+    if (!gst_element_seek(m_pPipeline, m_dRate, GST_FORMAT_TIME, kSeekFlags, GST_SEEK_TYPE_SET,
+                          llPosition * kNanosecondsPerUnit, GST_SEEK_TYPE_NONE, GST_CLOCK_TIME_NONE))
+        return E_FAIL;
+    m_llLastPosition = llPosition;
+    return S_OK;
+}
+
+HRESULT CFilterGraph::GetCurrentPosition(LONGLONG* pllPosition)
+{
+    // During a seek the graph has no position to tell; the last one stands.
+    gint64 position = 0;
+    if (gst_element_query_position(m_pPipeline, GST_FORMAT_TIME, &position) && position >= 0)
+        m_llLastPosition = position / kNanosecondsPerUnit;
+    *pllPosition = m_llLastPosition;
+    return S_OK;
+}
+
+HRESULT CFilterGraph::GetDuration(LONGLONG* pllDuration)
+{
+    gint64 duration = 0;
+    if (!gst_element_query_duration(m_pPipeline, GST_FORMAT_TIME, &duration) || duration < 0)
+        return E_FAIL;
+    *pllDuration = duration / kNanosecondsPerUnit;
+    return S_OK;
+}
+
+HRESULT CFilterGraph::SetRate(double dRate)
+{
+    LONGLONG llPosition = 0;
+    GetCurrentPosition(&llPosition);
+    if (!gst_element_seek(m_pPipeline, dRate, GST_FORMAT_TIME, kSeekFlags, GST_SEEK_TYPE_SET,
+                          llPosition * kNanosecondsPerUnit, GST_SEEK_TYPE_NONE, GST_CLOCK_TIME_NONE)) {
+        std::lock_guard lock(m_renderLock);
+        return m_bHasAudio ? VFW_E_UNSUPPORTED_AUDIO : VFW_E_UNSUPPORTED_VIDEO;
+    }
+    m_dRate = dRate;
+    return S_OK;
+}
+
+HRESULT CFilterGraph::PutOwner(guintptr windowHandle)
+{
+    m_windowHandle = windowHandle;
+    GstElement* pOverlay = _VideoOverlay();
+    if (pOverlay == nullptr)
+        return VFW_E_NOT_CONNECTED;
+    gst_video_overlay_set_window_handle(GST_VIDEO_OVERLAY(pOverlay), windowHandle);
+    gst_object_unref(pOverlay);
+    return S_OK;
+}
+
+HRESULT CFilterGraph::PutVideoWindow(VideoEdge edge, long lValue)
+{
+    m_rect[static_cast<int>(edge)] = lValue;
+    GstElement* pOverlay = _VideoOverlay();
+    if (pOverlay == nullptr)
+        return VFW_E_NOT_CONNECTED;
+    gst_object_unref(pOverlay);
+    _ApplyRenderRectangle();
+    return S_OK;
+}
+
+HRESULT CFilterGraph::GetVideoSize(long* plWidth, long* plHeight)
+{
+    GstElement* pSink = gst_bin_get_by_name(GST_BIN(m_pPipeline), kVideoRendererName);
+    if (pSink == nullptr)
+        return VFW_E_NOT_CONNECTED;
+    GstPad* pPad = gst_element_get_static_pad(pSink, "sink");
+    GstCaps* pCaps = pPad != nullptr ? gst_pad_get_current_caps(pPad) : nullptr;
+    GstVideoInfo info;
+    bool isKnown = pCaps != nullptr && gst_video_info_from_caps(&info, pCaps);
+    if (isKnown) {
+        *plWidth = GST_VIDEO_INFO_WIDTH(&info);
+        *plHeight = GST_VIDEO_INFO_HEIGHT(&info);
+    }
+    if (pCaps != nullptr)
+        gst_caps_unref(pCaps);
+    if (pPad != nullptr)
+        gst_object_unref(pPad);
+    gst_object_unref(pSink);
+    return isKnown ? S_OK : VFW_E_NOT_CONNECTED;
+}
+
+HRESULT CFilterGraph::PutVolume(long lVolume)
+{
+    if (lVolume < kVolumeSilence || lVolume > kVolumeFull)
+        return E_INVALIDARG;
+    GstElement* pVolume = gst_bin_get_by_name(GST_BIN(m_pPipeline), kVolumeName);
+    if (pVolume == nullptr)
+        return E_NOTIMPL;
+    m_dGain = std::pow(10.0, static_cast<double>(lVolume) / 2000.0);
+    g_object_set(pVolume, "volume", m_dGain, nullptr);
+    gst_object_unref(pVolume);
+    return S_OK;
+}
+
+GstBusSyncReply CFilterGraph::_OnBusMessage(GstBus*, GstMessage* pMessage, gpointer pGraph)
+{
+    auto* self = static_cast<CFilterGraph*>(pGraph);
+    switch (GST_MESSAGE_TYPE(pMessage)) {
+    case GST_MESSAGE_EOS:
+        self->m_events.Post(EC_COMPLETE, 0, 0);
+        break;
+    case GST_MESSAGE_ERROR:
+        self->_OnError(pMessage);
+        break;
+
+    case GST_MESSAGE_ASYNC_DONE:
+        if (!self->m_bPrerolled.exchange(true))
+            QMetaObject::invokeMethod(self, &CFilterGraph::_OnPrerolled, Qt::QueuedConnection);
+        break;
+    default:
+        break;
+    }
+    // Nothing is left on the bus: every message the player needs is handled
+    // here, and a dropped message belongs to its handler.
+    gst_message_unref(pMessage);
+    return GST_BUS_DROP;
+}
+
+// The first failure is the graph's; each one is also an event.
+void CFilterGraph::_OnError(GstMessage* pMessage)
+{
+    GError* pError = nullptr;
+    gchar* pszDebug = nullptr;
+    gst_message_parse_error(pMessage, &pError, &pszDebug);
+    HRESULT hr = _ErrorCode(pError);
+    Trace("CFilterGraph : %s : %s (%s)", GST_OBJECT_NAME(GST_MESSAGE_SRC(pMessage)), pError->message,
+          pszDebug != nullptr ? pszDebug : "");
+    g_error_free(pError);
+    g_free(pszDebug);
+    HRESULT hrNone = S_OK;
+    if (m_hrError.compare_exchange_strong(hrNone, hr))
+        QMetaObject::invokeMethod(this, &CFilterGraph::_OnPrerolled, Qt::QueuedConnection);
+    m_events.Post(EC_ERRORABORT, hr, 0);
+}
+
+HRESULT CFilterGraph::_ErrorCode(const GError* pError)
+{
+    if (pError->domain == GST_STREAM_ERROR) {
+        if (pError->code == GST_STREAM_ERROR_CODEC_NOT_FOUND)
+            return VFW_E_UNSUPPORTED_STREAM;
+        if (pError->code == GST_STREAM_ERROR_TYPE_NOT_FOUND || pError->code == GST_STREAM_ERROR_WRONG_TYPE ||
+            pError->code == GST_STREAM_ERROR_DECODE || pError->code == GST_STREAM_ERROR_DEMUX ||
+            pError->code == GST_STREAM_ERROR_FORMAT)
+            return VFW_E_INVALID_FILE_FORMAT;
+    }
+    if (pError->domain == GST_RESOURCE_ERROR)
+        return ERROR_READ_FAULT;
+    if (pError->domain == GST_CORE_ERROR && pError->code == GST_CORE_ERROR_MISSING_PLUGIN)
+        return VFW_E_UNSUPPORTED_STREAM;
+    return E_FAIL;
+}
+
+// On the user-interface thread: the preroll ended, well or not.
+void CFilterGraph::_OnPrerolled()
+{
+    if (m_pPrerollWait != nullptr)
+        m_pPrerollWait->quit();
+    if (m_bRunPending && m_bPrerolled && m_hrError == S_OK) {
+        m_bRunPending = false;
+        _ApplyState(GST_STATE_PLAYING);
+    }
+}
+
+// On a streaming thread: the first audio and the first video stream get
+// the renderers; any further stream is consumed at the clock's pace.
+void CFilterGraph::_OnDecodedPad(GstElement*, GstPad* pPad, gpointer pGraph)
+{
+    auto* self = static_cast<CFilterGraph*>(pGraph);
+    GstCaps* pCaps = gst_pad_get_current_caps(pPad);
+    if (pCaps == nullptr)
+        pCaps = gst_pad_query_caps(pPad, nullptr);
+    std::string mediaType = gst_structure_get_name(gst_caps_get_structure(pCaps, 0));
+    gst_caps_unref(pCaps);
+    std::lock_guard lock(self->m_renderLock);
+    GstElement* pFirst = self->_MakeRendererChain(mediaType.c_str());
+    GstPad* pSinkPad = pFirst != nullptr ? gst_element_get_static_pad(pFirst, "sink") : nullptr;
+    if (pSinkPad == nullptr || gst_pad_link(pPad, pSinkPad) != GST_PAD_LINK_OK)
+        Trace("CFilterGraph::_OnDecodedPad() : the %s stream can not be rendered", mediaType.c_str());
+    if (pSinkPad != nullptr)
+        gst_object_unref(pSinkPad);
+}
+
+GstElement* CFilterGraph::_MakeRendererChain(const char* pszMediaType)
+{
+    GstBin* pBin = GST_BIN(m_pPipeline);
+    std::string_view mediaType(pszMediaType);
+    GstElement* pFirst = nullptr;
+    if (mediaType.starts_with("audio/") && !m_bHasAudio) {
+        GstElement* pVolume = gst_element_factory_make("volume", kVolumeName);
+        if (pVolume != nullptr)
+            g_object_set(pVolume, "volume", m_dGain, nullptr);
+        pFirst = AddChain(pBin, {gst_element_factory_make("audioconvert", nullptr),
+                                 gst_element_factory_make("scaletempo", nullptr), pVolume,
+                                 gst_element_factory_make("audioconvert", nullptr),
+                                 gst_element_factory_make("audioresample", nullptr),
+                                 CSinkFactory::MakeAudioSink(kAudioRendererName)});
+        m_bHasAudio = pFirst != nullptr;
+    } else if (mediaType.starts_with("video/") && !m_bHasVideo) {
+        pFirst = AddChain(pBin, {gst_element_factory_make("videoconvert", nullptr),
+                                 CSinkFactory::MakeVideoSink(kVideoRendererName, m_windowHandle)});
+        m_bHasVideo = pFirst != nullptr;
+    } else {
+        GstElement* pSink = CSinkFactory::MakeNullSink(nullptr);
+        g_object_set(pSink, "async", FALSE, nullptr);
+        pFirst = AddChain(pBin, {pSink});
+    }
+    return pFirst;
+}
+
+// The video sink when it draws into a window, with a new reference.
+GstElement* CFilterGraph::_VideoOverlay() const
+{
+    GstElement* pSink = gst_bin_get_by_name(GST_BIN(m_pPipeline), kVideoRendererName);
+    if (pSink != nullptr && !GST_IS_VIDEO_OVERLAY(pSink)) {
+        gst_object_unref(pSink);
+        return nullptr;
+    }
+    return pSink;
+}
+
+void CFilterGraph::_ApplyRenderRectangle()
+{
+    const long* r = m_rect;
+    GstElement* pOverlay = _VideoOverlay();
+    if (pOverlay == nullptr)
+        return;
+    // Until the player places it, the picture fills the window.
+    if (r[2] > 0 && r[3] > 0) {
+        gst_video_overlay_set_render_rectangle(GST_VIDEO_OVERLAY(pOverlay), static_cast<gint>(r[0]),
+                                               static_cast<gint>(r[1]), static_cast<gint>(r[2]),
+                                               static_cast<gint>(r[3]));
+        gst_video_overlay_expose(GST_VIDEO_OVERLAY(pOverlay));
+    }
+    gst_object_unref(pOverlay);
+}

@@ -1,0 +1,104 @@
+// The media graph of one file: a GStreamer pipeline around the player's
+// source element. It renders the source's outputs through decodebin into
+// converter chains and sinks, prerolls before it plays, controls the state,
+// seeks, changes the rate (pitch kept by scaletempo) and the volume, places
+// the picture in the screen window through the video overlay and turns bus
+// messages into the player's graph events.
+#pragma once
+
+#include "GraphEventQueue.h"
+#include "common/ComTypes.h"
+
+#include <QObject>
+#include <atomic>
+#include <gst/gst.h>
+#include <mutex>
+
+class QEventLoop;
+
+// The graph's own result codes, the numbers the player knows them by.
+constexpr HRESULT VFW_S_STATE_INTERMEDIATE = 0x00040237;
+constexpr HRESULT VFW_E_CANNOT_RENDER = static_cast<HRESULT>(0x80040218u);
+constexpr HRESULT VFW_E_WRONG_STATE = static_cast<HRESULT>(0x80040227u);
+constexpr HRESULT VFW_E_TIMEOUT = static_cast<HRESULT>(0x8004022Eu);
+constexpr HRESULT VFW_E_INVALID_FILE_FORMAT = static_cast<HRESULT>(0x8004022Fu);
+constexpr HRESULT VFW_E_UNSUPPORTED_AUDIO = static_cast<HRESULT>(0x8004025Cu);
+constexpr HRESULT VFW_E_UNSUPPORTED_VIDEO = static_cast<HRESULT>(0x8004025Du);
+constexpr HRESULT VFW_E_UNSUPPORTED_STREAM = static_cast<HRESULT>(0x80040265u);
+constexpr HRESULT ERROR_READ_FAULT = 30;
+
+// The four sides of the picture's rectangle in the screen window.
+enum class VideoEdge { Left, Top, Width, Height };
+
+class CFilterGraph : public QObject {
+    Q_OBJECT
+
+public:
+    // `windowHandle` is the native screen window the picture goes into, 0
+    // when there is no display.
+    explicit CFilterGraph(guintptr windowHandle);
+    ~CFilterGraph() override;
+    CFilterGraph(const CFilterGraph&) = delete;
+    CFilterGraph& operator=(const CFilterGraph&) = delete;
+
+    // Adds the element (a new reference is taken) under `pszName`.
+    HRESULT AddFilter(GstElement* pElement, const char* pszName);
+    // Links an output pad to a decoder whose decoded streams end in
+    // renderer chains once data flows.
+    HRESULT Render(GstPad* pPad);
+    // Pauses the graph and waits, at most `msTimeout` and with the
+    // user-interface thread's events still served, until every renderer
+    // holds its first data. Fails when nothing could be rendered.
+    HRESULT Preroll(int msTimeout);
+    bool FindFilterByName(const char* pszName) const;
+
+    // Control. Run before the preroll ended plays as soon as it ends.
+    HRESULT Run();
+    HRESULT Pause();
+    HRESULT Stop();
+    HRESULT GetState(long msTimeout, int* pState);
+
+    // Seeking, in 100-nanosecond units.
+    HRESULT SetPositions(LONGLONG llPosition);
+    HRESULT GetCurrentPosition(LONGLONG* pllPosition);
+    HRESULT GetDuration(LONGLONG* pllDuration);
+    HRESULT SetRate(double dRate);
+    double GetRate() const { return m_dRate; }
+
+    CGraphEventQueue& Events() { return m_events; }
+
+    // The picture in the screen window.
+    HRESULT PutOwner(guintptr windowHandle);
+    HRESULT PutVideoWindow(VideoEdge edge, long lValue);
+    HRESULT GetVideoSize(long* plWidth, long* plHeight);
+
+    // Attenuation in hundredths of a decibel, 0 full and -10000 silent.
+    HRESULT PutVolume(long lVolume);
+
+private:
+    static GstBusSyncReply _OnBusMessage(GstBus* pBus, GstMessage* pMessage, gpointer pGraph);
+    static void _OnDecodedPad(GstElement* pDecoder, GstPad* pPad, gpointer pGraph);
+    static HRESULT _ErrorCode(const GError* pError);
+    void _OnError(GstMessage* pMessage);
+    void _OnPrerolled();
+    GstElement* _MakeRendererChain(const char* pszMediaType);
+    GstElement* _VideoOverlay() const;
+    void _ApplyRenderRectangle();
+    HRESULT _ApplyState(GstState state);
+
+    GstElement* m_pPipeline;
+    guintptr m_windowHandle;
+    CGraphEventQueue m_events;
+    // Decoded pads arrive on streaming threads, one decoder's at a time.
+    std::mutex m_renderLock;
+    bool m_bHasAudio = false;
+    bool m_bHasVideo = false;
+    std::atomic<bool> m_bPrerolled = false;
+    std::atomic<HRESULT> m_hrError = S_OK;
+    bool m_bRunPending = false;
+    QEventLoop* m_pPrerollWait = nullptr;
+    double m_dRate = 1.0;
+    double m_dGain = 1.0;
+    LONGLONG m_llLastPosition = 0;
+    long m_rect[4] = {0, 0, 0, 0};
+};

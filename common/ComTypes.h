@@ -31,6 +31,7 @@ constexpr HRESULT ERROR_FILE_NOT_FOUND = 2;
 constexpr HRESULT ERROR_ACCESS_DENIED = 5;
 constexpr HRESULT ERROR_NOT_ENOUGH_MEMORY = 8;
 constexpr HRESULT ERROR_BAD_FORMAT = 11;
+constexpr HRESULT ERROR_READ_FAULT = 30;
 constexpr HRESULT ERROR_HANDLE_EOF = 38;
 constexpr HRESULT ERROR_NOT_SUPPORTED = 50;
 constexpr HRESULT ERROR_CANNOT_MAKE = 82;
@@ -40,6 +41,10 @@ constexpr HRESULT ERROR_ALREADY_EXISTS = 183;
 constexpr HRESULT ERROR_EXCEPTION_IN_SERVICE = 1064;
 constexpr HRESULT ERROR_NOT_FOUND = 1168;
 constexpr HRESULT ERROR_NOT_CONNECTED = 2250;
+
+// Media graph result codes that the player and the filters both give.
+constexpr HRESULT VFW_E_WRONG_STATE = static_cast<HRESULT>(0x80040227u);
+constexpr HRESULT VFW_E_TIMEOUT = static_cast<HRESULT>(0x8004022Eu);
 
 // Result codes of the ASF sample reader.
 constexpr HRESULT NS_E_INVALID_REQUEST = static_cast<HRESULT>(0xC00D002Bu);

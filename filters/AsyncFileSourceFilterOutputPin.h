@@ -41,7 +41,6 @@ constexpr ULONG kTypeProbeSize = 8192;
 constexpr size_t kHeaderSize = 16;
 
 // The code of a file too short to choose a media type from.
-constexpr HRESULT ERROR_READ_FAULT = 30;
 
 class CAsyncFileSourceFilterOutputPin : public IAsyncReader {
 public:

@@ -17,8 +17,6 @@ constexpr DWORD INFINITE = 0xFFFFFFFF;
 
 constexpr HRESULT VFW_S_NO_MORE_ITEMS = 0x00040103;
 constexpr HRESULT VFW_E_BADALIGN = static_cast<HRESULT>(0x8004020Eu);
-constexpr HRESULT VFW_E_WRONG_STATE = static_cast<HRESULT>(0x80040227u);
-constexpr HRESULT VFW_E_TIMEOUT = static_cast<HRESULT>(0x8004022Eu);
 
 // A media type as pins offer and accept it; the source filters carry no
 // format block.

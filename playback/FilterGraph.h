@@ -19,13 +19,10 @@ class QEventLoop;
 // The graph's own result codes, the numbers the player knows them by.
 constexpr HRESULT VFW_S_STATE_INTERMEDIATE = 0x00040237;
 constexpr HRESULT VFW_E_CANNOT_RENDER = static_cast<HRESULT>(0x80040218u);
-constexpr HRESULT VFW_E_WRONG_STATE = static_cast<HRESULT>(0x80040227u);
-constexpr HRESULT VFW_E_TIMEOUT = static_cast<HRESULT>(0x8004022Eu);
 constexpr HRESULT VFW_E_INVALID_FILE_FORMAT = static_cast<HRESULT>(0x8004022Fu);
 constexpr HRESULT VFW_E_UNSUPPORTED_AUDIO = static_cast<HRESULT>(0x8004025Cu);
 constexpr HRESULT VFW_E_UNSUPPORTED_VIDEO = static_cast<HRESULT>(0x8004025Du);
 constexpr HRESULT VFW_E_UNSUPPORTED_STREAM = static_cast<HRESULT>(0x80040265u);
-constexpr HRESULT ERROR_READ_FAULT = 30;
 
 // The four sides of the picture's rectangle in the screen window.
 enum class VideoEdge { Left, Top, Width, Height };

@@ -9,7 +9,6 @@
 
 namespace {
 
-constexpr HRESULT ERROR_READ_FAULT = 30;
 
 } // namespace
 

@@ -7,6 +7,7 @@
 #include <QEventLoop>
 #include <QTimer>
 #include <cmath>
+#include <gst/base/gstbaseparse.h>
 #include <gst/video/video.h>
 #include <gst/video/videooverlay.h>
 #include <string_view>
@@ -19,6 +20,29 @@ constexpr const char* kVolumeName = "Audio Volume";
 constexpr LONGLONG kNanosecondsPerUnit = 100;
 
 constexpr GstSeekFlags kSeekFlags = static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
+
+// A stream without an index or a length header (an MP3 without a VBR
+// header) has no duration until its parser has counted enough frames. The
+// parser can convert the stream's byte length into time from the frames it
+// has already seen, which is exact for a constant bit rate.
+bool EstimateDurationFromParser(GstBin* pBin, gint64* pDuration)
+{
+    bool bFound = false;
+    GstIterator* pIterator = gst_bin_iterate_recurse(pBin);
+    GValue item = G_VALUE_INIT;
+    while (!bFound && gst_iterator_next(pIterator, &item) == GST_ITERATOR_OK) {
+        auto* pElement = GST_ELEMENT(g_value_get_object(&item));
+        gint64 bytes = 0;
+        bFound = GST_IS_BASE_PARSE(pElement) &&
+                 gst_element_query_duration(pElement, GST_FORMAT_BYTES, &bytes) && bytes > 0 &&
+                 gst_element_query_convert(pElement, GST_FORMAT_BYTES, bytes, GST_FORMAT_TIME, pDuration) &&
+                 *pDuration > 0;
+        g_value_reset(&item);
+    }
+    g_value_unset(&item);
+    gst_iterator_free(pIterator);
+    return bFound;
+}
 
 int PlayerState(GstState state)
 {
@@ -204,7 +228,8 @@ HRESULT CFilterGraph::GetCurrentPosition(LONGLONG* pllPosition)
 HRESULT CFilterGraph::GetDuration(LONGLONG* pllDuration)
 {
     gint64 duration = 0;
-    if (!gst_element_query_duration(m_pPipeline, GST_FORMAT_TIME, &duration) || duration < 0)
+    if ((!gst_element_query_duration(m_pPipeline, GST_FORMAT_TIME, &duration) || duration < 0) &&
+        !EstimateDurationFromParser(GST_BIN(m_pPipeline), &duration))
         return E_FAIL;
     *pllDuration = duration / kNanosecondsPerUnit;
     return S_OK;

@@ -1,15 +1,33 @@
 #include "KorvoPlayerDlg.h"
 
+#include "Accelerators.h"
+#include "CommandIds.h"
 #include "CommandLine.h"
+#include "ScreenWnd.h"
 #include "SharedPlayerRecord.h"
+#include "StringTable.h"
 #include "common/Report.h"
+#include "common/Stream.h"
 #include "common/Utf8.h"
+#include "controls/MessageEvent.h"
+#include "playback/MediaGraph.h"
 
-#include <QLabel>
-#include <QListWidget>
-#include <QVBoxLayout>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QScreen>
+#include <algorithm>
 
 namespace {
+
+constexpr int IDS_PLAYABLE_FILES = 5057;
+constexpr int IDS_VIDEO_FILES = 5058;
+constexpr int IDS_ALL_FILES = 5059;
+
+constexpr const char* kWindowText = "Ostra Viewer";
+constexpr LONGLONG kSecond = 10'000'000;
+constexpr long kStateTimeoutMs = 10000;
 
 // The argument cut to what fits a field of cbField bytes with its terminator.
 std::string FieldText(const std::string& argument, size_t cbField)
@@ -17,22 +35,46 @@ std::string FieldText(const std::string& argument, size_t cbField)
     return argument.substr(0, Utf8PrefixLength(argument.data(), argument.size(), cbField - 1));
 }
 
+// The open dialog's three filters, each named by its string.
+QString OpenFileFilter()
+{
+    auto name = [](int id) { return QString::fromStdString(LoadResString(id)); };
+    return QStringLiteral("%1 (*.mp3 *.ned *.avi *.asf *.wmv *.mpg *.mpeg *.nsr);;"
+                          "%2 (*.avi *.asf *.wmv *.mpg *.mpeg *.nsr);;%3 (*)")
+        .arg(name(IDS_PLAYABLE_FILES), name(IDS_VIDEO_FILES), name(IDS_ALL_FILES));
+}
+
+// Whether the file can be opened for reading through the stream factory.
+HRESULT CheckFileOpens(const std::string& fileName)
+{
+    CStream* pStream = nullptr;
+    HRESULT hr = CStream::CreateInstance(fileName.c_str(), &pStream);
+    if (hr != S_OK || pStream == nullptr)
+        return hr != S_OK ? hr : E_FAIL;
+    hr = pStream->Init(fileName.c_str());
+    pStream->Close();
+    pStream->Release();
+    return hr;
+}
+
 } // namespace
 
-CKorvoPlayerDlg::CKorvoPlayerDlg(QWidget* pParent)
+CKorvoPlayerDlg::CKorvoPlayerDlg(const std::string& filterLibraryDir, QWidget* pParent)
     : QDialog(pParent),
-      m_instanceServer([this](const InstanceRequest& request) { return OnInstanceMessage(request); }),
-      m_pFileList(new QListWidget(this))
+      m_directShow(filterLibraryDir),
+      m_pScreenWnd(new CScreenWnd(this, &m_directShow)),
+      m_instanceServer([this](const InstanceRequest& request) { return OnInstanceMessage(request); })
 {
     OnInitDialog();
 }
 
 void CKorvoPlayerDlg::OnInitDialog()
 {
-    auto* pLayout = new QVBoxLayout(this);
-    pLayout->addWidget(new QLabel(tr("Files handed to this player:"), this));
-    pLayout->addWidget(m_pFileList);
-    resize(480, 320);
+    setAutoFillBackground(true);
+    setPalette(QPalette(Qt::black));
+    resize(478, 341);
+    InstallAccelerators(this, [this](int nID) { OnCommand(nID); });
+    m_directShow.Init(m_pScreenWnd);
 
     auto hWnd = static_cast<WindowHandle>(winId());
     if (HRESULT hr = m_instanceServer.Listen(hWnd); hr != S_OK) {
@@ -47,9 +89,9 @@ void CKorvoPlayerDlg::OnInitDialog()
         m_fileName = FieldText(arguments[1], kRecordFileSize);
         if (arguments.size() > 2)
             m_secondArgument = FieldText(arguments[2], kRecordArgumentSize);
-        _AddFile(m_fileName);
+        _PostPlay();
     }
-    setWindowTitle(QStringLiteral("Ostra Viewer"));
+    setWindowTitle(QString::fromLatin1(kWindowText));
 }
 
 uint32_t CKorvoPlayerDlg::OnInstanceMessage(const InstanceRequest& request)
@@ -64,20 +106,297 @@ uint32_t CKorvoPlayerDlg::OnInstanceMessage(const InstanceRequest& request)
     }
 }
 
+// The file starts once the answer is on its way, so that a slow or failing
+// start never keeps the later instance waiting.
 uint32_t CKorvoPlayerDlg::OnOpenForwarded()
 {
     if (g_pSharedRecord == nullptr)
         return 0;
+    OnStop();
     m_fileName = ReadRecordText(g_pSharedRecord->file, sizeof g_pSharedRecord->file);
     m_secondArgument = ReadRecordText(g_pSharedRecord->secondArgument, sizeof g_pSharedRecord->secondArgument);
-    _AddFile(m_fileName);
+    _PostPlay();
     return 1;
 }
 
-void CKorvoPlayerDlg::_AddFile(const std::string& fileName)
+void CKorvoPlayerDlg::_PostPlay()
 {
-    if (fileName.empty())
+    QMetaObject::invokeMethod(this, [this] { OnCommand(IDC_PLAY); }, Qt::QueuedConnection);
+}
+
+void CKorvoPlayerDlg::OnCommand(int nID)
+{
+    switch (nID) {
+    case ID_PLAY_PLAY:
+    case IDC_PLAY:
+        return OnPlay();
+    case ID_PLAY_STOP:
+    case ID_FILE_CLOSE:
+    case IDC_STOP:
+        return OnStop();
+    case ID_PLAY_PAUSE:
+    case IDC_PAUSE:
+        return OnPause();
+    case ID_FILE_OPEN:
+    case IDC_FILEOPEN:
+        return OnFileOpen();
+    case ID_APP_EXIT:
+    case IDC_SYS_CLOSE:
+        return OnExit();
+    case ID_PLAY_BACK10:
+        return _Seek(-10 * kSecond, "CKorvoPlayerDlg::OnPlayBack10()");
+    case ID_PLAY_FORWARD10:
+        return _Seek(10 * kSecond, "CKorvoPlayerDlg::OnPlayForward10()");
+    case ID_PLAY_BACK60:
+        return _Seek(-60 * kSecond, "CKorvoPlayerDlg::OnPlayBack60()");
+    case ID_PLAY_FORWARD60:
+        return _Seek(60 * kSecond, "CKorvoPlayerDlg::OnPlayForward60()");
+    case ID_PLAY_BACK300:
+        return _Seek(-300 * kSecond, "CKorvoPlayerDlg::OnPlayBack300()");
+    case ID_PLAY_FORWARD300:
+        return _Seek(300 * kSecond, "CKorvoPlayerDlg::OnPlayForward300()");
+    case ID_PLAY_NORMALSPEED:
+    case ID_PLAY_SLOWER:
+    case ID_PLAY_FASTER:
+        return _ChangeRate(nID);
+    case ID_VOLUMN_DOWN:
+    case ID_VOLUMN_UP:
+    case ID_VOLUMN_NONE:
+        return _ChangeVolume(nID);
+    default:
         return;
-    m_pFileList->addItem(QString::fromLocal8Bit(fileName));
-    m_pFileList->setCurrentRow(m_pFileList->count() - 1);
+    }
+}
+
+void CKorvoPlayerDlg::OnPlay()
+{
+    int nState = State_Stopped;
+    m_directShow.GetState(kStateTimeoutMs, &nState);
+    if (nState == State_Paused) {
+        m_directShow.Resume();
+        return;
+    }
+    if (nState == State_Running) {
+        m_directShow.Pause();
+        return;
+    }
+    if (m_fileName.empty())
+        return;
+    if (_StartFile() != S_OK) {
+        _ShowLastReport();
+        Trace("from %s", "CKorvoPlayerDlg::OnPlay()");
+        OnStop();
+        return;
+    }
+    m_directShow.SetVolume(m_nVolume);
+    m_bPlayedOnce = true;
+}
+
+HRESULT CKorvoPlayerDlg::_StartFile()
+{
+    HRESULT hr = CheckFileOpens(m_fileName);
+    if (hr == S_OK)
+        hr = m_directShow.Play(m_fileName.c_str());
+    if (hr != S_OK)
+        return hr;
+    // The first file sizes the window to its picture (within the desktop);
+    // later files are fitted into the window as it is.
+    long lWidth = 0;
+    long lHeight = 0;
+    if (!m_bPlayedOnce && m_directShow.GetOriginalScreenSize(&lWidth, &lHeight) == S_OK && lWidth > 0 &&
+        lHeight > 0) {
+        QSize picture(static_cast<int>(lWidth), static_cast<int>(lHeight));
+        QSize desktop = screen()->availableGeometry().size() - (frameGeometry().size() - size());
+        resize(picture.boundedTo(desktop) == picture ? picture : picture.scaled(desktop, Qt::KeepAspectRatio));
+    }
+    m_pScreenWnd->show();
+    m_pScreenWnd->raise();
+    _PlaceScreen();
+    return S_OK;
+}
+
+// The screen window covers the client area and the picture fills it.
+void CKorvoPlayerDlg::_PlaceScreen()
+{
+    RECT screenRect = RECT::FromQRect(rect());
+    m_pScreenWnd->setGeometry(rect());
+    m_pScreenWnd->SetPictureRect(screenRect);
+    if (m_directShow.IsOpen())
+        m_directShow.SetScreenSize(screenRect);
+}
+
+void CKorvoPlayerDlg::OnStop()
+{
+    m_pScreenWnd->hide();
+    m_directShow.Stop();
+}
+
+void CKorvoPlayerDlg::OnPause()
+{
+    m_directShow.Pause();
+}
+
+void CKorvoPlayerDlg::OnFileOpen()
+{
+    QString file = QFileDialog::getOpenFileName(this, QString(), QString(), OpenFileFilter());
+    if (file.isEmpty())
+        return;
+    m_fileName = FieldText(file.toStdString(), kRecordFileSize);
+    OnStop();
+    OnPlay();
+}
+
+void CKorvoPlayerDlg::OnExit()
+{
+    OnStop();
+    done(0);
+}
+
+HRESULT CKorvoPlayerDlg::_MovePosition(LONGLONG llOffset)
+{
+    if (!m_directShow.IsOpen())
+        return S_OK;
+    LONGLONG llPosition = 0;
+    HRESULT hr = m_directShow.GetPosition(&llPosition);
+    if (hr == S_OK)
+        hr = m_directShow.SetPosition(std::max<LONGLONG>(llPosition + llOffset, 0));
+    if (hr != S_OK && hr != S_FALSE) {
+        Trace("from %s", "CKorvoPlayerDlg::_MovePosition()");
+        return hr;
+    }
+    return S_OK;
+}
+
+void CKorvoPlayerDlg::_Seek(LONGLONG llOffset, const char* pszHandler)
+{
+    if (_MovePosition(llOffset) != S_OK) {
+        _ShowLastReport();
+        Trace("from %s", pszHandler);
+    }
+}
+
+// Normal speed, 0.1 slower (never below 0.1) or 0.1 faster. A rate the
+// renderers cannot play leaves the rate as it was, without a message.
+void CKorvoPlayerDlg::_ChangeRate(int nID)
+{
+    if (!m_directShow.IsOpen())
+        return;
+    double dRate = 1.0;
+    HRESULT hr = S_OK;
+    if (nID != ID_PLAY_NORMALSPEED && (hr = m_directShow.GetRate(&dRate)) == S_OK)
+        dRate = nID == ID_PLAY_FASTER ? dRate + 0.1 : std::max(dRate - 0.1, 0.1);
+    if (hr == S_OK)
+        hr = m_directShow.SetRate(dRate);
+    bool bRefused = nID != ID_PLAY_NORMALSPEED && (hr == VFW_E_UNSUPPORTED_AUDIO || hr == VFW_E_UNSUPPORTED_VIDEO);
+    if (hr != S_OK && !bRefused) {
+        _ShowLastReport();
+        Trace("from %s", "CKorvoPlayerDlg::OnPlayNormalspeed()");
+    }
+}
+
+void CKorvoPlayerDlg::_ChangeVolume(int nID)
+{
+    const char* pszHandler = "CKorvoPlayerDlg::OnVolumnNone()";
+    if (nID == ID_VOLUMN_DOWN) {
+        m_nVolume = std::max(m_nVolume - 5, 0);
+        pszHandler = "CKorvoPlayerDlg::OnVolumnDown()";
+    } else if (nID == ID_VOLUMN_UP) {
+        m_nVolume = std::min(m_nVolume + 5, 100);
+        pszHandler = "CKorvoPlayerDlg::OnVolumnUp()";
+    } else {
+        m_nVolume = 0;
+    }
+    if (m_directShow.IsOpen() && m_directShow.SetVolume(m_nVolume) != S_OK)
+        Trace("from %s", pszHandler);
+}
+
+// Takes every waiting graph event. The end of the file stops the player; a
+// failure while playing is shown and stops it too.
+intptr_t CKorvoPlayerDlg::onKorvoPlayerFilterGraph()
+{
+    for (;;) {
+        long lEvent = 0;
+        intptr_t lParam1 = 0;
+        intptr_t lParam2 = 0;
+        HRESULT hr = m_directShow.GetEvent(&lEvent, &lParam1, &lParam2, 0);
+        if (hr == E_ABORT)
+            return 0;
+        if (hr != S_OK) {
+            Trace("from %s", "CKorvoPlayerDlg::onKorvoPlayerFilterGraph()");
+            return hr;
+        }
+        m_directShow.FreeEventParams(lEvent, lParam1, lParam2);
+        if (lEvent == EC_ERRORABORT) {
+            ReportError(static_cast<HRESULT>(lParam1));
+            _ShowLastReport();
+        }
+        if (lEvent == EC_COMPLETE || lEvent == EC_ERRORABORT) {
+            OnStop();
+            return 0;
+        }
+    }
+}
+
+// The report goes into a message box that does not hold up the window: the
+// graph keeps answering while it is open.
+void CKorvoPlayerDlg::_ShowLastReport()
+{
+    if (m_pMessageBox != nullptr)
+        m_pMessageBox->close();
+    m_pMessageBox = new QMessageBox(QMessageBox::Warning, QString::fromLatin1(kWindowText),
+                                    QString::fromStdString(LastReport()), QMessageBox::Ok, this);
+    m_pMessageBox->setAttribute(Qt::WA_DeleteOnClose);
+    m_pMessageBox->open();
+}
+
+bool CKorvoPlayerDlg::event(QEvent* pEvent)
+{
+    if (pEvent->type() == CMessageEvent::EventType()) {
+        auto* pMessage = static_cast<CMessageEvent*>(pEvent);
+        if (pMessage->m_nMessage == WM_PLAYER_GRAPHEVENT) {
+            onKorvoPlayerFilterGraph();
+            return true;
+        }
+        if (pMessage->m_nMessage == WM_COMMAND) {
+            OnCommand(static_cast<int>(pMessage->m_wParam & 0xFFFFu));
+            return true;
+        }
+    }
+    return QDialog::event(pEvent);
+}
+
+// Escape does not close the player.
+void CKorvoPlayerDlg::keyPressEvent(QKeyEvent* pEvent)
+{
+    if (pEvent->key() == Qt::Key_Escape)
+        return pEvent->accept();
+    QDialog::keyPressEvent(pEvent);
+}
+
+// Closing the window from the window manager leaves the player.
+void CKorvoPlayerDlg::closeEvent(QCloseEvent* pEvent)
+{
+    pEvent->ignore();
+    OnExit();
+}
+
+void CKorvoPlayerDlg::resizeEvent(QResizeEvent* pEvent)
+{
+    QDialog::resizeEvent(pEvent);
+    if (m_pScreenWnd->isVisible())
+        _PlaceScreen();
+}
+
+void CKorvoPlayerDlg::reject()
+{
+    int nState = State_Stopped;
+    if (m_directShow.GetState(0, &nState) != S_OK) {
+        Trace("from %s", "CKorvoPlayerDlg::OnCancel()");
+        return;
+    }
+    if (nState == State_Running && m_directShow.Pause() != S_OK) {
+        Trace("from %s", "CKorvoPlayerDlg::OnCancel()");
+        return;
+    }
+    showMinimized();
 }

@@ -1,32 +1,76 @@
 // The player's main window. It publishes its handle in the shared record so
-// that later instances find it, answers their messages, and takes the file of
-// its own command line and every file a later instance hands it.
+// that later instances find it and answers their messages; it owns the graph
+// controller and the screen window the picture is shown in, and turns keys,
+// commands, graph events and handed files into playback.
 #pragma once
 
 #include "InstanceServer.h"
 #include "WindowSystem.h"
+#include "common/ComTypes.h"
+#include "common/LibraryLocation.h"
+#include "playback/DirectShow.h"
 
 #include <QDialog>
+#include <QMessageBox>
+#include <QPointer>
 #include <string>
 
-class QListWidget;
+class CScreenWnd;
 
 class CKorvoPlayerDlg : public QDialog {
     Q_OBJECT
 
 public:
-    explicit CKorvoPlayerDlg(QWidget* pParent = nullptr);
+    // The BrelmSource library is looked for relative to `filterLibraryDir`.
+    explicit CKorvoPlayerDlg(const std::string& filterLibraryDir = ProgramDir(), QWidget* pParent = nullptr);
 
     // Answers a message of a later instance.
     uint32_t OnInstanceMessage(const InstanceRequest& request);
+    // Carries out a command of a key, a menu entry or a skin control.
+    void OnCommand(int nID);
+
+    const std::string& FileName() const { return m_fileName; }
+    const std::string& SecondArgument() const { return m_secondArgument; }
+    int Volume() const { return m_nVolume; }
+    CDirectShow& Graph() { return m_directShow; }
+    // The message box showing the last failure, while it is open.
+    QMessageBox* MessageBox() const { return m_pMessageBox; }
+
+    // Plays, pauses or resumes, as the state of the graph asks.
+    void OnPlay();
+    void OnStop();
+    void OnPause();
+    // Leaves the player.
+    void OnExit();
+    // The dialog's cancel command: pauses a running file and minimises.
+    void reject() override;
+
+protected:
+    bool event(QEvent* pEvent) override;
+    void keyPressEvent(QKeyEvent* pEvent) override;
+    void closeEvent(QCloseEvent* pEvent) override;
+    void resizeEvent(QResizeEvent* pEvent) override;
 
 private:
     void OnInitDialog();
     uint32_t OnOpenForwarded();
-    void _AddFile(const std::string& fileName);
+    void OnFileOpen();
+    intptr_t onKorvoPlayerFilterGraph();
+    HRESULT _StartFile();
+    void _PlaceScreen();
+    HRESULT _MovePosition(LONGLONG llOffset);
+    void _Seek(LONGLONG llOffset, const char* pszHandler);
+    void _ChangeRate(int nID);
+    void _ChangeVolume(int nID);
+    void _PostPlay();
+    void _ShowLastReport();
 
+    CDirectShow m_directShow;
+    CScreenWnd* m_pScreenWnd;
     CInstanceServer m_instanceServer;
-    QListWidget* m_pFileList;
     std::string m_fileName;
     std::string m_secondArgument;
+    int m_nVolume = 100;
+    bool m_bPlayedOnce = false;
+    QPointer<QMessageBox> m_pMessageBox;
 };

@@ -87,7 +87,7 @@ void CWendalPlayerApp::_RunPlayerWindow(CStartupLock& startupLock)
     CKorvoPlayerDlg dlg;
     startupLock.Release();
     CTerminationSignals termination;
-    QObject::connect(&termination, &CTerminationSignals::Raised, &dlg, &QDialog::reject);
+    QObject::connect(&termination, &CTerminationSignals::Raised, &dlg, &CKorvoPlayerDlg::OnExit);
     dlg.show();
     dlg.exec();
 }

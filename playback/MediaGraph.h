@@ -25,6 +25,11 @@ constexpr HRESULT kNothingToRender = ERROR_NOT_CONNECTED;
 // output with this code; the player counts it as success.
 constexpr HRESULT VFW_E_NOT_CONNECTED = static_cast<HRESULT>(0x80040209u);
 
+// A rate the renderers cannot play: with a sound, or with only a picture.
+// The player leaves the rate as it was without a message.
+constexpr HRESULT VFW_E_UNSUPPORTED_AUDIO = static_cast<HRESULT>(0x8004025Cu);
+constexpr HRESULT VFW_E_UNSUPPORTED_VIDEO = static_cast<HRESULT>(0x8004025Du);
+
 // Element names in the pipeline: the player's own source, and the sinks whose
 // presence tells that the file has a picture and a sound.
 constexpr const char* kSourceFilterName = "BRELM FILTER";

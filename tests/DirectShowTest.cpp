@@ -1,9 +1,9 @@
 #include "DebugCapture.h"
 #include "EventLoopWait.h"
+#include "MediaTestSetup.h"
 #include "TempDir.h"
 #include "TestMedia.h"
 #include "TestScreenWindow.h"
-#include "common/FileStream.h"
 #include "controls/AnimatedLogo.h"
 #include "playback/DirectShow.h"
 #include "playback/FilterGraph.h"
@@ -12,7 +12,6 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <dirent.h>
-#include <dlfcn.h>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -32,15 +31,7 @@ void Serve(int msDuration)
 
 class DirectShowTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        // The GL video sink's driver keeps allocations for the life of the
-        // process; kept loaded, they stay attributable to it at exit.
-        for (const char* pszDriver : {"libGLX_mesa.so.0", "/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so"})
-            ::dlopen(pszDriver, RTLD_NOW | RTLD_NODELETE);
-        static bool isRegistered = RegisterStreamKind(new CFileStream()) == S_OK;
-        ASSERT_TRUE(isRegistered);
-    }
+    static void SetUpTestSuite() { PrepareMediaPlayback(); }
 
     void SetUp() override { ASSERT_EQ(m_graph.Init(&m_screen), S_OK); }
 

@@ -10,7 +10,6 @@
 #include "app/WendalPlayerApp.h"
 
 #include <QGuiApplication>
-#include <QListWidget>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -100,15 +99,6 @@ public:
 
     CKorvoPlayerDlg& Dialog() { return *m_pDlg; }
 
-    QStringList Files() const
-    {
-        QStringList files;
-        auto* pList = m_pDlg->findChild<QListWidget*>();
-        for (int i = 0; pList != nullptr && i < pList->count(); ++i)
-            files << pList->item(i)->text();
-        return files;
-    }
-
 private:
     CWendalPlayerApp m_app;
     std::unique_ptr<CKorvoPlayerDlg> m_pDlg;
@@ -143,7 +133,7 @@ TEST_F(InstanceTest, ASecondStartHandsItsFileToTheFirstAndEnds)
     CPlayerProcess later({QString::fromStdString(file), QStringLiteral("second")});
     ASSERT_TRUE(later.WaitForExit(kStartMs));
     EXPECT_EQ(later.ExitCode(), 0);
-    EXPECT_EQ(player.Files(), QStringList{QString::fromStdString(file)});
+    EXPECT_EQ(player.Dialog().FileName(), file);
     EXPECT_EQ(ReadRecordText(g_pSharedRecord->secondArgument, kRecordArgumentSize), "second");
 }
 
@@ -154,7 +144,7 @@ TEST_F(InstanceTest, ASecondStartWithoutArgumentsSendsNoOpenMessage)
     CPlayerProcess later;
     ASSERT_TRUE(later.WaitForExit(kStartMs));
     EXPECT_EQ(later.ExitCode(), 0);
-    EXPECT_TRUE(player.Files().isEmpty());
+    EXPECT_TRUE(player.Dialog().FileName().empty());
 }
 
 // Where the X server stacks the top-level window `hWnd`: 0 is the top.

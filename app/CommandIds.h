@@ -1,0 +1,30 @@
+// The numbers of the player window's commands: menu entries, accelerator
+// keys and the skin's controls all reach the window as one of these.
+#pragma once
+
+// Skin controls that command the player.
+constexpr int IDC_PAUSE = 1000;
+constexpr int IDC_FILEOPEN = 1001;
+constexpr int IDC_STOP = 1004;
+constexpr int IDC_PLAY = 1006;
+constexpr int IDC_SYS_CLOSE = 1011;
+
+// Menu and accelerator commands.
+constexpr int ID_FILE_OPEN = 32771;
+constexpr int ID_PLAY_STOP = 32774;
+constexpr int ID_PLAY_PAUSE = 32775;
+constexpr int ID_PLAY_PLAY = 32778;
+constexpr int ID_FILE_CLOSE = 32779;
+constexpr int ID_PLAY_NORMALSPEED = 32780;
+constexpr int ID_PLAY_SLOWER = 32782;
+constexpr int ID_PLAY_FASTER = 32783;
+constexpr int ID_PLAY_BACK10 = 32784;
+constexpr int ID_PLAY_FORWARD10 = 32785;
+constexpr int ID_PLAY_BACK60 = 32786;
+constexpr int ID_PLAY_FORWARD60 = 32787;
+constexpr int ID_PLAY_BACK300 = 32788;
+constexpr int ID_PLAY_FORWARD300 = 32789;
+constexpr int ID_APP_EXIT = 32812;
+constexpr int ID_VOLUMN_DOWN = 32824;
+constexpr int ID_VOLUMN_UP = 32825;
+constexpr int ID_VOLUMN_NONE = 32826;

@@ -1,0 +1,71 @@
+#include "ScreenWnd.h"
+
+#include "WindowSystem.h"
+#include "controls/MessageEvent.h"
+#include "playback/DirectShow.h"
+#include "playback/MediaGraph.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+
+CScreenWnd::CScreenWnd(QWidget* pParent, CDirectShow* pDirectShow)
+    : QWidget(pParent),
+      m_pDirectShow(pDirectShow)
+{
+    // The video sink draws into this window's own native window.
+    setAttribute(Qt::WA_NativeWindow);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setWindowTitle(QStringLiteral("Screen"));
+    setGeometry(0, 0, 10, 10);
+    hide();
+}
+
+bool CScreenWnd::event(QEvent* pEvent)
+{
+    if (pEvent->type() == CMessageEvent::EventType()) {
+        auto* pMessage = static_cast<CMessageEvent*>(pEvent);
+        if (pMessage->m_nMessage == WM_PLAYER_GRAPHEVENT)
+            return CMessageEvent::Send(parentWidget(), pMessage->m_nMessage, pMessage->m_wParam, pMessage->m_lParam);
+    }
+    return QWidget::event(pEvent);
+}
+
+void CScreenWnd::mousePressEvent(QMouseEvent* pEvent)
+{
+    if (pEvent->button() != Qt::LeftButton)
+        return QWidget::mousePressEvent(pEvent);
+    m_bDragging = true;
+    m_lastCursor = pEvent->globalPosition().toPoint();
+}
+
+void CScreenWnd::mouseMoveEvent(QMouseEvent* pEvent)
+{
+    QPoint cursor = pEvent->globalPosition().toPoint();
+    if (!m_bDragging || cursor == m_lastCursor)
+        return;
+    QWidget* pPlayer = window();
+    pPlayer->move(pPlayer->pos() + (cursor - m_lastCursor));
+    m_lastCursor = cursor;
+}
+
+void CScreenWnd::mouseReleaseEvent(QMouseEvent* pEvent)
+{
+    if (pEvent->button() == Qt::LeftButton)
+        m_bDragging = false;
+}
+
+void CScreenWnd::paintEvent(QPaintEvent*)
+{
+    int nState = State_Stopped;
+    if (m_pDirectShow->GetState(0, &nState) != S_OK || nState == State_Stopped)
+        return;
+    // Everything but the picture, which the video sink draws itself.
+    QPainterPath around;
+    around.addRect(rect());
+    QPainterPath picture;
+    picture.addRect(m_pictureRect.ToQRect());
+    QPainter painter(this);
+    painter.fillPath(around.subtracted(picture), Qt::black);
+}

@@ -1,0 +1,36 @@
+// The child window of the player window that holds the picture of the file
+// being played, or the animated logo of a file without one. It passes the
+// graph's notifications on to the player window, moves the player window
+// when dragged with the left button and keeps the area around the picture
+// black while a file is open.
+#pragma once
+
+#include "skin/Rect.h"
+
+#include <QPoint>
+#include <QWidget>
+
+class CDirectShow;
+
+class CScreenWnd : public QWidget {
+    Q_OBJECT
+
+public:
+    CScreenWnd(QWidget* pParent, CDirectShow* pDirectShow);
+
+    // The rectangle of the picture inside this window, as last placed.
+    void SetPictureRect(const RECT& rect) { m_pictureRect = rect; }
+
+protected:
+    bool event(QEvent* pEvent) override;
+    void mousePressEvent(QMouseEvent* pEvent) override;
+    void mouseMoveEvent(QMouseEvent* pEvent) override;
+    void mouseReleaseEvent(QMouseEvent* pEvent) override;
+    void paintEvent(QPaintEvent* pEvent) override;
+
+private:
+    CDirectShow* m_pDirectShow;
+    QPoint m_lastCursor;
+    bool m_bDragging = false;
+    RECT m_pictureRect = {};
+};

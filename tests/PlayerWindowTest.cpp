@@ -1,0 +1,215 @@
+#include "DebugCapture.h"
+#include "EventLoopWait.h"
+#include "MediaTestSetup.h"
+#include "TempDir.h"
+#include "TestMedia.h"
+#include "app/Accelerators.h"
+#include "app/CommandIds.h"
+#include "app/CommandLine.h"
+#include "app/KorvoPlayerDlg.h"
+#include "app/ScreenWnd.h"
+#include "playback/MediaGraph.h"
+
+#include <QApplication>
+#include <QSet>
+#include <QTest>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <memory>
+#include <unistd.h>
+
+namespace {
+
+constexpr LONGLONG kSecond = kReferenceTimePerSecond;
+
+class PlayerWindowTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { PrepareMediaPlayback(); }
+
+    // A player window started as by `korvoplayer FILE`, shown and active.
+    CKorvoPlayerDlg& Start(const std::string& file)
+    {
+        std::string program = "korvoplayer";
+        char* argv[] = {program.data(), const_cast<char*>(file.c_str())};
+        SetCommandLine(file.empty() ? 1 : 2, argv);
+        m_pDlg = std::make_unique<CKorvoPlayerDlg>(std::filesystem::path(BRELMSOURCE_PATH).parent_path().string());
+        m_pDlg->show();
+        return *m_pDlg;
+    }
+
+    int State()
+    {
+        int nState = -1;
+        EXPECT_EQ(m_pDlg->Graph().GetState(10000, &nState), S_OK);
+        return nState;
+    }
+
+    bool WaitForState(int nState)
+    {
+        return WaitFor([&] { return State() == nState; });
+    }
+
+    LONGLONG Position()
+    {
+        LONGLONG llPosition = -1;
+        EXPECT_EQ(m_pDlg->Graph().GetPosition(&llPosition), S_OK);
+        return llPosition;
+    }
+
+    double Rate()
+    {
+        double dRate = 0;
+        EXPECT_EQ(m_pDlg->Graph().GetRate(&dRate), S_OK);
+        return dRate;
+    }
+
+    // Keys reach the window that has the focus; other programs on the same
+    // X server may take the server's focus at any time, so the player is
+    // made the active window right before each key.
+    void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QApplication::setActiveWindow(m_pDlg.get());
+        QTest::keyClick(m_pDlg.get(), key, modifiers);
+    }
+
+    CScreenWnd* Screen() const { return m_pDlg->findChild<CScreenWnd*>(); }
+
+    ~PlayerWindowTest() override
+    {
+        m_pDlg.reset();
+        SetCommandLine(0, nullptr);
+    }
+
+    std::unique_ptr<CKorvoPlayerDlg> m_pDlg;
+};
+
+TEST_F(PlayerWindowTest, PlaysTheFileOfItsCommandLineInAWindowOfItsPictureSize)
+{
+    CKorvoPlayerDlg& dlg = Start(TestMediaPath(TestMedia::Avi));
+    ASSERT_TRUE(WaitForState(State_Running)) << LastReport();
+    EXPECT_EQ(dlg.size(), QSize(320, 240));
+    ASSERT_NE(Screen(), nullptr);
+    EXPECT_TRUE(Screen()->isVisible());
+    EXPECT_EQ(Screen()->geometry(), dlg.rect());
+
+    // At the end of the file the player stops and hides the picture.
+    EXPECT_TRUE(WaitFor([&] { return !dlg.Graph().IsOpen(); }));
+    EXPECT_FALSE(Screen()->isVisible());
+    EXPECT_EQ(dlg.MessageBox(), nullptr);
+
+    // Space plays the same file again.
+    Key(Qt::Key_Space);
+    EXPECT_TRUE(WaitForState(State_Running)) << LastReport();
+}
+
+TEST_F(PlayerWindowTest, KeysPauseSeekAndChangeTheVolume)
+{
+    CKorvoPlayerDlg& dlg = Start(TestMediaPath(TestMedia::Wmv20s));
+    ASSERT_TRUE(WaitForState(State_Running)) << LastReport();
+
+    Key(Qt::Key_Space);
+    EXPECT_EQ(State(), State_Paused);
+    Key(Qt::Key_Space);
+    EXPECT_EQ(State(), State_Running);
+
+    // Back from the first seconds lands on the start, not before it.
+    Key(Qt::Key_Left);
+    EXPECT_LT(Position(), 2 * kSecond);
+    Key(Qt::Key_Right);
+    EXPECT_GE(Position(), 9 * kSecond);
+
+    Key(Qt::Key_Up);
+    EXPECT_EQ(dlg.Volume(), 100);
+    for (int i = 0; i < 3; ++i)
+        Key(Qt::Key_Down);
+    EXPECT_EQ(dlg.Volume(), 85);
+    Key(Qt::Key_M);
+    EXPECT_EQ(dlg.Volume(), 0);
+    Key(Qt::Key_Down);
+    EXPECT_EQ(dlg.Volume(), 0);
+    Key(Qt::Key_Up);
+    EXPECT_EQ(dlg.Volume(), 5);
+
+    // Escape leaves the window as it is.
+    Key(Qt::Key_Escape);
+    EXPECT_TRUE(dlg.isVisible());
+    Key(Qt::Key_Backspace, Qt::ControlModifier);
+    EXPECT_FALSE(dlg.Graph().IsOpen());
+}
+
+TEST_F(PlayerWindowTest, SpeedKeysStepTheRateWithAFloor)
+{
+    CKorvoPlayerDlg& dlg = Start(TestMediaPath(TestMedia::Wmv20s));
+    ASSERT_TRUE(WaitForState(State_Running)) << LastReport();
+    Key(Qt::Key_C);
+    EXPECT_DOUBLE_EQ(Rate(), 1.1);
+    Key(Qt::Key_Z);
+    EXPECT_DOUBLE_EQ(Rate(), 1.0);
+    for (int i = 0; i < 12; ++i)
+        dlg.OnCommand(ID_PLAY_SLOWER);
+    EXPECT_NEAR(Rate(), 0.1, 1e-9);
+    Key(Qt::Key_X);
+    EXPECT_NEAR(Rate(), 0.1, 1e-9);
+    EXPECT_EQ(dlg.MessageBox(), nullptr) << LastReport();
+}
+
+TEST_F(PlayerWindowTest, AFileThatCannotPlayIsReportedAndLeavesThePlayerStopped)
+{
+    CTempDir dir;
+    std::string file = dir.WriteFile("notes.avi", std::string(4096, 't'));
+    CDebugCapture capture;
+    CKorvoPlayerDlg& dlg = Start(file);
+    ASSERT_TRUE(WaitFor([&] { return dlg.MessageBox() != nullptr; }));
+    EXPECT_EQ(dlg.MessageBox()->text().toStdString(), LastReport());
+    EXPECT_FALSE(dlg.Graph().IsOpen());
+    EXPECT_FALSE(Screen()->isVisible());
+    std::vector<std::string> traces = capture.TracesAfterReport();
+    EXPECT_NE(std::find(traces.begin(), traces.end(), "from CKorvoPlayerDlg::OnPlay()"), traces.end());
+
+    // A missing file is reported the same way.
+    dlg.MessageBox()->close();
+    std::filesystem::remove(file);
+    Key(Qt::Key_Space);
+    EXPECT_TRUE(WaitFor([&] { return dlg.MessageBox() != nullptr; }));
+    EXPECT_FALSE(dlg.Graph().IsOpen());
+}
+
+TEST_F(PlayerWindowTest, AFileCutWhilePlayingEndsWithThePlayerStopped)
+{
+    CTempDir dir;
+    std::string file = dir.Path() + "/cut.mp3";
+    std::filesystem::copy_file(TestMediaPath(TestMedia::Mp3), file);
+    CKorvoPlayerDlg& dlg = Start(file);
+    ASSERT_TRUE(WaitForState(State_Running)) << LastReport();
+    ASSERT_EQ(::truncate(file.c_str(), 20000), 0);
+    CDebugCapture quiet;
+    EXPECT_TRUE(WaitFor([&] { return !dlg.Graph().IsOpen(); }));
+    EXPECT_FALSE(Screen()->isVisible());
+}
+
+TEST_F(PlayerWindowTest, CancelPausesAndMinimisesWhileClosingLeaves)
+{
+    CKorvoPlayerDlg& dlg = Start(TestMediaPath(TestMedia::Wmv20s));
+    ASSERT_TRUE(WaitForState(State_Running)) << LastReport();
+    dlg.reject();
+    EXPECT_EQ(State(), State_Paused);
+    EXPECT_TRUE(dlg.isMinimized());
+
+    dlg.showNormal();
+    dlg.close();
+    EXPECT_FALSE(dlg.isVisible());
+    EXPECT_FALSE(dlg.Graph().IsOpen());
+}
+
+// Two entries on one key would make the key give no command at all.
+TEST(AcceleratorTableTest, EveryKeyGivesOneCommand)
+{
+    QSet<QKeySequence> keys;
+    for (const Accelerator& accelerator : AcceleratorTable()) {
+        EXPECT_FALSE(keys.contains(accelerator.key)) << accelerator.key.toString().toStdString();
+        keys.insert(accelerator.key);
+    }
+    EXPECT_EQ(keys.size(), 39);
+}
+
+} // namespace

@@ -18,6 +18,7 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -182,14 +183,25 @@ void CKorvoPlayerDlg::OnPlay()
     }
     if (m_fileName.empty())
         return;
-    if (_StartFile() != S_OK) {
+    // A file is being opened (this comes from an event served while it
+    // prerolls): play again once that start has ended.
+    if (m_bStarting) {
+        m_bPlayPending = true;
+        return;
+    }
+    m_bStarting = true;
+    HRESULT hr = _StartFile();
+    m_bStarting = false;
+    if (hr == S_OK) {
+        m_directShow.SetVolume(m_nVolume);
+        m_bPlayedOnce = true;
+    } else if (hr != E_ABORT) {
         _ShowLastReport();
         Trace("from %s", "CKorvoPlayerDlg::OnPlay()");
         OnStop();
-        return;
     }
-    m_directShow.SetVolume(m_nVolume);
-    m_bPlayedOnce = true;
+    if (std::exchange(m_bPlayPending, false))
+        _PostPlay();
 }
 
 HRESULT CKorvoPlayerDlg::_StartFile()

@@ -72,5 +72,8 @@ private:
     std::string m_secondArgument;
     int m_nVolume = 100;
     bool m_bPlayedOnce = false;
+    // A file is being opened, and a play asked for meanwhile.
+    bool m_bStarting = false;
+    bool m_bPlayPending = false;
     QPointer<QMessageBox> m_pMessageBox;
 };

@@ -145,6 +145,26 @@ HRESULT CDirectShow::Play(const char* pszFileName)
         Trace("strlen(pszFileName) = %zu", std::strlen(pszFileName));
         return TraceFrom(hr, "CDirectShow::Play()");
     }
+    // The window keeps serving events while the file prerolls: a Stop among
+    // them cancels this start, another Play must wait for it to end.
+    if (m_bStarting) {
+        HRESULT hr = ReportError(VFW_E_WRONG_STATE, "Another file is being opened");
+        return TraceFrom(hr, "CDirectShow::Play()");
+    }
+    m_bStarting = true;
+    HRESULT hr = _Start(pszFileName);
+    m_bStarting = false;
+    if (m_bStopRequested) {
+        m_bStopRequested = false;
+        Stop();
+        Trace("CDirectShow::Play() : stopped while the file was being opened");
+        return E_ABORT;
+    }
+    return hr;
+}
+
+HRESULT CDirectShow::_Start(const char* pszFileName)
+{
     // A graph left over from a failed start goes first.
     _ReleaseGraph();
     uint8_t header[kHeaderSize] = {};
@@ -250,6 +270,8 @@ HRESULT CDirectShow::_RenderOutputPins(IBaseFilter* pBaseFilter)
     }
     if (isRendered) {
         hrRender = m_pGraph->Preroll(kRenderTimeoutMilliseconds);
+        if (hrRender == E_ABORT)
+            return hrRender;
         isRendered = hrRender == S_OK;
         if (!isRendered)
             ReportCall(hrRender, IDS_CANNOT_RENDER_PIN, "IGraphBuilder::Render()");
@@ -294,6 +316,12 @@ HRESULT CDirectShow::Resume()
 
 HRESULT CDirectShow::Stop()
 {
+    if (m_bStarting) {
+        m_bStopRequested = true;
+        if (m_pGraph != nullptr)
+            m_pGraph->AbortPreroll();
+        return S_OK;
+    }
     if (m_pGraph == nullptr && m_pSourceFilter == nullptr)
         return S_OK;
     if (m_bOpen) {

@@ -37,6 +37,8 @@ public:
     CDirectShow& operator=(const CDirectShow&) = delete;
 
     HRESULT Init(QWidget* pScreenWnd);
+    // Fails with E_ABORT when Stop is called while the file is still being
+    // opened (from an event served during the preroll wait).
     HRESULT Play(const char* pszFileName);
     HRESULT Pause();
     HRESULT Resume();
@@ -62,6 +64,7 @@ public:
     const CAnimatedLogo* Logo() const { return m_pLogo; }
 
 private:
+    HRESULT _Start(const char* pszFileName);
     HRESULT _ProbeHeader(const char* pszFileName, uint8_t (&header)[16]);
     HRESULT _CreateSourceFilter(const uint8_t (&header)[16]);
     HRESULT _LoadSourceFilter(const char* pszFileName);
@@ -73,6 +76,10 @@ private:
     std::unique_ptr<CFilterGraph> m_pGraph;
     // Set once every output rendered: the graph can be driven.
     bool m_bOpen = false;
+    // Play is under way (its preroll wait serves the window's events), and
+    // a Stop came meanwhile.
+    bool m_bStarting = false;
+    bool m_bStopRequested = false;
     bool m_bHasVideo = false;
     IBaseFilter* m_pSourceFilter = nullptr;
     CAnimatedLogo* m_pLogo = nullptr;

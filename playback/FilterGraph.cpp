@@ -144,6 +144,14 @@ HRESULT CFilterGraph::Preroll(int msTimeout)
     return S_OK;
 }
 
+void CFilterGraph::AbortPreroll()
+{
+    HRESULT hrNone = S_OK;
+    m_hrError.compare_exchange_strong(hrNone, E_ABORT);
+    if (m_pPrerollWait != nullptr)
+        m_pPrerollWait->quit();
+}
+
 bool CFilterGraph::FindFilterByName(const char* pszName) const
 {
     GstElement* pElement = gst_bin_get_by_name(GST_BIN(m_pPipeline), pszName);

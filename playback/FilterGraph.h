@@ -45,6 +45,8 @@ public:
     // user-interface thread's events still served, until every renderer
     // holds its first data. Fails when nothing could be rendered.
     HRESULT Preroll(int msTimeout);
+    // Ends a preroll wait under way: Preroll fails with E_ABORT.
+    void AbortPreroll();
     bool FindFilterByName(const char* pszName) const;
 
     // Control. Run before the preroll ended plays as soon as it ends.

@@ -187,6 +187,39 @@ TEST_F(PlayerWindowTest, AFileCutWhilePlayingEndsWithThePlayerStopped)
     EXPECT_FALSE(Screen()->isVisible());
 }
 
+// The window serves its events while a file prerolls; what those events ask
+// of the player must not pull the graph from under the start.
+TEST_F(PlayerWindowTest, AStopWhileTheFileOpensCancelsTheStartQuietly)
+{
+    CDebugCapture capture;
+    CKorvoPlayerDlg& dlg = Start(TestMediaPath(TestMedia::Wmv));
+    QMetaObject::invokeMethod(&dlg, [&] { dlg.OnStop(); }, Qt::QueuedConnection);
+    std::vector<std::string> lines;
+    ASSERT_TRUE(WaitFor([&] {
+        lines = capture.Lines();
+        return std::find(lines.begin(), lines.end(), "CDirectShow::Play() : stopped while the file was being opened") !=
+               lines.end();
+    }));
+    EXPECT_FALSE(dlg.Graph().IsOpen());
+    EXPECT_FALSE(Screen()->isVisible());
+    EXPECT_EQ(dlg.MessageBox(), nullptr);
+}
+
+TEST_F(PlayerWindowTest, APlayAskedForWhileTheFileOpensStartsAfterIt)
+{
+    CKorvoPlayerDlg& dlg = Start(TestMediaPath(TestMedia::Wmv));
+    QMetaObject::invokeMethod(
+        &dlg,
+        [&] {
+            dlg.OnStop();
+            dlg.OnCommand(IDC_PLAY);
+        },
+        Qt::QueuedConnection);
+    EXPECT_TRUE(WaitForState(State_Running)) << LastReport();
+    EXPECT_TRUE(Screen()->isVisible());
+    EXPECT_EQ(dlg.MessageBox(), nullptr);
+}
+
 TEST_F(PlayerWindowTest, CancelPausesAndMinimisesWhileClosingLeaves)
 {
     CKorvoPlayerDlg& dlg = Start(TestMediaPath(TestMedia::Wmv20s));

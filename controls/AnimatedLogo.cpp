@@ -237,9 +237,13 @@ bool CAnimatedLogo::_StartWorker()
 {
     if (m_worker.valid())
         return true;
+    // Playing from the start on, so that a stop right after the start
+    // (which asks IsPlaying) still ends the worker.
+    m_bRunning = true;
     try {
         m_worker = std::async(std::launch::async, [this] { _Animate(); });
     } catch (const std::system_error& error) {
+        m_bRunning = false;
         ReportError(Win32ErrorFromErrno(error.code().value()), "Can not start the logo animation");
         Trace("from %s", "CreateThread()");
         Trace("from %s", "CAnimatedLogo::_StartWorker()");
@@ -252,7 +256,6 @@ bool CAnimatedLogo::_StartWorker()
 // shows frame after frame until the stop flag is set.
 void CAnimatedLogo::_Animate()
 {
-    m_bRunning = true;
     _DisposeFrame(m_frames[m_nCurrentFrame]);
     while (!m_bStop && _ShowFrame(m_frames[m_nCurrentFrame])) {
         _DisposeFrame(m_frames[m_nCurrentFrame]);

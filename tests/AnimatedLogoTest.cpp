@@ -187,7 +187,8 @@ TEST_F(AnimatedLogoTest, TheWorkerShowsFrameAfterFrameUntilStopped)
                          .Trailer().Data()));
     ASSERT_TRUE(m_logo.StartAnimation());
     EXPECT_TRUE(m_logo.StartAnimation()) << "a second start keeps the running animation";
-    EXPECT_TRUE(WaitFor([&] { return m_logo.IsPlaying(); }));
+    // Playing as soon as started: a stop that asks right away ends the worker.
+    EXPECT_TRUE(m_logo.IsPlaying());
     // Both frames come round, and the first again after the last.
     EXPECT_TRUE(WaitForPixel(4, 4, kRed));
     EXPECT_TRUE(WaitForPixel(4, 4, kGreen));

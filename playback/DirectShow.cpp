@@ -170,7 +170,7 @@ HRESULT CDirectShow::_Start(const char* pszFileName)
     uint8_t header[kHeaderSize] = {};
     HRESULT hr = _ProbeHeader(pszFileName, header);
     if (hr == S_OK) {
-        m_pGraph = std::make_unique<CFilterGraph>(NativeWindow(m_pScreenWnd));
+        m_pGraph = std::make_unique<CFilterGraph>(NativeWindow(m_pScreenWnd), m_lVolume);
         hr = _CreateSourceFilter(header);
     }
     if (hr == S_OK && (hr = m_pGraph->AddFilter(m_pSourceFilter->GetElement(), kSourceFilterName)) != S_OK)
@@ -476,6 +476,7 @@ HRESULT CDirectShow::SetVolume(int nVolume)
         Trace("from %s", "IBasicAudio::put_Volume()");
         return TraceFrom(hr, "CDirectShow::SetVolume()");
     }
+    m_lVolume = lLevel;
     return S_OK;
 }
 

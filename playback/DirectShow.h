@@ -9,6 +9,7 @@
 #pragma once
 
 #include "FilterLibrary.h"
+#include "MediaGraph.h"
 #include "common/ComTypes.h"
 #include "skin/Rect.h"
 
@@ -80,6 +81,9 @@ private:
     // a Stop came meanwhile.
     bool m_bStarting = false;
     bool m_bStopRequested = false;
+    // The attenuation set last: the next file's sound starts at it, so that
+    // a player turned down is not loud until it sets the volume again.
+    long m_lVolume = kVolumeFull;
     bool m_bHasVideo = false;
     IBaseFilter* m_pSourceFilter = nullptr;
     CAnimatedLogo* m_pLogo = nullptr;

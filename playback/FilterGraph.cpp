@@ -44,6 +44,12 @@ bool EstimateDurationFromParser(GstBin* pBin, gint64* pDuration)
     return bFound;
 }
 
+// The linear gain of an attenuation in hundredths of a decibel.
+double Gain(long lVolume)
+{
+    return std::pow(10.0, static_cast<double>(lVolume) / 2000.0);
+}
+
 int PlayerState(GstState state)
 {
     if (state == GST_STATE_PLAYING)
@@ -77,9 +83,10 @@ GstElement* AddChain(GstBin* pBin, std::initializer_list<GstElement*> elements)
 
 } // namespace
 
-CFilterGraph::CFilterGraph(guintptr windowHandle)
+CFilterGraph::CFilterGraph(guintptr windowHandle, long lVolume)
     : m_pPipeline(static_cast<GstElement*>(gst_object_ref_sink(gst_pipeline_new(nullptr)))),
-      m_windowHandle(windowHandle)
+      m_windowHandle(windowHandle),
+      m_dGain(Gain(lVolume))
 {
     GstBus* pBus = gst_element_get_bus(m_pPipeline);
     gst_bus_set_sync_handler(pBus, _OnBusMessage, this, nullptr);
@@ -306,7 +313,7 @@ HRESULT CFilterGraph::PutVolume(long lVolume)
     GstElement* pVolume = gst_bin_get_by_name(GST_BIN(m_pPipeline), kVolumeName);
     if (pVolume == nullptr)
         return E_NOTIMPL;
-    m_dGain = std::pow(10.0, static_cast<double>(lVolume) / 2000.0);
+    m_dGain = Gain(lVolume);
     g_object_set(pVolume, "volume", m_dGain, nullptr);
     gst_object_unref(pVolume);
     return S_OK;

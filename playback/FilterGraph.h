@@ -30,8 +30,8 @@ class CFilterGraph : public QObject {
 
 public:
     // `windowHandle` is the native screen window the picture goes into, 0
-    // when there is no display.
-    explicit CFilterGraph(guintptr windowHandle);
+    // when there is no display; the sound starts at attenuation `lVolume`.
+    CFilterGraph(guintptr windowHandle, long lVolume);
     ~CFilterGraph() override;
     CFilterGraph(const CFilterGraph&) = delete;
     CFilterGraph& operator=(const CFilterGraph&) = delete;
@@ -95,7 +95,7 @@ private:
     bool m_bRunPending = false;
     QEventLoop* m_pPrerollWait = nullptr;
     double m_dRate = 1.0;
-    double m_dGain = 1.0;
+    double m_dGain;
     LONGLONG m_llLastPosition = 0;
     long m_rect[4] = {0, 0, 0, 0};
 };

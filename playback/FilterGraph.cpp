@@ -314,7 +314,7 @@ HRESULT CFilterGraph::PutVolume(long lVolume)
     if (pVolume == nullptr)
         return E_NOTIMPL;
     m_dGain = Gain(lVolume);
-    g_object_set(pVolume, "volume", m_dGain, nullptr);
+    g_object_set(pVolume, "volume", m_dGain.load(), nullptr);
     gst_object_unref(pVolume);
     return S_OK;
 }
@@ -415,7 +415,7 @@ GstElement* CFilterGraph::_MakeRendererChain(const char* pszMediaType)
     if (mediaType.starts_with("audio/") && !m_bHasAudio) {
         GstElement* pVolume = gst_element_factory_make("volume", kVolumeName);
         if (pVolume != nullptr)
-            g_object_set(pVolume, "volume", m_dGain, nullptr);
+            g_object_set(pVolume, "volume", m_dGain.load(), nullptr);
         pFirst = AddChain(pBin, {gst_element_factory_make("audioconvert", nullptr),
                                  gst_element_factory_make("scaletempo", nullptr), pVolume,
                                  gst_element_factory_make("audioconvert", nullptr),
@@ -424,7 +424,7 @@ GstElement* CFilterGraph::_MakeRendererChain(const char* pszMediaType)
         m_bHasAudio = pFirst != nullptr;
     } else if (mediaType.starts_with("video/") && !m_bHasVideo) {
         pFirst = AddChain(pBin, {gst_element_factory_make("videoconvert", nullptr),
-                                 CSinkFactory::MakeVideoSink(kVideoRendererName, m_windowHandle)});
+                                 CSinkFactory::MakeVideoSink(kVideoRendererName, m_windowHandle.load())});
         m_bHasVideo = pFirst != nullptr;
     } else {
         GstElement* pSink = CSinkFactory::MakeNullSink(nullptr);

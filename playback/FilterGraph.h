@@ -84,7 +84,8 @@ private:
     HRESULT _ApplyState(GstState state);
 
     GstElement* m_pPipeline;
-    guintptr m_windowHandle;
+    // Read on a streaming thread when the video renderer is made.
+    std::atomic<guintptr> m_windowHandle;
     CGraphEventQueue m_events;
     // Decoded pads arrive on streaming threads, one decoder's at a time.
     std::mutex m_renderLock;
@@ -95,7 +96,8 @@ private:
     bool m_bRunPending = false;
     QEventLoop* m_pPrerollWait = nullptr;
     double m_dRate = 1.0;
-    double m_dGain;
+    // Read on a streaming thread when the sound chain is made.
+    std::atomic<double> m_dGain;
     LONGLONG m_llLastPosition = 0;
     long m_rect[4] = {0, 0, 0, 0};
 };

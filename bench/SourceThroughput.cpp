@@ -9,6 +9,8 @@
 // The media are made in MEDIA-DIR (default /tmp/korvobench) on the first run
 // and reused afterwards.
 
+#include "BenchMedia.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -43,32 +45,9 @@ std::string MakePlainFile(const std::string& dir)
 
 std::string MakeLargeAvi(const std::string& dir)
 {
-    std::string path = dir + "/large-raw.avi";
-    if (std::filesystem::exists(path))
-        return path;
     // Uncompressed 320x240 pictures: 115 kB chunks, about 510 MB in all.
-    std::string command = "ffmpeg -nostdin -v error -y -f lavfi -i testsrc=size=320x240:rate=25:duration=177 "
-                          "-c:v rawvideo -pix_fmt yuv420p -f avi '" + path + "'";
-    if (std::system(command.c_str()) != 0) {
-        std::fprintf(stderr, "cannot make %s\n", path.c_str());
-        std::exit(1);
-    }
-    return path;
-}
-
-std::string MakeLargeWmv(const std::string& dir)
-{
-    std::string path = dir + "/large-720p.wmv";
-    if (std::filesystem::exists(path))
-        return path;
-    std::string command = "ffmpeg -nostdin -v error -y -f lavfi -i testsrc=size=1280x720:rate=25:duration=60 "
-                          "-f lavfi -i sine=frequency=440:sample_rate=44100:duration=60 "
-                          "-c:v wmv2 -b:v 6M -c:a wmav2 -f asf '" + path + "'";
-    if (std::system(command.c_str()) != 0) {
-        std::fprintf(stderr, "cannot make %s\n", path.c_str());
-        std::exit(1);
-    }
-    return path;
+    return MakeMedia(dir, "large-raw.avi",
+                     "-f lavfi -i testsrc=size=320x240:rate=25:duration=177 -c:v rawvideo -pix_fmt yuv420p -f avi");
 }
 
 // Seconds from PLAYING to the end of the stream.
@@ -139,7 +118,7 @@ int main(int argc, char** argv)
     std::string wmv = MakeLargeWmv(dir);
     // Read every file once so that every timed run finds it in the page cache.
     for (const std::string& path : {plain, avi, wmv})
-        RunToEnd("filesrc location=\"" + path + "\" blocksize=1048576 ! fakesink");
+        WarmPageCache(path);
     std::printf("throughput ratio = ours / peer (1.000 is equal, higher is faster), best of %d rounds\n", rounds);
     CompareSources("into fakesink (push)", plain, "fakesink sync=false", rounds);
     CompareSources("avidemux (pull)", avi, "avidemux ! fakesink sync=false", rounds);

@@ -49,11 +49,6 @@ double CSinkProbe::Elapsed()
     return std::chrono::duration<double>(Clock::now().time_since_epoch() - Clock::duration(s_armed.load())).count();
 }
 
-std::string CSinkProbe::SinkKinds()
-{
-    return std::string(s_video.pszKind.load()) + " / " + s_audio.pszKind.load();
-}
-
 // On whatever thread makes the element; its name is set already.
 void CSinkProbe::_OnElementNew(GObject*, GstClockTime, GstElement* pElement)
 {

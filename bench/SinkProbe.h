@@ -8,7 +8,6 @@
 #include <atomic>
 #include <chrono>
 #include <gst/gst.h>
-#include <string>
 
 class CSinkProbe {
 public:
@@ -24,9 +23,10 @@ public:
     static double FirstAudio() { return _Seconds(s_audio); }
     // Buffers that reached the video renderer since Arm.
     static long VideoBuffers() { return s_video.nBuffers; }
-    // The kinds of sink that received the last first buffers, e.g.
-    // "glimagesink / fakesink".
-    static std::string SinkKinds();
+    // The kinds of sink (factory names) that received the last first video
+    // and audio buffers, "none" before any did.
+    static const char* VideoSinkKind() { return s_video.pszKind; }
+    static const char* AudioSinkKind() { return s_audio.pszKind; }
 
 private:
     using Clock = std::chrono::steady_clock;

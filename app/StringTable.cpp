@@ -46,3 +46,11 @@ std::string LoadResString(int id)
 {
     return LoadResString(id, QLocale::system().language());
 }
+
+std::string LoadResStringWith(int id, const char* pszArgument)
+{
+    std::string text = LoadResString(id);
+    if (size_t at = text.find("%s"); pszArgument != nullptr && at != std::string::npos)
+        text.replace(at, 2, pszArgument);
+    return text;
+}

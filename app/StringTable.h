@@ -7,3 +7,8 @@
 
 std::string LoadResString(int id);
 std::string LoadResString(int id, QLocale::Language language);
+
+// The text of `id` with its "%s" replaced by `pszArgument` (left as it is
+// when that is null). The text is never used as a format, whatever the
+// string table holds.
+std::string LoadResStringWith(int id, const char* pszArgument);

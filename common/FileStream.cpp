@@ -15,12 +15,8 @@ CFileStream::~CFileStream()
 
 HRESULT CFileStream::Init(const char* pszFileName)
 {
-    if (pszFileName == nullptr) {
-        HRESULT hr = ReportError(ERROR_INVALID_PARAMETER);
-        Trace("pszFileName = %llx", Hex(pszFileName));
-        Trace("from %s", "CFileStream::Init()");
-        return hr;
-    }
+    if (pszFileName == nullptr)
+        return ArgumentFault("CFileStream::Init()", "pszFileName = %llx", Hex(pszFileName));
     Close();
     m_fd = OpenForReading(pszFileName);
     if (m_fd < 0) {
@@ -35,12 +31,9 @@ HRESULT CFileStream::Init(const char* pszFileName)
 
 HRESULT CFileStream::Read(void* pv, ULONG cb, ULONG* pcbRead)
 {
-    if (pv == nullptr || cb == 0) {
-        HRESULT hr = ReportError(ERROR_INVALID_PARAMETER);
-        Trace("pv = %llx, cb = %d, pcbRead = %llx", Hex(pv), static_cast<int>(cb), Hex(pcbRead));
-        Trace("from %s", "CFileStream::Read()");
-        return hr;
-    }
+    if (pv == nullptr || cb == 0)
+        return ArgumentFault("CFileStream::Read()", "pv = %llx, cb = %d, pcbRead = %llx", Hex(pv), static_cast<int>(cb),
+                             Hex(pcbRead));
     ssize_t cbRead = ReadFully(m_fd, pv, cb);
     if (cbRead < 0) {
         HRESULT hr = ReportError(GetLastError(), "파일을 읽을 수 없습니다");
@@ -56,13 +49,9 @@ HRESULT CFileStream::Read(void* pv, ULONG cb, ULONG* pcbRead)
 
 HRESULT CFileStream::Seek(LONGLONG dlibMove, DWORD dwOrigin, ULONGLONG* plibNewPosition)
 {
-    if (dwOrigin > STREAM_SEEK_END) {
-        HRESULT hr = ReportError(ERROR_INVALID_PARAMETER);
-        Trace("dlibMove = %lld, dwOrigin = %d, plibNewPosition = %llx", static_cast<long long>(dlibMove),
-              static_cast<int>(dwOrigin), Hex(plibNewPosition));
-        Trace("from %s", "CFileStream::Seek()");
-        return hr;
-    }
+    if (dwOrigin > STREAM_SEEK_END)
+        return ArgumentFault("CFileStream::Seek()", "dlibMove = %lld, dwOrigin = %d, plibNewPosition = %llx",
+                             static_cast<long long>(dlibMove), static_cast<int>(dwOrigin), Hex(plibNewPosition));
     static constexpr int kWhence[] = {SEEK_SET, SEEK_CUR, SEEK_END};
     off_t position = ::lseek(m_fd, static_cast<off_t>(dlibMove), kWhence[dwOrigin]);
     if (position < 0) {
@@ -79,12 +68,9 @@ HRESULT CFileStream::Seek(LONGLONG dlibMove, DWORD dwOrigin, ULONGLONG* plibNewP
 
 HRESULT CFileStream::GetLength(LONGLONG* pTotal, LONGLONG* pAvailable)
 {
-    if (pTotal == nullptr || pAvailable == nullptr) {
-        HRESULT hr = ReportError(ERROR_INVALID_PARAMETER);
-        Trace("pTotal = %llx, pAvailable = %llx", Hex(pTotal), Hex(pAvailable));
-        Trace("from %s", "CFileStream::GetLength()");
-        return hr;
-    }
+    if (pTotal == nullptr || pAvailable == nullptr)
+        return ArgumentFault("CFileStream::GetLength()", "pTotal = %llx, pAvailable = %llx", Hex(pTotal),
+                             Hex(pAvailable));
     struct stat st {};
     off_t position = ::fstat(m_fd, &st) == 0 ? ::lseek(m_fd, 0, SEEK_CUR) : -1;
     if (position < 0) {
@@ -122,12 +108,8 @@ HRESULT CFileStream::IsCompatible(const char*, BOOL* pisCompatible)
 
 HRESULT CFileStream::NewInstance(CStream** ppStream)
 {
-    if (ppStream == nullptr) {
-        HRESULT hr = ReportError(ERROR_INVALID_PARAMETER);
-        Trace("ppStream = %llx", Hex(ppStream));
-        Trace("from %s", "CFileStream::NewInstance()");
-        return hr;
-    }
+    if (ppStream == nullptr)
+        return ArgumentFault("CFileStream::NewInstance()", "ppStream = %llx", Hex(ppStream));
     CStream* pStream = new (std::nothrow) CFileStream();
     if (pStream == nullptr) {
         HRESULT hr = ReportError(ERROR_NOT_ENOUGH_MEMORY);

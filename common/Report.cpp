@@ -127,14 +127,40 @@ HRESULT ReportCallError(HRESULT code, const char* pszModule, int nLine)
     return code;
 }
 
-void Trace(const char* pszFormat, ...)
+namespace {
+
+__attribute__((format(printf, 1, 0))) void TraceArguments(const char* pszFormat, va_list args)
 {
     char line[kTraceSize];
+    FormatInto(line, sizeof line, pszFormat, args);
+    DebugOutput(line);
+}
+
+} // namespace
+
+void Trace(const char* pszFormat, ...)
+{
     va_list args;
     va_start(args, pszFormat);
-    FormatInto(line, sizeof line, pszFormat, args);
+    TraceArguments(pszFormat, args);
     va_end(args);
-    DebugOutput(line);
+}
+
+HRESULT TraceFrom(HRESULT hr, const char* pszFunction)
+{
+    if (hr != S_OK)
+        Trace("from %s", pszFunction);
+    return hr;
+}
+
+HRESULT ArgumentFault(const char* pszFunction, const char* pszFormat, ...)
+{
+    HRESULT hr = ReportError(ERROR_INVALID_PARAMETER);
+    va_list args;
+    va_start(args, pszFormat);
+    TraceArguments(pszFormat, args);
+    va_end(args);
+    return TraceFrom(hr, pszFunction);
 }
 
 std::string LastReport()

@@ -30,6 +30,14 @@ HRESULT ReportCallError(HRESULT code, const char* pszModule, int nLine);
 // Formats one line and writes it to the debug output; nothing is added.
 void Trace(const char* pszFormat, ...) __attribute__((format(printf, 1, 2)));
 
+// Adds the "from %s" trace of `pszFunction` when `hr` is not S_OK, and
+// returns `hr`, so that a function can pass a callee's result on.
+HRESULT TraceFrom(HRESULT hr, const char* pszFunction);
+
+// A bad argument: reports 87 alone, traces the arguments formatted by printf
+// rules, then "from %s" with `pszFunction`. Returns 87.
+HRESULT ArgumentFault(const char* pszFunction, const char* pszFormat, ...) __attribute__((format(printf, 2, 3)));
+
 // The most recent report of this process, empty before the first one.
 std::string LastReport();
 

@@ -43,12 +43,8 @@ HRESULT ReadWhole(int fd, const char* pszFileName, void* pbBuffer, ULONG cbSize)
 
 HRESULT CStream::QueryInterface(REFIID riid, void** ppv)
 {
-    if (ppv == nullptr) {
-        HRESULT hr = ReportError(ERROR_INVALID_PARAMETER);
-        Trace("ppv = %llx", Hex(ppv));
-        Trace("from %s", "CStream::QueryInterface()");
-        return hr;
-    }
+    if (ppv == nullptr)
+        return ArgumentFault("CStream::QueryInterface()", "ppv = %llx", Hex(ppv));
     if (riid == IID_IUnknown || riid == IID_IStream) {
         AddRef();
         *ppv = this;
@@ -144,24 +140,17 @@ bool CStream::IsAligned(ULONG lValue)
 
 HRESULT CStream::CanOpen(BOOL* pisCanOpen)
 {
-    if (pisCanOpen == nullptr) {
-        HRESULT hr = ReportError(ERROR_INVALID_PARAMETER);
-        Trace("pisCanOpen = %llx", Hex(pisCanOpen));
-        Trace("from %s", "CStream::CanOpen()");
-        return hr;
-    }
+    if (pisCanOpen == nullptr)
+        return ArgumentFault("CStream::CanOpen()", "pisCanOpen = %llx", Hex(pisCanOpen));
     *pisCanOpen = 1;
     return S_OK;
 }
 
 HRESULT CStream::CreateInstance(const char* pszFileName, CStream** ppStream)
 {
-    if (ppStream == nullptr) {
-        HRESULT hr = ReportError(ERROR_INVALID_PARAMETER);
-        Trace("pszFileName = %llx, ppStream = %llx", Hex(pszFileName), Hex(ppStream));
-        Trace("from %s", "CStream::CreateInstance()");
-        return hr;
-    }
+    if (ppStream == nullptr)
+        return ArgumentFault("CStream::CreateInstance()", "pszFileName = %llx, ppStream = %llx", Hex(pszFileName),
+                             Hex(ppStream));
     for (size_t i = 0; i < g_streamKindCount; ++i) {
         CStream* pKind = g_streamKinds[i];
         if (pKind == nullptr)
@@ -182,13 +171,9 @@ HRESULT CStream::CreateInstance(const char* pszFileName, CStream** ppStream)
 
 HRESULT CStream::_ReadFile(const char* pszFileName, void* pbBuffer, ULONG cbSize, DWORD dwOrigin)
 {
-    if (pszFileName == nullptr || pbBuffer == nullptr) {
-        HRESULT hr = ReportError(ERROR_INVALID_PARAMETER);
-        Trace("pszFileName = %llx, pbBuffer = %llx, cbSize = %d", Hex(pszFileName), Hex(pbBuffer),
-              static_cast<int>(cbSize));
-        Trace("from %s", "CStream::_ReadFile()");
-        return hr;
-    }
+    if (pszFileName == nullptr || pbBuffer == nullptr)
+        return ArgumentFault("CStream::_ReadFile()", "pszFileName = %llx, pbBuffer = %llx, cbSize = %d",
+                             Hex(pszFileName), Hex(pbBuffer), static_cast<int>(cbSize));
     int fd = OpenForReading(pszFileName);
     if (fd < 0) {
         HRESULT hr = ReportError(GetLastError(), "Can not open %s", pszFileName);

@@ -37,12 +37,8 @@ CASFReader::~CASFReader()
 
 HRESULT CASFReader::Init(CStream* pStream)
 {
-    if (pStream == nullptr) {
-        HRESULT hr = ReportError(ERROR_INVALID_PARAMETER);
-        Trace("pStream = %llx", Hex(pStream));
-        Trace("from %s", "CASFReader::Init()");
-        return hr;
-    }
+    if (pStream == nullptr)
+        return ArgumentFault("CASFReader::Init()", "pStream = %llx", Hex(pStream));
     std::lock_guard lock(m_lock);
     HRESULT hr = _Init(pStream);
     if (hr != S_OK)
@@ -223,13 +219,9 @@ HRESULT CASFReader::_GetStreamSample(const char* pszCaller, StreamNumber streamN
                                      BYTE** ppbBuffer, DWORD* pcbLength, LONGLONG* pcnsSampleTime,
                                      LONGLONG* pcnsDuration)
 {
-    if (ppbBuffer == nullptr || pcbLength == nullptr || pcnsSampleTime == nullptr || pcnsDuration == nullptr) {
-        HRESULT hr = ReportError(ERROR_INVALID_PARAMETER);
-        Trace("pbBuffer = %llx, pdwLength = %llx, pqwStartTime = %llx, pqwDuration = %llx", Hex(ppbBuffer),
-              Hex(pcbLength), Hex(pcnsSampleTime), Hex(pcnsDuration));
-        Trace("from %s", pszCaller);
-        return hr;
-    }
+    if (ppbBuffer == nullptr || pcbLength == nullptr || pcnsSampleTime == nullptr || pcnsDuration == nullptr)
+        return ArgumentFault(pszCaller, "pbBuffer = %llx, pdwLength = %llx, pqwStartTime = %llx, pqwDuration = %llx",
+                             Hex(ppbBuffer), Hex(pcbLength), Hex(pcnsSampleTime), Hex(pcnsDuration));
     HRESULT hr = _GetNextSample(streamNum, current, ppbBuffer, pcbLength, pcnsSampleTime, pcnsDuration);
     if (hr != S_OK && hr != NS_E_NO_MORE_SAMPLES)
         Trace("from %s", pszCaller);

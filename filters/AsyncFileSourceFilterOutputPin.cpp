@@ -141,12 +141,9 @@ HRESULT CAsyncFileSourceFilterOutputPin::CheckMediaType(const AM_MEDIA_TYPE* pmt
 HRESULT CAsyncFileSourceFilterOutputPin::RequestAllocator(IMemAllocator* pPreferred, ALLOCATOR_PROPERTIES* pProps,
                                                           IMemAllocator** ppActual)
 {
-    if (pProps == nullptr || ppActual == nullptr) {
-        HRESULT hr = ReportError(ERROR_INVALID_PARAMETER);
-        Trace("pProps = %llx, ppActual = %llx", Hex(pProps), Hex(ppActual));
-        Trace("from %s", "CAsyncFileSourceFilterOutputPin::RequestAllocator()");
-        return hr;
-    }
+    if (pProps == nullptr || ppActual == nullptr)
+        return ArgumentFault("CAsyncFileSourceFilterOutputPin::RequestAllocator()", "pProps = %llx, ppActual = %llx",
+                             Hex(pProps), Hex(ppActual));
     const LONGLONG alignment = m_pStream->GetAlignment();
     if (pProps->cbAlign == 0 || pProps->cbAlign % alignment != 0)
         pProps->cbAlign = static_cast<long>(alignment);

@@ -102,12 +102,8 @@ HRESULT CMediaSeeking::GetCurrentPosition(LONGLONG*)
 HRESULT CMediaSeeking::ConvertTimeFormat(LONGLONG* pTarget, const GUID* pTargetFormat, LONGLONG Source,
                                          const GUID* pSourceFormat)
 {
-    if (pTarget == nullptr) {
-        HRESULT hr = ReportError(ERROR_INVALID_PARAMETER);
-        Trace("pllTarget = %llx", Hex(pTarget));
-        Trace("from %s", "CMediaSeeking::ConvertTimeFormat()");
-        return hr;
-    }
+    if (pTarget == nullptr)
+        return ArgumentFault("CMediaSeeking::ConvertTimeFormat()", "pllTarget = %llx", Hex(pTarget));
     if ((pTargetFormat != nullptr && !IsMediaTime(pTargetFormat)) ||
         (pSourceFormat != nullptr && !IsMediaTime(pSourceFormat))) {
         Trace("from %s", "CMediaSeeking::ConvertTimeFormat()");
@@ -219,24 +215,16 @@ HRESULT CMediaSeeking::SetRate(double dRate)
 
 HRESULT CMediaSeeking::GetRate(double* pdRate)
 {
-    if (pdRate == nullptr) {
-        HRESULT hr = ReportError(ERROR_INVALID_PARAMETER);
-        Trace("pdRate = %llx", Hex(pdRate));
-        Trace("from %s", "CMediaSeeking::GetRate()");
-        return hr;
-    }
+    if (pdRate == nullptr)
+        return ArgumentFault("CMediaSeeking::GetRate()", "pdRate = %llx", Hex(pdRate));
     *pdRate = m_dRate;
     return S_OK;
 }
 
 HRESULT CMediaSeeking::GetPreroll(LONGLONG* pllPreroll)
 {
-    if (pllPreroll == nullptr) {
-        HRESULT hr = ReportError(ERROR_INVALID_PARAMETER);
-        Trace("pllPreroll = %llx", Hex(pllPreroll));
-        Trace("from %s", "CMediaSeeking::GetPreroll()");
-        return hr;
-    }
+    if (pllPreroll == nullptr)
+        return ArgumentFault("CMediaSeeking::GetPreroll()", "pllPreroll = %llx", Hex(pllPreroll));
     *pllPreroll = 0;
     return S_OK;
 }

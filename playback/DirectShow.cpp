@@ -14,8 +14,6 @@
 #include <QMessageBox>
 #include <QWidget>
 #include <cmath>
-#include <cstdarg>
-#include <cstdio>
 #include <cstring>
 #include <gst/gst.h>
 
@@ -65,35 +63,6 @@ HRESULT ReportCall(HRESULT hr, int nID, const char* pszCall)
     ReportError(hr, "%s", LoadResString(nID).c_str());
     Trace("from %s", pszCall);
     return hr;
-}
-
-// The message text `nID` with its "%s" replaced by `pszArgument`; the text
-// is never used as a format, whatever the string table holds.
-std::string ResStringWith(int nID, const char* pszArgument)
-{
-    std::string text = LoadResString(nID);
-    if (size_t at = text.find("%s"); at != std::string::npos)
-        text.replace(at, 2, pszArgument);
-    return text;
-}
-
-HRESULT TraceFrom(HRESULT hr, const char* pszFunction)
-{
-    Trace("from %s", pszFunction);
-    return hr;
-}
-
-// Reports an argument fault (87), then traces the arguments and the function.
-__attribute__((format(printf, 2, 3))) HRESULT ArgumentFault(const char* pszFunction, const char* pszFormat, ...)
-{
-    HRESULT hr = ReportError(ERROR_INVALID_PARAMETER);
-    char szArguments[kTraceSize];
-    va_list arguments;
-    va_start(arguments, pszFormat);
-    std::vsnprintf(szArguments, sizeof szArguments, pszFormat, arguments);
-    va_end(arguments);
-    Trace("%s", szArguments);
-    return TraceFrom(hr, pszFunction);
 }
 
 // The native window the picture is drawn into; 0 without a display.
@@ -237,7 +206,7 @@ HRESULT CDirectShow::_LoadSourceFilter(const char* pszFileName)
     hr = pFileSource->Load(pszFileName, nullptr);
     pFileSource->Release();
     if (hr != S_OK) {
-        ReportError(hr, "%s", ResStringWith(IDS_CANNOT_READ_FILE, pszFileName).c_str());
+        ReportError(hr, "%s", LoadResStringWith(IDS_CANNOT_READ_FILE, pszFileName).c_str());
         Trace("from %s", "IFileSourceFilter::Load()");
     }
     return hr;

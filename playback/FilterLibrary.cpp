@@ -34,12 +34,8 @@ HRESULT CFilterLibrary::_Load()
 
 HRESULT CFilterLibrary::CreateFilter(REFCLSID clsid, GstElement** ppElement)
 {
-    if (ppElement == nullptr) {
-        HRESULT hr = ReportError(ERROR_INVALID_PARAMETER);
-        Trace("ppElement = %llx", Hex(ppElement));
-        Trace("from %s", "CFilterLibrary::CreateFilter()");
-        return hr;
-    }
+    if (ppElement == nullptr)
+        return ArgumentFault("CFilterLibrary::CreateFilter()", "ppElement = %llx", Hex(ppElement));
     *ppElement = nullptr;
     IBaseFilter* pFilter = nullptr;
     if (HRESULT hr = CreateFilter(clsid, &pFilter); hr != S_OK)
@@ -51,12 +47,8 @@ HRESULT CFilterLibrary::CreateFilter(REFCLSID clsid, GstElement** ppElement)
 
 HRESULT CFilterLibrary::CreateFilter(REFCLSID clsid, IBaseFilter** ppFilter)
 {
-    if (ppFilter == nullptr) {
-        HRESULT hr = ReportError(ERROR_INVALID_PARAMETER);
-        Trace("ppFilter = %llx", Hex(ppFilter));
-        Trace("from %s", "CFilterLibrary::CreateFilter()");
-        return hr;
-    }
+    if (ppFilter == nullptr)
+        return ArgumentFault("CFilterLibrary::CreateFilter()", "ppFilter = %llx", Hex(ppFilter));
     *ppFilter = nullptr;
     IClassFactory* pFactory = nullptr;
     HRESULT hr = _Load();

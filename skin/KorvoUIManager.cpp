@@ -28,17 +28,7 @@ const QStringList kFallbackFaces = {"NanumGothic", "DejaVu Sans"};
 // Reports a message of the string table, its "%s" replaced by `pszArg`.
 HRESULT ReportResString(HRESULT code, int nID, const char* pszArg = nullptr)
 {
-    std::string text = LoadResString(nID);
-    if (size_t at = text.find("%s"); pszArg != nullptr && at != std::string::npos)
-        text.replace(at, 2, pszArg);
-    return ReportError(code, "%s", text.c_str());
-}
-
-HRESULT TraceFrom(HRESULT hr, const char* pszFunction)
-{
-    if (hr != S_OK)
-        Trace("from %s", pszFunction);
-    return hr;
+    return ReportError(code, "%s", LoadResStringWith(nID, pszArg).c_str());
 }
 
 std::string Attribute(const CNode* pNode, const char* pszName)
@@ -273,11 +263,9 @@ std::unique_ptr<CSkinItem> CKorvoUIManager::_ReadRecord(CNode* pNode) const
 
 HRESULT CKorvoUIManager::_CreateControlRecursive(CNode* pNode, QWidget* pParent, bool bFromResources)
 {
-    if (pNode == nullptr || pParent == nullptr) {
-        HRESULT hr = ReportError(ERROR_INVALID_PARAMETER);
-        Trace("pNode = %llx, pParent = %llx", Hex(pNode), Hex(pParent));
-        return TraceFrom(hr, "CKorvoUIManager::_CreateControlRecursive()");
-    }
+    if (pNode == nullptr || pParent == nullptr)
+        return ArgumentFault("CKorvoUIManager::_CreateControlRecursive()", "pNode = %llx, pParent = %llx", Hex(pNode),
+                             Hex(pParent));
     std::unique_ptr<CSkinItem> item = _ReadRecord(pNode);
     for (int slot = 0; slot < SKINIMAGE_COUNT; ++slot) {
         std::string name = Attribute(pNode, g_skinImageAttributes[slot]);
@@ -377,11 +365,9 @@ void CKorvoUIManager::_AddControl(QWidget* pControl, std::unique_ptr<CSkinItem> 
 
 HRESULT CKorvoUIManager::_LoadBitmap(const char* pszName, bool bFromResources, QPixmap* pbmp)
 {
-    if (pszName == nullptr || pbmp == nullptr) {
-        HRESULT hr = ReportError(ERROR_INVALID_PARAMETER);
-        Trace("pszBitmapFileName = %llx, pbmp = %llx", Hex(pszName), Hex(pbmp));
-        return TraceFrom(hr, "CKorvoUIManager::_LoadBitmap()");
-    }
+    if (pszName == nullptr || pbmp == nullptr)
+        return ArgumentFault("CKorvoUIManager::_LoadBitmap()", "pszBitmapFileName = %llx, pbmp = %llx", Hex(pszName),
+                             Hex(pbmp));
     HRESULT hr = S_OK;
     if (!bFromResources) {
         hr = _LoadBitmapFromArchive(pszName, pbmp);

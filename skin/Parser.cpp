@@ -27,12 +27,8 @@ HRESULT CParser::InitFromFile(const char* pszFileName)
 
 HRESULT CParser::InitFromStream(const char* pszContents)
 {
-    if (pszContents == nullptr) {
-        HRESULT hr = ReportError(ERROR_INVALID_PARAMETER);
-        Trace("pszContents = %llx", Hex(pszContents));
-        Trace("from %s", "CParser::Init()");
-        return hr;
-    }
+    if (pszContents == nullptr)
+        return ArgumentFault("CParser::Init()", "pszContents = %llx", Hex(pszContents));
     m_sContent = pszContents;
     return S_OK;
 }

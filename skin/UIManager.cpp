@@ -45,30 +45,20 @@ constexpr std::pair<const char*, int> kControlIds[] = {
 
 HRESULT ReportNullOutput(const void* p1, const void* p2, const char* pszFunction)
 {
-    HRESULT hr = ReportError(ERROR_INVALID_PARAMETER);
-    Trace("pnWidth = %llx, pnHeight = %llx", Hex(p1), Hex(p2));
-    Trace("from %s", pszFunction);
-    return hr;
+    return ArgumentFault(pszFunction, "pnWidth = %llx, pnHeight = %llx", Hex(p1), Hex(p2));
 }
 
 HRESULT ReportNullRect(const RECT* prc, const char* pszFunction)
 {
-    HRESULT hr = ReportError(ERROR_INVALID_PARAMETER);
-    Trace("prc = %llx", Hex(prc));
-    Trace("from %s", pszFunction);
-    return hr;
+    return ArgumentFault(pszFunction, "prc = %llx", Hex(prc));
 }
 
 } // namespace
 
 HRESULT CUIManager::Create(QWidget* pwndParent, const char*, const char* pszSkinArchive)
 {
-    if (pwndParent == nullptr) {
-        HRESULT hr = ReportError(ERROR_INVALID_PARAMETER);
-        Trace("pwndParent = %llx", Hex(pwndParent));
-        Trace("from %s", "CUIManager::Create()");
-        return hr;
-    }
+    if (pwndParent == nullptr)
+        return ArgumentFault("CUIManager::Create()", "pwndParent = %llx", Hex(pwndParent));
     m_pParent = pwndParent;
     m_sSkinArchive = pszSkinArchive != nullptr ? pszSkinArchive : "";
     for (const auto& [pszName, nID] : kControlIds)

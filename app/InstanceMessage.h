@@ -3,7 +3,7 @@
 // reply, but only so long: a peer that never answers counts as no peer.
 #pragma once
 
-#include "WindowSystem.h"
+#include "winsys/WindowSystem.h"
 
 #include <cstdint>
 

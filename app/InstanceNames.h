@@ -4,7 +4,7 @@
 // it to stay apart from a player the user runs).
 #pragma once
 
-#include "WindowSystem.h"
+#include "winsys/WindowSystem.h"
 
 #include <string>
 

@@ -5,11 +5,11 @@
 #include "CommandLine.h"
 #include "ScreenWnd.h"
 #include "SharedPlayerRecord.h"
-#include "StringTable.h"
+#include "winsys/StringTable.h"
 #include "common/Report.h"
 #include "common/Stream.h"
 #include "common/Utf8.h"
-#include "controls/MessageEvent.h"
+#include "winsys/MessageEvent.h"
 #include "playback/MediaGraph.h"
 
 #include <QCloseEvent>

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "InstanceServer.h"
-#include "WindowSystem.h"
+#include "winsys/WindowSystem.h"
 #include "common/ComTypes.h"
 #include "common/LibraryLocation.h"
 #include "playback/DirectShow.h"

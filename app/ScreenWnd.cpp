@@ -1,7 +1,7 @@
 #include "ScreenWnd.h"
 
-#include "WindowSystem.h"
-#include "controls/MessageEvent.h"
+#include "winsys/WindowSystem.h"
+#include "winsys/MessageEvent.h"
 #include "playback/DirectShow.h"
 #include "playback/MediaGraph.h"
 

@@ -5,7 +5,7 @@
 // black while a file is open.
 #pragma once
 
-#include "skin/Rect.h"
+#include "winsys/Rect.h"
 
 #include <QPoint>
 #include <QWidget>

@@ -4,7 +4,7 @@
 // with its length bound.
 #pragma once
 
-#include "WindowSystem.h"
+#include "winsys/WindowSystem.h"
 
 #include <cstddef>
 #include <string>

@@ -6,7 +6,7 @@
 #include "KorvoPlayerDlg.h"
 #include "SharedPlayerRecord.h"
 #include "StartupLock.h"
-#include "StringTable.h"
+#include "winsys/StringTable.h"
 #include "TerminationSignals.h"
 #include "common/FileStream.h"
 #include "common/Report.h"

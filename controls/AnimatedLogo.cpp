@@ -1,7 +1,7 @@
 #include "AnimatedLogo.h"
 
 #include "GifBlockWalker.h"
-#include "app/WindowSystem.h"
+#include "winsys/WindowSystem.h"
 #include "common/ErrorText.h"
 #include "common/Report.h"
 

@@ -4,6 +4,24 @@
 // after another into an off-screen image, with each frame's delay and
 // disposal method, and the widget paints that image stretched over itself.
 // Data of another picture format, and a GIF of one frame, is shown still.
+//
+// Threads:
+// - The UI thread makes every call of the public interface and paints.
+// - One worker thread per StartAnimation runs _Animate until StopAnimation
+//   sets m_bStop and m_stopEvent, then waits for it (always: the worker uses
+//   this object's pictures). It never touches the widget itself: it asks for
+//   repaints with queued calls, which Qt drops once the widget is gone.
+// - m_offscreenLock guards m_offscreen and m_savedArea, drawn by the worker
+//   and painted by the UI thread. It is the only lock; nothing is called
+//   while it is held but QPainter on those pictures.
+// - m_frames, m_nCurrentFrame and the picture size are written by the UI
+//   thread only while no worker runs (loading, unloading), and read or
+//   advanced by the worker only while it runs.
+// - m_bRunning and m_bStop are atomics: set by StartAnimation/StopAnimation,
+//   read by both threads; the worker clears m_bRunning when it ends.
+//
+// Ownership: the widget's Qt parent owns the logo; the destructor stops and
+// joins the worker before the pictures go.
 #pragma once
 
 #include "common/ComTypes.h"

@@ -1,9 +1,9 @@
 #include "BitmapSlider.h"
 
-#include "MessageEvent.h"
+#include "winsys/MessageEvent.h"
 #include "TransparentStatic.h"
 #include "SkinDraw.h"
-#include "app/WindowSystem.h"
+#include "winsys/WindowSystem.h"
 #include "common/Report.h"
 #include "skin/SkinItem.h"
 

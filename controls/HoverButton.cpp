@@ -1,6 +1,6 @@
 #include "HoverButton.h"
 
-#include "MessageEvent.h"
+#include "winsys/MessageEvent.h"
 #include "TransparentStatic.h"
 
 #include <QPainter>

@@ -2,7 +2,7 @@
 // look into a picture, and switch its images with the window's state.
 #pragma once
 
-#include "skin/Rect.h"
+#include "winsys/Rect.h"
 
 class QPainter;
 

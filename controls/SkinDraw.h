@@ -3,7 +3,7 @@
 // a plain copy are the same drawing call.
 #pragma once
 
-#include "skin/Rect.h"
+#include "winsys/Rect.h"
 
 class QPainter;
 class QPixmap;

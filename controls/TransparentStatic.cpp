@@ -1,6 +1,6 @@
 #include "TransparentStatic.h"
 
-#include "MessageEvent.h"
+#include "winsys/MessageEvent.h"
 #include "SkinDraw.h"
 #include "common/Report.h"
 

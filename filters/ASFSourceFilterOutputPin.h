@@ -5,6 +5,26 @@
 // the same start and rate, so GStreamer's running time of a buffer equals the
 // stamped time. A new start position flushes the pad and restarts the
 // shared reader through the filter.
+//
+// Threads:
+// - Each pin's streaming task (a GstTask of its pad) runs _Loop: FillBuffer
+//   and the pushes downstream. Only it touches m_needStartEvents,
+//   m_needSegment and m_isDiscont while it runs.
+// - The application's threads activate and deactivate the pads (Activate),
+//   seek the element (SuspendForSeek, SetPositions, ResumeAfterSeek, under the
+//   element's seek lock) and stop the filter (CASFSourceFilter::Stop).
+// Locks, in the order they are taken:
+//   the element's seek lock (one seek at a time)
+//   -> m_lock, the pin lock: a whole FillBuffer, and the seeking positions
+//   -> the filter's lock (CASFSourceFilter::Restart and Stop)
+//   -> m_taskLock: starting, pausing and stopping the task, m_pPool,
+//      m_isActive, m_isStreaming, m_seqnum
+//   -> the reader's lock, innermost (every call on the ASF reader).
+//   A seek pauses both tasks before it takes a pin lock, so a task is never
+//   waited for while its pin lock is wanted.
+// Ownership: the filter owns its pins and the reader they share; the pin
+// holds a pointer to its pad, whose element owns the filter. The buffer pool
+// is the pin's from activation to deactivation.
 #pragma once
 
 #include "ASFReader.h"

@@ -3,6 +3,24 @@
 // are byte positions times UNITS); each read is made at once on the caller's
 // thread, straight into the sample's buffer, and completed requests wait in a
 // ring of 256 entries until the client takes them.
+//
+// Threads: the pin has none of its own. Every method may be called from any
+// of the parsers' streaming threads at once, and BeginFlush/EndFlush from the
+// thread that seeks or stops the graph.
+// - m_readerLock guards the stream's position and every seek-and-read on it
+//   (the stream is shared), and m_llStreamPosition. m_llKnownLength is an
+//   atomic; the length query behind it needs no lock (it reads the file's
+//   size, not its position).
+// - m_queueLock guards the ring (m_queue, m_putIndex, m_takeIndex, m_count),
+//   m_isFlushing and every change of m_ready, so that the event agrees with
+//   the count.
+// - m_waiterLock lets one waiter at a time take an entry, and keeps flushes
+//   out while it does.
+// - Lock order: m_waiterLock before m_queueLock. m_readerLock is never held
+//   together with either. The two semaphores are taken outside every lock.
+// Ownership: the filter owns the pin and the stream and holds the pin's
+// references (the pin's AddRef/Release are the filter's); the ring holds the
+// clients' samples without references of its own.
 #pragma once
 
 #include "FilterTypes.h"

@@ -2,13 +2,12 @@
 
 #include "FilterGraph.h"
 #include "MediaGraph.h"
-#include "app/StringTable.h"
-#include "app/WindowSystem.h"
+#include "winsys/StringTable.h"
+#include "winsys/WindowSystem.h"
 #include "common/ClassIds.h"
 #include "common/FilterInterfaces.h"
 #include "common/Report.h"
 #include "common/Stream.h"
-#include "controls/AnimatedLogo.h"
 
 #include <QGuiApplication>
 #include <QMessageBox>
@@ -80,13 +79,15 @@ CDirectShow::CDirectShow(std::string filterLibraryDir) : m_filterLibrary(std::mo
 CDirectShow::~CDirectShow()
 {
     _ReleaseGraph();
-    delete m_pLogo;
+    if (m_pLogo != nullptr)
+        m_pLogo->StopAnimation();
 }
 
 HRESULT CDirectShow::Init(QWidget* pScreenWnd)
 {
     m_pScreenWnd = pScreenWnd;
-    delete m_pLogo;
+    // A second Init replaces the logo; the window owns the new one.
+    delete m_pLogo.data();
     m_pLogo = new CAnimatedLogo(pScreenWnd);
     m_pLogo->setProperty("controlId", kLogoControlId);
     m_pLogo->hide();

@@ -11,13 +11,14 @@
 #include "FilterLibrary.h"
 #include "MediaGraph.h"
 #include "common/ComTypes.h"
-#include "skin/Rect.h"
+#include "controls/AnimatedLogo.h"
+#include "winsys/Rect.h"
 
+#include <QPointer>
 #include <cstdint>
 #include <memory>
 #include <string>
 
-class CAnimatedLogo;
 class CFilterGraph;
 class IBaseFilter;
 class QWidget;
@@ -86,6 +87,8 @@ private:
     long m_lVolume = kVolumeFull;
     bool m_bHasVideo = false;
     IBaseFilter* m_pSourceFilter = nullptr;
-    CAnimatedLogo* m_pLogo = nullptr;
+    // The logo is a child of the screen window, which owns and deletes it;
+    // the pointer goes null if the window goes first.
+    QPointer<CAnimatedLogo> m_pLogo;
     CFilterLibrary m_filterLibrary;
 };

@@ -4,6 +4,21 @@
 // seeks, changes the rate (pitch kept by scaletempo) and the volume, places
 // the picture in the screen window through the video overlay and turns bus
 // messages into the player's graph events.
+//
+// Threads:
+// - The user-interface thread makes every public call, runs the preroll
+//   wait and gets _OnPrerolled through a queued call.
+// - GStreamer's streaming threads call _OnBusMessage (the bus's sync
+//   handler: it only posts events, stores the first error and queues the
+//   preroll notice) and _OnDecodedPad (decodebin's new pads).
+// - m_renderLock guards m_bHasAudio and m_bHasVideo, written by
+//   _OnDecodedPad as each decoder's pads arrive and read by the UI thread.
+//   Nothing else is taken while it is held. m_windowHandle, m_dGain,
+//   m_bPrerolled and m_hrError are atomics read by streaming threads; the
+//   event queue has a lock of its own. Everything else is the UI thread's.
+// Ownership: the graph owns its pipeline and with it every element in it;
+// the destructor takes the pipeline to NULL first, so that no streaming
+// thread reaches the graph afterwards, then removes the bus handler.
 #pragma once
 
 #include "GraphEventQueue.h"

@@ -1,6 +1,6 @@
 #include "GraphEventQueue.h"
 
-#include "controls/MessageEvent.h"
+#include "winsys/MessageEvent.h"
 
 #include <chrono>
 

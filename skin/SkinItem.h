@@ -2,7 +2,7 @@
 // skin document says about it, its two layout rectangles and its images.
 #pragma once
 
-#include "Rect.h"
+#include "winsys/Rect.h"
 #include "SkinValues.h"
 
 #include <QPixmap>

@@ -4,7 +4,7 @@
 // tables the skin refers to: control ids and fonts.
 #pragma once
 
-#include "Rect.h"
+#include "winsys/Rect.h"
 #include "common/ComTypes.h"
 
 #include <QFont>

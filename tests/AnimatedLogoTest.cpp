@@ -1,7 +1,7 @@
 #include "DebugCapture.h"
 #include "EventLoopWait.h"
 #include "GifBuilder.h"
-#include "app/WindowSystem.h"
+#include "winsys/WindowSystem.h"
 #include "controls/AnimatedLogo.h"
 #include "controls/GifBlockWalker.h"
 

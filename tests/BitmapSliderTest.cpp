@@ -2,7 +2,7 @@
 // notifications and how the channel is drawn.
 #include "DebugCapture.h"
 #include "SkinControlHelpers.h"
-#include "app/WindowSystem.h"
+#include "winsys/WindowSystem.h"
 #include "controls/BitmapSlider.h"
 
 #include <QCoreApplication>

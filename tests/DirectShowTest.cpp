@@ -16,6 +16,7 @@
 #include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
+#include <memory>
 
 namespace {
 
@@ -237,6 +238,27 @@ TEST_F(DirectShowTest, WithoutAGraphStopsQuietlyAndHasNoEvent)
     EXPECT_EQ(nState, State_Stopped);
     EXPECT_TRUE(capture.Lines().empty());
     EXPECT_FALSE(m_graph.IsOpen());
+}
+
+// The screen window owns the logo: the controller may outlive the window, or
+// be initialised again, without deleting the logo twice.
+TEST(DirectShowLogoOwnerTest, WindowAndControllerGoInEitherOrder)
+{
+    const std::string libraryDir = std::filesystem::path(BRELMSOURCE_PATH).parent_path().string();
+    auto pWindow = std::make_unique<CTestScreenWindow>();
+    auto pGraph = std::make_unique<CDirectShow>(libraryDir);
+    ASSERT_EQ(pGraph->Init(pWindow.get()), S_OK);
+    ASSERT_EQ(pGraph->Init(pWindow.get()), S_OK);
+    EXPECT_EQ(pWindow->findChildren<CAnimatedLogo*>().size(), 1);
+    pWindow.reset();
+    EXPECT_EQ(pGraph->Logo(), nullptr);
+    pGraph.reset();
+
+    pWindow = std::make_unique<CTestScreenWindow>();
+    pGraph = std::make_unique<CDirectShow>(libraryDir);
+    ASSERT_EQ(pGraph->Init(pWindow.get()), S_OK);
+    pGraph.reset();
+    EXPECT_EQ(pWindow->findChildren<CAnimatedLogo*>().size(), 1);
 }
 
 TEST_F(DirectShowTest, NoEventWaitingIsNotAFailure)

@@ -3,7 +3,7 @@
 // control wired to a record of its own.
 #pragma once
 
-#include "controls/MessageEvent.h"
+#include "winsys/MessageEvent.h"
 #include "skin/SkinItem.h"
 
 #include <QImage>

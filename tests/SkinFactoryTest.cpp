@@ -6,7 +6,7 @@
 #include "controls/BitmapSlider.h"
 #include "controls/HoverButton.h"
 #include "controls/TransparentStatic.h"
-#include "skin/KorvoUIManager.h"
+#include "skinui/KorvoUIManager.h"
 #include "skin/SkinArchive.h"
 #include "skin/SkinBitmapTable.h"
 

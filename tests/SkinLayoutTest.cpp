@@ -3,7 +3,7 @@
 #include "DebugCapture.h"
 #include "controls/BitmapSlider.h"
 #include "controls/TransparentStatic.h"
-#include "skin/KorvoUIManager.h"
+#include "skinui/KorvoUIManager.h"
 
 #include <QWidget>
 #include <gtest/gtest.h>

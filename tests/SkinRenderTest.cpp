@@ -5,7 +5,7 @@
 #include "controls/BitmapSlider.h"
 #include "controls/HoverButton.h"
 #include "controls/TransparentStatic.h"
-#include "skin/KorvoUIManager.h"
+#include "skinui/KorvoUIManager.h"
 
 #include <QDir>
 #include <QImage>

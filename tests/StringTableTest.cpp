@@ -1,4 +1,4 @@
-#include "app/StringTable.h"
+#include "winsys/StringTable.h"
 
 #include <gtest/gtest.h>
 

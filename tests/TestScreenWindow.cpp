@@ -1,7 +1,7 @@
 #include "TestScreenWindow.h"
 
-#include "app/WindowSystem.h"
-#include "controls/MessageEvent.h"
+#include "winsys/WindowSystem.h"
+#include "winsys/MessageEvent.h"
 
 #include <QCoreApplication>
 #include <QThread>

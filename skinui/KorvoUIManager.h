@@ -4,10 +4,10 @@
 // composes the window's look and switches the controls' state images.
 #pragma once
 
-#include "SkinArchive.h"
-#include "SkinItem.h"
-#include "UIManager.h"
-#include "XMLParser.h"
+#include "skin/SkinArchive.h"
+#include "skin/SkinItem.h"
+#include "skin/UIManager.h"
+#include "skin/XMLParser.h"
 
 #include <QPixmap>
 #include <QPointer>

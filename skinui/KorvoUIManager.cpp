@@ -1,8 +1,8 @@
 #include "KorvoUIManager.h"
 
-#include "SkinBitmapTable.h"
-#include "app/StringTable.h"
-#include "app/WindowSystem.h"
+#include "skin/SkinBitmapTable.h"
+#include "winsys/StringTable.h"
+#include "winsys/WindowSystem.h"
 #include "common/Report.h"
 #include "controls/BitmapSlider.h"
 #include "controls/HoverButton.h"

@@ -11,6 +11,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <climits>
 #include <dirent.h>
 #include <filesystem>
 #include <fstream>
@@ -277,7 +278,27 @@ TEST_F(DirectShowFailureTest, NullAndOverlongNames)
     ExpectFailure(nullptr, ERROR_INVALID_PARAMETER, "The parameter is incorrect",
                   {"pszFileName = 0", "from CDirectShow::Play()"});
     std::string longName(kMaxFileNameLength + 1, 'a');
-    ExpectFailure(longName.c_str(), 206, "longer than 2047", {"strlen(pszFileName) = 2048", "from CDirectShow::Play()"});
+    ExpectFailure(longName.c_str(), 206, "longer than 4095 bytes",
+                  {"strlen(pszFileName) = 4096", "from CDirectShow::Play()"});
+}
+
+// The longest path Linux opens, through nested folders of names that each
+// fit a directory entry.
+TEST_F(DirectShowFailureTest, PlaysAFileWhosePathIsAsLongAsLinuxAllows)
+{
+    constexpr size_t kLongestPath = PATH_MAX - 1;
+    constexpr size_t kLongestEntry = 255;
+    std::string path = m_dir.Path();
+    while (kLongestPath - path.size() > kLongestEntry) {
+        path += "/" + std::string(std::min<size_t>(200, kLongestPath - path.size() - 60), 'd');
+        ASSERT_TRUE(std::filesystem::create_directory(path));
+    }
+    path += "/" + std::string(kLongestPath - path.size() - 5, 'f') + ".avi";
+    ASSERT_EQ(path.size(), kLongestPath);
+    std::filesystem::copy_file(TestMediaPath(TestMedia::Avi), path);
+    ASSERT_EQ(m_graph.Play(path.c_str()), S_OK) << LastReport();
+    EXPECT_EQ(State(), State_Running);
+    EXPECT_EQ(m_graph.Stop(), S_OK);
 }
 
 TEST_F(DirectShowFailureTest, FileShorterThanItsHeader)

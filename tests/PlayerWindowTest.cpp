@@ -14,6 +14,7 @@
 #include <QSet>
 #include <QTest>
 #include <filesystem>
+#include <glib.h>
 #include <gtest/gtest.h>
 #include <memory>
 #include <unistd.h>
@@ -185,6 +186,56 @@ TEST_F(PlayerWindowTest, AFileCutWhilePlayingEndsWithThePlayerStopped)
     CDebugCapture quiet;
     EXPECT_TRUE(WaitFor([&] { return !dlg.Graph().IsOpen(); }));
     EXPECT_FALSE(Screen()->isVisible());
+}
+
+// Counts GStreamer's critical warnings (an element dropped before it was
+// stopped, among others) while in scope.
+class CCriticalCount {
+public:
+    CCriticalCount()
+        : m_handler(g_log_set_handler("GStreamer", static_cast<GLogLevelFlags>(G_LOG_LEVEL_CRITICAL), Count, &m_count))
+    {
+    }
+    ~CCriticalCount() { g_log_remove_handler("GStreamer", m_handler); }
+    CCriticalCount(const CCriticalCount&) = delete;
+    CCriticalCount& operator=(const CCriticalCount&) = delete;
+    int Count() const { return m_count; }
+
+private:
+    static void Count(const gchar*, GLogLevelFlags, const gchar*, gpointer pCount) { ++*static_cast<int*>(pCount); }
+
+    int m_count = 0;
+    guint m_handler;
+};
+
+// A WMV overwritten by other bytes while it plays: whatever its source
+// makes of that (it may even refuse to stop), the player lets go of the
+// graph, says what happened and plays the next file.
+TEST_F(PlayerWindowTest, AWmvReplacedWhilePlayingLeavesAUsablePlayer)
+{
+    CTempDir dir;
+    std::string file = dir.Path() + "/replaced.wmv";
+    std::filesystem::copy_file(TestMediaPath(TestMedia::Wmv20s), file);
+    CCriticalCount criticals;
+    CKorvoPlayerDlg& dlg = Start(file);
+    ASSERT_TRUE(WaitForState(State_Running)) << LastReport();
+    {
+        CDebugCapture quiet;
+        std::filesystem::copy_file(TestMediaPath(TestMedia::Mp3), file,
+                                   std::filesystem::copy_options::overwrite_existing);
+        ASSERT_TRUE(WaitFor([&] { return !dlg.Graph().IsOpen(); }));
+    }
+    EXPECT_FALSE(Screen()->isVisible());
+    ASSERT_NE(dlg.MessageBox(), nullptr);
+    EXPECT_EQ(dlg.MessageBox()->text().toStdString(), LastReport());
+    EXPECT_EQ(State(), State_Stopped);
+
+    // The file is an MP3 now, and plays as one.
+    dlg.MessageBox()->close();
+    Key(Qt::Key_Space);
+    EXPECT_TRUE(WaitForState(State_Running)) << LastReport();
+    m_pDlg.reset();
+    EXPECT_EQ(criticals.Count(), 0);
 }
 
 // The window serves its events while a file prerolls; what those events ask

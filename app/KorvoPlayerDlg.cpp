@@ -146,7 +146,7 @@ SharedPlayerRecord* CKorvoPlayerDlg::_SharedRecord()
     if (g_pSharedRecord != nullptr && g_pSharedMemory->IsStillNamed()) {
         if (SharedPlayerRecord* pRecord = WholeSharedRecord())
             return pRecord;
-        ReportError(ERROR_INVALID_DATA, "The shared record is shorter than %zu bytes", sizeof(SharedPlayerRecord));
+        ReportShortRecord();
         Trace("from %s", "CKorvoPlayerDlg::_SharedRecord()");
         _OpenSharedRecord();
         return nullptr;

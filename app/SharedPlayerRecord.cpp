@@ -1,7 +1,8 @@
 #include "SharedPlayerRecord.h"
 
-#include "SharedMemory.h"
 #include "InstanceNames.h"
+#include "SharedMemory.h"
+#include "common/Report.h"
 
 #include <cstring>
 
@@ -25,6 +26,11 @@ HRESULT OpenSharedRecord(CSharedMemory& memory, const char** ppszCall)
     if (!memory.AlreadyExisted())
         std::memset(g_pSharedRecord, 0, sizeof *g_pSharedRecord);
     return S_OK;
+}
+
+HRESULT ReportShortRecord()
+{
+    return ReportError(ERROR_INVALID_DATA, "The shared record is shorter than %zu bytes", sizeof(SharedPlayerRecord));
 }
 
 SharedPlayerRecord* WholeSharedRecord()

@@ -45,6 +45,9 @@ HRESULT OpenSharedRecord(CSharedMemory& memory, const char** ppszCall);
 // kill this process).
 SharedPlayerRecord* WholeSharedRecord();
 
+// Reports a record cut short (ERROR_INVALID_DATA) and returns the code.
+HRESULT ReportShortRecord();
+
 // The text of a record field: at most cbField - 1 bytes, up to the first zero.
 std::string ReadRecordText(const char* pField, size_t cbField);
 

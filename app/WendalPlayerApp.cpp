@@ -11,6 +11,7 @@
 #include "common/FileStream.h"
 #include "common/Report.h"
 #include "common/Utf8.h"
+#include "playback/DirectShow.h"
 #include "playback/MediaGraph.h"
 
 #include <QMessageBox>
@@ -66,13 +67,9 @@ BOOL CWendalPlayerApp::_ForwardToRunningInstance(WindowHandle hWnd)
     if (arguments.size() > 1) {
         std::string file = AbsoluteFileArgument(arguments[1]);
         SharedPlayerRecord* pRecord = WholeSharedRecord();
-        HRESULT hr = S_OK;
-        if (file.size() >= kRecordFileSize)
-            hr = ReportError(ERROR_FILENAME_EXCED_RANGE, "The file name is longer than %zu bytes",
-                             kRecordFileSize - 1);
-        else if (pRecord == nullptr)
-            hr = ReportError(ERROR_INVALID_DATA, "The shared record is shorter than %zu bytes",
-                             sizeof(SharedPlayerRecord));
+        HRESULT hr = CheckFileNameLength(file.c_str());
+        if (hr == S_OK && pRecord == nullptr)
+            hr = ReportShortRecord();
         if (hr != S_OK) {
             Trace("from %s", "CWendalPlayerApp::_ForwardToRunningInstance()");
             ShowLastReport();

@@ -74,6 +74,16 @@ guintptr NativeWindow(QWidget* pWindow)
 
 } // namespace
 
+HRESULT CheckFileNameLength(const char* pszFileName)
+{
+    size_t cch = std::strlen(pszFileName);
+    if (cch <= kMaxFileNameLength)
+        return S_OK;
+    HRESULT hr = ReportError(ERROR_FILENAME_EXCED_RANGE, "The file name is longer than %zu bytes", kMaxFileNameLength);
+    Trace("strlen(pszFileName) = %zu", cch);
+    return hr;
+}
+
 CDirectShow::CDirectShow(std::string filterLibraryDir) : m_filterLibrary(std::move(filterLibraryDir)) {}
 
 CDirectShow::~CDirectShow()
@@ -107,12 +117,8 @@ HRESULT CDirectShow::Play(const char* pszFileName)
 {
     if (pszFileName == nullptr)
         return ArgumentFault("CDirectShow::Play()", "pszFileName = %llx", Hex(pszFileName));
-    if (std::strlen(pszFileName) > kMaxFileNameLength) {
-        HRESULT hr =
-            ReportError(ERROR_FILENAME_EXCED_RANGE, "The file name is longer than %zu bytes", kMaxFileNameLength);
-        Trace("strlen(pszFileName) = %zu", std::strlen(pszFileName));
+    if (HRESULT hr = CheckFileNameLength(pszFileName); hr != S_OK)
         return TraceFrom(hr, "CDirectShow::Play()");
-    }
     // The window keeps serving events while the file prerolls: a Stop among
     // them cancels this start, another Play must wait for it to end.
     if (m_bStarting) {

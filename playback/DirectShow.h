@@ -27,6 +27,10 @@ class QWidget;
 // field holds.
 constexpr size_t kMaxFileNameLength = 4095;
 
+// 0, or ERROR_FILENAME_EXCED_RANGE reported when the name is longer than
+// kMaxFileNameLength.
+HRESULT CheckFileNameLength(const char* pszFileName);
+
 // How long Play lets a file preroll, with the window still painted, before
 // it gives up on rendering it.
 constexpr int kRenderTimeoutMilliseconds = 10000;

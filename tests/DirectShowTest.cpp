@@ -1,3 +1,4 @@
+#include "CriticalCount.h"
 #include "DebugCapture.h"
 #include "EventLoopWait.h"
 #include "MediaTestSetup.h"
@@ -17,6 +18,32 @@
 #include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
+
+// An element whose stop fails, as a source's does when its file was
+// replaced under it: it goes up to PAUSED and refuses to come down again.
+struct RefusingElement {
+    GstElement element;
+};
+
+struct RefusingElementClass {
+    GstElementClass parentClass;
+};
+
+G_DEFINE_TYPE(RefusingElement, refusing_element, GST_TYPE_ELEMENT)
+
+static GstStateChangeReturn RefuseToStop(GstElement* pElement, GstStateChange transition)
+{
+    if (transition == GST_STATE_CHANGE_PAUSED_TO_READY)
+        return GST_STATE_CHANGE_FAILURE;
+    return GST_ELEMENT_CLASS(refusing_element_parent_class)->change_state(pElement, transition);
+}
+
+static void refusing_element_class_init(RefusingElementClass* pClass)
+{
+    GST_ELEMENT_CLASS(pClass)->change_state = RefuseToStop;
+}
+
+static void refusing_element_init(RefusingElement*) {}
 
 namespace {
 
@@ -343,6 +370,31 @@ TEST_F(DirectShowFailureTest, FileDeletedWhilePlaying)
     // The open file stays readable until it is closed.
     EXPECT_EQ(WaitForEvent(), EC_COMPLETE);
     EXPECT_EQ(m_graph.Stop(), S_OK);
+}
+
+// Whether the graph is stopped or dropped, an element that refuses to stop
+// is taken down, and nothing is left behind unstopped.
+TEST_F(DirectShowTest, AnElementThatRefusesToStopIsTakenDownWithTheGraph)
+{
+    CCriticalCount criticals;
+    CDebugCapture quiet;
+    for (bool bStopFirst : {true, false}) {
+        auto* pRefuser = GST_ELEMENT(gst_object_ref_sink(g_object_new(refusing_element_get_type(), nullptr)));
+        {
+            CFilterGraph graph(0, kVolumeFull);
+            ASSERT_EQ(graph.AddFilter(pRefuser, "refuser"), S_OK);
+            ASSERT_EQ(graph.Pause(), S_OK);
+            if (bStopFirst) {
+                EXPECT_NE(graph.Stop(), S_OK);
+                int nState = -1;
+                EXPECT_EQ(graph.GetState(10000, &nState), S_OK);
+                EXPECT_EQ(nState, State_Stopped);
+            }
+        }
+        EXPECT_EQ(GST_STATE(pRefuser), GST_STATE_NULL) << bStopFirst;
+        gst_object_unref(pRefuser);
+    }
+    EXPECT_EQ(criticals.Count(), 0);
 }
 
 size_t OpenDescriptors()

@@ -1,3 +1,4 @@
+#include "CriticalCount.h"
 #include "DebugCapture.h"
 #include "EventLoopWait.h"
 #include "MediaTestSetup.h"
@@ -14,7 +15,6 @@
 #include <QSet>
 #include <QTest>
 #include <filesystem>
-#include <glib.h>
 #include <gtest/gtest.h>
 #include <memory>
 #include <unistd.h>
@@ -187,26 +187,6 @@ TEST_F(PlayerWindowTest, AFileCutWhilePlayingEndsWithThePlayerStopped)
     EXPECT_TRUE(WaitFor([&] { return !dlg.Graph().IsOpen(); }));
     EXPECT_FALSE(Screen()->isVisible());
 }
-
-// Counts GStreamer's critical warnings (an element dropped before it was
-// stopped, among others) while in scope.
-class CCriticalCount {
-public:
-    CCriticalCount()
-        : m_handler(g_log_set_handler("GStreamer", static_cast<GLogLevelFlags>(G_LOG_LEVEL_CRITICAL), Count, &m_count))
-    {
-    }
-    ~CCriticalCount() { g_log_remove_handler("GStreamer", m_handler); }
-    CCriticalCount(const CCriticalCount&) = delete;
-    CCriticalCount& operator=(const CCriticalCount&) = delete;
-    int Count() const { return m_count; }
-
-private:
-    static void Count(const gchar*, GLogLevelFlags, const gchar*, gpointer pCount) { ++*static_cast<int*>(pCount); }
-
-    int m_count = 0;
-    guint m_handler;
-};
 
 // A WMV overwritten by other bytes while it plays: whatever its source
 // makes of that (it may even refuse to stop), the player lets go of the

@@ -9,3 +9,8 @@ void SetCommandLine(int argc, char** argv);
 
 // Element 0 is the program itself.
 const std::vector<std::string>& CommandLineArguments();
+
+// A file argument as this process means it: a relative name made absolute
+// against the working directory; absolute names, URIs (scheme://...) and
+// names that cannot be resolved (no working directory) unchanged.
+std::string AbsoluteFileArgument(const std::string& argument);

@@ -104,3 +104,14 @@ uint32_t SendInstanceMessage(WindowHandle hWnd, const InstanceRequest& request, 
         return 0;
     return answer;
 }
+
+WindowHandle FindRunningInstance(WindowHandle hRecorded)
+{
+    const InstanceRequest query{WM_PLAYER_QUERYINSTANCE, 0, 0};
+    if (SendInstanceMessage(hRecorded, query, kQueryTimeoutMs) == 1)
+        return hRecorded;
+    for (WindowHandle hWnd : InstanceSocketWindows())
+        if (hWnd != hRecorded && SendInstanceMessage(hWnd, query, kQueryTimeoutMs) == 1)
+            return hWnd;
+    return 0;
+}

@@ -22,6 +22,12 @@ constexpr int kForwardTimeoutMs = 15000;
 // user.
 uint32_t SendInstanceMessage(WindowHandle hWnd, const InstanceRequest& request, int timeoutMs);
 
+// The running player window of this user: `hRecorded` (the shared record's
+// window) when it answers the presence query, else any window whose socket
+// answers it, since the record may have been removed or scribbled by another
+// process; 0 when no player runs.
+WindowHandle FindRunningInstance(WindowHandle hRecorded);
+
 // True when the process at the other end of the connected local socket `fd`
 // runs as this user.
 bool IsPeerThisUser(int fd);

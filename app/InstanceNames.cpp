@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -63,12 +64,41 @@ std::string StartupLockPath()
     return directory.empty() ? directory : directory + "/korvoplayer" + Tag() + ".lock";
 }
 
+namespace {
+
+// The socket's name in its directory.
+std::string SocketName(WindowHandle hWnd)
+{
+    char name[64];
+    std::snprintf(name, sizeof name, "korvoplayer%s-%08x", Tag().c_str(), hWnd);
+    return name;
+}
+
+} // namespace
+
 std::string InstanceSocketPath(WindowHandle hWnd)
 {
     std::string directory = InstanceSocketDirectory();
-    if (directory.empty())
-        return {};
-    char name[64];
-    std::snprintf(name, sizeof name, "/korvoplayer%s-%08x", Tag().c_str(), hWnd);
-    return directory + name;
+    return directory.empty() ? directory : directory + "/" + SocketName(hWnd);
+}
+
+std::vector<WindowHandle> InstanceSocketWindows()
+{
+    std::vector<WindowHandle> windows;
+    std::string directory = InstanceSocketDirectory();
+    DIR* pDir = directory.empty() ? nullptr : ::opendir(directory.c_str());
+    if (pDir == nullptr)
+        return windows;
+    // The name is made again from the handle read, so that only names this
+    // program gives, with this tag, are taken.
+    std::string prefix = SocketName(0).substr(0, SocketName(0).size() - 8);
+    while (const dirent* pEntry = ::readdir(pDir)) {
+        std::string name = pEntry->d_name;
+        unsigned hWnd = 0;
+        if (name.starts_with(prefix) && std::sscanf(name.c_str() + prefix.size(), "%8x", &hWnd) == 1 &&
+            SocketName(hWnd) == name)
+            windows.push_back(hWnd);
+    }
+    ::closedir(pDir);
+    return windows;
 }

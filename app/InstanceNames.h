@@ -7,6 +7,7 @@
 #include "winsys/WindowSystem.h"
 
 #include <string>
+#include <vector>
 
 // The shared-memory object's name, carrying the user id.
 std::string SharedRecordName();
@@ -20,3 +21,6 @@ std::string StartupLockPath();
 
 // The socket on which the player window `hWnd` answers later instances.
 std::string InstanceSocketPath(WindowHandle hWnd);
+
+// The windows that have a socket in the directory, live or left behind.
+std::vector<WindowHandle> InstanceSocketWindows();

@@ -4,6 +4,7 @@
 #include "CommandIds.h"
 #include "CommandLine.h"
 #include "ScreenWnd.h"
+#include "SharedMemory.h"
 #include "SharedPlayerRecord.h"
 #include "winsys/StringTable.h"
 #include "common/Report.h"
@@ -17,6 +18,7 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QScreen>
+#include <QTimer>
 #include <algorithm>
 #include <utility>
 
@@ -25,10 +27,15 @@ namespace {
 constexpr int IDS_PLAYABLE_FILES = 5057;
 constexpr int IDS_VIDEO_FILES = 5058;
 constexpr int IDS_ALL_FILES = 5059;
+constexpr int IDS_CANNOT_CREATE_OPEN_MEMORY = 5053;
 
 constexpr const char* kWindowText = "Ostra Viewer";
 constexpr LONGLONG kSecond = 10'000'000;
 constexpr long kStateTimeoutMs = 10000;
+// How often the window makes sure that later starts still find it.
+constexpr int kPublishPeriodMs = 1000;
+
+static_assert(kMaxFileNameLength == kRecordFileSize - 1, "every name the record holds can be played");
 
 // The argument cut to what fits a field of cbField bytes with its terminator.
 std::string FieldText(const std::string& argument, size_t cbField)
@@ -82,12 +89,15 @@ void CKorvoPlayerDlg::OnInitDialog()
         ReportError(hr, "Can not answer other instances on window %x", hWnd);
         Trace("from %s", "CKorvoPlayerDlg::OnInitDialog()");
     }
-    if (g_pSharedRecord != nullptr)
-        WriteRecordWindow(*g_pSharedRecord, hWnd);
+    _PublishWindow();
+    auto* pPublish = new QTimer(this);
+    connect(pPublish, &QTimer::timeout, this, &CKorvoPlayerDlg::_PublishWindow);
+    pPublish->start(kPublishPeriodMs);
 
+    // A name too long to play is kept whole, so that Play reports it.
     const auto& arguments = CommandLineArguments();
     if (arguments.size() > 1) {
-        m_fileName = FieldText(arguments[1], kRecordFileSize);
+        m_fileName = arguments[1];
         if (arguments.size() > 2)
             m_secondArgument = FieldText(arguments[2], kRecordArgumentSize);
         _PostPlay();
@@ -99,6 +109,7 @@ uint32_t CKorvoPlayerDlg::OnInstanceMessage(const InstanceRequest& request)
 {
     switch (request.message) {
     case WM_PLAYER_QUERYINSTANCE:
+        _PublishWindow();
         return 1;
     case WM_PLAYER_OPENFORWARDED:
         return OnOpenForwarded();
@@ -111,13 +122,61 @@ uint32_t CKorvoPlayerDlg::OnInstanceMessage(const InstanceRequest& request)
 // start never keeps the later instance waiting.
 uint32_t CKorvoPlayerDlg::OnOpenForwarded()
 {
-    if (g_pSharedRecord == nullptr)
+    SharedPlayerRecord* pRecord = _SharedRecord();
+    if (pRecord == nullptr) {
+        Trace("from %s", "CKorvoPlayerDlg::OnOpenForwarded()");
         return 0;
+    }
     OnStop();
-    m_fileName = ReadRecordText(g_pSharedRecord->file, sizeof g_pSharedRecord->file);
-    m_secondArgument = ReadRecordText(g_pSharedRecord->secondArgument, sizeof g_pSharedRecord->secondArgument);
+    m_fileName = ReadRecordText(pRecord->file, sizeof pRecord->file);
+    m_secondArgument = ReadRecordText(pRecord->secondArgument, sizeof pRecord->secondArgument);
+    _PublishWindow();
     _PostPlay();
     return 1;
+}
+
+// Any process of the user can remove the record, cut it short or scribble
+// on it. A removed or replaced record is opened again by its name, so that
+// this window reads what later starts write; a record cut short is garbage:
+// it is reported and grown again, and null is returned.
+SharedPlayerRecord* CKorvoPlayerDlg::_SharedRecord()
+{
+    if (g_pSharedMemory == nullptr)
+        return nullptr;
+    if (g_pSharedRecord != nullptr && g_pSharedMemory->IsStillNamed()) {
+        if (SharedPlayerRecord* pRecord = WholeSharedRecord())
+            return pRecord;
+        ReportShortRecord();
+        Trace("from %s", "CKorvoPlayerDlg::_SharedRecord()");
+        _OpenSharedRecord();
+        return nullptr;
+    }
+    return _OpenSharedRecord() == S_OK ? g_pSharedRecord : nullptr;
+}
+
+// Reports only a failure that differs from the last one: the record is
+// checked every second while someone may keep it from us.
+HRESULT CKorvoPlayerDlg::_OpenSharedRecord()
+{
+    const char* pszCall = nullptr;
+    HRESULT hr = OpenSharedRecord(*g_pSharedMemory, &pszCall);
+    if (hr != S_OK && hr != std::exchange(m_hrRecord, hr)) {
+        ReportError(hr, "%s", LoadResString(IDS_CANNOT_CREATE_OPEN_MEMORY).c_str());
+        Trace("from %s", pszCall);
+        Trace("from %s", "CKorvoPlayerDlg::_OpenSharedRecord()");
+    }
+    if (hr == S_OK)
+        m_hrRecord = S_OK;
+    return hr;
+}
+
+// Later starts find this window by the handle in the record.
+void CKorvoPlayerDlg::_PublishWindow()
+{
+    auto hWnd = static_cast<WindowHandle>(winId());
+    SharedPlayerRecord* pRecord = _SharedRecord();
+    if (pRecord != nullptr && ReadRecordWindow(*pRecord) != hWnd)
+        WriteRecordWindow(*pRecord, hWnd);
 }
 
 void CKorvoPlayerDlg::_PostPlay()
@@ -171,8 +230,15 @@ void CKorvoPlayerDlg::OnCommand(int nID)
 
 void CKorvoPlayerDlg::OnPlay()
 {
+    // A graph that cannot tell its state cannot be driven either: the player
+    // says so and stops, so that the next play starts afresh.
     int nState = State_Stopped;
-    m_directShow.GetState(kStateTimeoutMs, &nState);
+    if (HRESULT hr = m_directShow.GetState(kStateTimeoutMs, &nState); hr != S_OK && hr != VFW_S_STATE_INTERMEDIATE) {
+        _ShowLastReport();
+        Trace("from %s", "CKorvoPlayerDlg::OnPlay()");
+        OnStop();
+        return;
+    }
     if (nState == State_Paused) {
         m_directShow.Resume();
         return;
@@ -237,10 +303,14 @@ void CKorvoPlayerDlg::_PlaceScreen()
         m_directShow.SetScreenSize(screenRect);
 }
 
+// The graph is released even when it refuses to stop; the failure is shown.
 void CKorvoPlayerDlg::OnStop()
 {
     m_pScreenWnd->hide();
-    m_directShow.Stop();
+    if (m_directShow.Stop() != S_OK) {
+        _ShowLastReport();
+        Trace("from %s", "CKorvoPlayerDlg::OnStop()");
+    }
 }
 
 void CKorvoPlayerDlg::OnPause()
@@ -253,7 +323,7 @@ void CKorvoPlayerDlg::OnFileOpen()
     QString file = QFileDialog::getOpenFileName(this, QString(), QString(), OpenFileFilter());
     if (file.isEmpty())
         return;
-    m_fileName = FieldText(file.toStdString(), kRecordFileSize);
+    m_fileName = file.toStdString();
     OnStop();
     OnPlay();
 }

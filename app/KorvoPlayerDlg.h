@@ -16,6 +16,7 @@
 #include <string>
 
 class CScreenWnd;
+struct SharedPlayerRecord;
 
 class CKorvoPlayerDlg : public QDialog {
     Q_OBJECT
@@ -54,6 +55,9 @@ protected:
 private:
     void OnInitDialog();
     uint32_t OnOpenForwarded();
+    SharedPlayerRecord* _SharedRecord();
+    HRESULT _OpenSharedRecord();
+    void _PublishWindow();
     void OnFileOpen();
     intptr_t onKorvoPlayerFilterGraph();
     HRESULT _StartFile();
@@ -75,5 +79,7 @@ private:
     // A file is being opened, and a play asked for meanwhile.
     bool m_bStarting = false;
     bool m_bPlayPending = false;
+    // The last failure to open the shared record again, reported once.
+    HRESULT m_hrRecord = S_OK;
     QPointer<QMessageBox> m_pMessageBox;
 };

@@ -101,6 +101,12 @@ bool CSharedMemory::IsStillNamed() const
            held.st_dev == named.st_dev;
 }
 
+bool CSharedMemory::IsWhole() const
+{
+    struct stat st {};
+    return m_fd >= 0 && ::fstat(m_fd, &st) == 0 && static_cast<size_t>(st.st_size) >= m_cb;
+}
+
 HRESULT CSharedMemory::Map(void** ppView)
 {
     void* pView = ::mmap(nullptr, m_cb, PROT_READ | PROT_WRITE, MAP_SHARED, m_fd, 0);

@@ -28,12 +28,20 @@ public:
     // True when Create found the object already there.
     bool AlreadyExisted() const { return m_existed; }
 
+    // False once another process has cut the object below the size it was
+    // created with: touching the view beyond the object's end would kill
+    // this process (SIGBUS).
+    bool IsWhole() const;
+
+    // False once another process has removed the name, or put another
+    // object under it.
+    bool IsStillNamed() const;
+
     // Unmaps, and removes the name when no other process holds the object.
     void Close();
 
 private:
     HRESULT OpenOrCreate();
-    bool IsStillNamed() const;
 
     std::string m_name;
     size_t m_cb = 0;

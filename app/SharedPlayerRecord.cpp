@@ -1,8 +1,42 @@
 #include "SharedPlayerRecord.h"
 
+#include "InstanceNames.h"
+#include "SharedMemory.h"
+#include "common/Report.h"
+
 #include <cstring>
 
 SharedPlayerRecord* g_pSharedRecord = nullptr;
+CSharedMemory* g_pSharedMemory = nullptr;
+
+HRESULT OpenSharedRecord(CSharedMemory& memory, const char** ppszCall)
+{
+    g_pSharedRecord = nullptr;
+    g_pSharedMemory = &memory;
+    void* pView = nullptr;
+    HRESULT hr = memory.Create(SharedRecordName(), sizeof(SharedPlayerRecord));
+    *ppszCall = "CreateFileMapping()";
+    if (hr == S_OK) {
+        hr = memory.Map(&pView);
+        *ppszCall = "MapViewOfFile()";
+    }
+    if (hr != S_OK)
+        return hr;
+    g_pSharedRecord = static_cast<SharedPlayerRecord*>(pView);
+    if (!memory.AlreadyExisted())
+        std::memset(g_pSharedRecord, 0, sizeof *g_pSharedRecord);
+    return S_OK;
+}
+
+HRESULT ReportShortRecord()
+{
+    return ReportError(ERROR_INVALID_DATA, "The shared record is shorter than %zu bytes", sizeof(SharedPlayerRecord));
+}
+
+SharedPlayerRecord* WholeSharedRecord()
+{
+    return g_pSharedRecord != nullptr && g_pSharedMemory->IsWhole() ? g_pSharedRecord : nullptr;
+}
 
 std::string ReadRecordText(const char* pField, size_t cbField)
 {

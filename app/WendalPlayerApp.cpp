@@ -11,6 +11,7 @@
 #include "common/FileStream.h"
 #include "common/Report.h"
 #include "common/Utf8.h"
+#include "playback/DirectShow.h"
 #include "playback/MediaGraph.h"
 
 #include <QMessageBox>
@@ -38,44 +39,46 @@ BOOL CWendalPlayerApp::InitInstance()
     // Starts that come at the same moment take turns, so that the second
     // finds the first one's window instead of opening its own.
     CStartupLock startupLock;
-    WindowHandle hWnd = ReadRecordWindow(*g_pSharedRecord);
-    if (SendInstanceMessage(hWnd, {WM_PLAYER_QUERYINSTANCE, 0, 0}, kQueryTimeoutMs) == 1)
-        return _ForwardToRunningInstance();
+    SharedPlayerRecord* pRecord = WholeSharedRecord();
+    if (WindowHandle hWnd = FindRunningInstance(pRecord != nullptr ? ReadRecordWindow(*pRecord) : 0); hWnd != 0)
+        return _ForwardToRunningInstance(hWnd);
     _RunPlayerWindow(startupLock);
     return 0;
 }
 
 HRESULT CWendalPlayerApp::_CreateSharedMemory()
 {
-    if (HRESULT hr = m_sharedMemory.Create(SharedRecordName(), sizeof(SharedPlayerRecord)); hr != S_OK) {
+    const char* pszCall = nullptr;
+    if (HRESULT hr = OpenSharedRecord(m_sharedMemory, &pszCall); hr != S_OK) {
         ReportError(hr, "%s", LoadResString(kStringCanNotCreateOpenMemory).c_str());
-        Trace("from %s", "CreateFileMapping()");
+        Trace("from %s", pszCall);
         Trace("from %s", "CWendalPlayerApp::_CreateSharedMemory()");
         return hr;
     }
-    void* pView = nullptr;
-    if (HRESULT hr = m_sharedMemory.Map(&pView); hr != S_OK) {
-        ReportError(hr, "%s", LoadResString(kStringCanNotCreateOpenMemory).c_str());
-        Trace("from %s", "MapViewOfFile()");
-        Trace("from %s", "CWendalPlayerApp::_CreateSharedMemory()");
-        return hr;
-    }
-    g_pSharedRecord = static_cast<SharedPlayerRecord*>(pView);
-    if (!m_sharedMemory.AlreadyExisted())
-        std::memset(g_pSharedRecord, 0, sizeof *g_pSharedRecord);
     return S_OK;
 }
 
-BOOL CWendalPlayerApp::_ForwardToRunningInstance()
+// The running player resolves a relative name against its own folder, so
+// the name goes over as this start means it. A name that does not fit the
+// record is refused rather than cut into the name of another file.
+BOOL CWendalPlayerApp::_ForwardToRunningInstance(WindowHandle hWnd)
 {
-    WindowHandle hWnd = ReadRecordWindow(*g_pSharedRecord);
     const auto& arguments = CommandLineArguments();
     if (arguments.size() > 1) {
-        CopyTextToField(arguments[1].c_str(), g_pSharedRecord->file, sizeof g_pSharedRecord->file);
-        if (arguments.size() > 2)
-            CopyTextToField(arguments[2].c_str(), g_pSharedRecord->secondArgument,
-                            sizeof g_pSharedRecord->secondArgument);
-        SendInstanceMessage(hWnd, {WM_PLAYER_OPENFORWARDED, 0, 0}, kForwardTimeoutMs);
+        std::string file = AbsoluteFileArgument(arguments[1]);
+        SharedPlayerRecord* pRecord = WholeSharedRecord();
+        HRESULT hr = CheckFileNameLength(file.c_str());
+        if (hr == S_OK && pRecord == nullptr)
+            hr = ReportShortRecord();
+        if (hr != S_OK) {
+            Trace("from %s", "CWendalPlayerApp::_ForwardToRunningInstance()");
+            ShowLastReport();
+        } else {
+            CopyTextToField(file.c_str(), pRecord->file, sizeof pRecord->file);
+            if (arguments.size() > 2)
+                CopyTextToField(arguments[2].c_str(), pRecord->secondArgument, sizeof pRecord->secondArgument);
+            SendInstanceMessage(hWnd, {WM_PLAYER_OPENFORWARDED, 0, 0}, kForwardTimeoutMs);
+        }
     }
     BringWindowToTop(hWnd);
     return 0;
@@ -96,6 +99,7 @@ int CWendalPlayerApp::ExitInstance()
 {
     m_sharedMemory.Close();
     g_pSharedRecord = nullptr;
+    g_pSharedMemory = nullptr;
     ReleaseStreamKinds();
     return 0;
 }

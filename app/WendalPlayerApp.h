@@ -5,6 +5,7 @@
 
 #include "SharedMemory.h"
 #include "StartupLock.h"
+#include "winsys/WindowSystem.h"
 #include "common/ComTypes.h"
 
 class CWendalPlayerApp {
@@ -23,7 +24,7 @@ public:
     HRESULT _CreateSharedMemory();
 
 private:
-    BOOL _ForwardToRunningInstance();
+    BOOL _ForwardToRunningInstance(WindowHandle hWnd);
     void _RunPlayerWindow(CStartupLock& startupLock);
 
     CSharedMemory m_sharedMemory;

@@ -21,7 +21,6 @@ namespace {
 constexpr unsigned kLogoControlId = 0xFFFF;
 constexpr unsigned kLogoResource = IDR_LOGO_GIF;
 constexpr ULONG kHeaderSize = 16;
-constexpr HRESULT ERROR_FILENAME_EXCED_RANGE = 206;
 
 // The ASF header object identifier as it is stored at the start of the file.
 constexpr uint8_t kAsfHeaderObject[kHeaderSize] = {0x30, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11,
@@ -74,6 +73,16 @@ guintptr NativeWindow(QWidget* pWindow)
 
 } // namespace
 
+HRESULT CheckFileNameLength(const char* pszFileName)
+{
+    size_t cch = std::strlen(pszFileName);
+    if (cch <= kMaxFileNameLength)
+        return S_OK;
+    HRESULT hr = ReportError(ERROR_FILENAME_EXCED_RANGE, "The file name is longer than %zu bytes", kMaxFileNameLength);
+    Trace("strlen(pszFileName) = %zu", cch);
+    return hr;
+}
+
 CDirectShow::CDirectShow(std::string filterLibraryDir) : m_filterLibrary(std::move(filterLibraryDir)) {}
 
 CDirectShow::~CDirectShow()
@@ -109,12 +118,8 @@ HRESULT CDirectShow::Play(const char* pszFileName)
 {
     if (pszFileName == nullptr)
         return ArgumentFault("CDirectShow::Play()", "pszFileName = %llx", Hex(pszFileName));
-    if (std::strlen(pszFileName) > kMaxFileNameLength) {
-        HRESULT hr = ReportError(ERROR_FILENAME_EXCED_RANGE, "The file name is longer than %zu characters",
-                                 kMaxFileNameLength);
-        Trace("strlen(pszFileName) = %zu", std::strlen(pszFileName));
+    if (HRESULT hr = CheckFileNameLength(pszFileName); hr != S_OK)
         return TraceFrom(hr, "CDirectShow::Play()");
-    }
     // The window keeps serving events while the file prerolls: a Stop among
     // them cancels this start, another Play must wait for it to end.
     if (m_bStarting) {
@@ -294,19 +299,18 @@ HRESULT CDirectShow::Stop()
     }
     if (m_pGraph == nullptr && m_pSourceFilter == nullptr)
         return S_OK;
-    if (m_bOpen) {
-        if (HRESULT hr = m_pGraph->Stop(); hr != S_OK) {
-            ReportCall(hr, IDS_CANNOT_STOP, "IMediaControl::Stop()");
-            return TraceFrom(hr, "CDirectShow::Stop()");
-        }
-    }
+    // A graph that refused to stop is released all the same: kept, it could
+    // neither play nor stop again and would hold up every later command.
+    HRESULT hr = m_bOpen ? m_pGraph->Stop() : S_OK;
+    if (hr != S_OK)
+        ReportCall(hr, IDS_CANNOT_STOP, "IMediaControl::Stop()");
     _ReleaseGraph();
     if (m_pLogo != nullptr) {
         m_pLogo->hide();
         if (m_pLogo->IsPlaying())
             m_pLogo->StopAnimation();
     }
-    return S_OK;
+    return hr != S_OK ? TraceFrom(hr, "CDirectShow::Stop()") : S_OK;
 }
 
 // The graph goes first: it holds the source filter's element too.

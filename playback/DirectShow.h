@@ -23,8 +23,14 @@ class CFilterGraph;
 class IBaseFilter;
 class QWidget;
 
-// A file name longer than this does not fit the conversion buffer.
-constexpr size_t kMaxFileNameLength = 2047;
+// The longest file name the player takes, in bytes without the terminator:
+// the longest path Linux opens, which is also what the shared record's file
+// field holds.
+constexpr size_t kMaxFileNameLength = 4095;
+
+// 0, or ERROR_FILENAME_EXCED_RANGE reported when the name is longer than
+// kMaxFileNameLength.
+HRESULT CheckFileNameLength(const char* pszFileName);
 
 // How long Play lets a file preroll, with the window still painted, before
 // it gives up on rendering it.
@@ -44,6 +50,8 @@ public:
     HRESULT Play(const char* pszFileName);
     HRESULT Pause();
     HRESULT Resume();
+    // A failed stop is reported and returned, and the graph is released all
+    // the same: the controller is idle afterwards either way.
     HRESULT Stop();
     HRESULT GetState(long msTimeout, int* pState);
     HRESULT GetEvent(long* plEvent, intptr_t* plParam1, intptr_t* plParam2, long msTimeout);

@@ -81,6 +81,53 @@ GstElement* AddChain(GstBin* pBin, std::initializer_list<GstElement*> elements)
     return *elements.begin();
 }
 
+// Takes down by hand an element that refused to stop: deactivating its pads
+// ends its streaming threads, and marking it stopped lets the graph reach
+// NULL without it and be released without complaint. Its own clean-up runs
+// when it is destroyed.
+void ForceStopped(GstElement* pElement)
+{
+    Trace("CFilterGraph : %s refused to stop; taken down by hand", GST_OBJECT_NAME(pElement));
+    gst_element_set_locked_state(pElement, TRUE);
+    GstIterator* pPads = gst_element_iterate_pads(pElement);
+    GValue item = G_VALUE_INIT;
+    while (gst_iterator_next(pPads, &item) == GST_ITERATOR_OK) {
+        gst_pad_set_active(GST_PAD(g_value_get_object(&item)), FALSE);
+        g_value_reset(&item);
+    }
+    g_value_unset(&item);
+    gst_iterator_free(pPads);
+    GST_OBJECT_LOCK(pElement);
+    GST_STATE(pElement) = GST_STATE_NULL;
+    GST_STATE_NEXT(pElement) = GST_STATE_VOID_PENDING;
+    GST_STATE_PENDING(pElement) = GST_STATE_VOID_PENDING;
+    GST_STATE_RETURN(pElement) = GST_STATE_CHANGE_SUCCESS;
+    GST_OBJECT_UNLOCK(pElement);
+}
+
+// Brings the pipeline to NULL after an attempt that ended in `result`, even
+// when elements refuse to stop (a source whose file was replaced under it):
+// after each failed attempt the elements whose own change failed are taken
+// down by hand. Bins fail only through their children, which the walk
+// reaches.
+void StopWhateverRefuses(GstElement* pPipeline, GstStateChangeReturn result)
+{
+    constexpr int kAttempts = 4;
+    for (int attempt = 0; attempt < kAttempts && result == GST_STATE_CHANGE_FAILURE; ++attempt) {
+        GstIterator* pElements = gst_bin_iterate_recurse(GST_BIN(pPipeline));
+        GValue item = G_VALUE_INIT;
+        while (gst_iterator_next(pElements, &item) == GST_ITERATOR_OK) {
+            auto* pElement = GST_ELEMENT(g_value_get_object(&item));
+            if (!GST_IS_BIN(pElement) && GST_STATE_RETURN(pElement) == GST_STATE_CHANGE_FAILURE)
+                ForceStopped(pElement);
+            g_value_reset(&item);
+        }
+        g_value_unset(&item);
+        gst_iterator_free(pElements);
+        result = gst_element_set_state(pPipeline, GST_STATE_NULL);
+    }
+}
+
 } // namespace
 
 CFilterGraph::CFilterGraph(guintptr windowHandle, long lVolume)
@@ -96,7 +143,7 @@ CFilterGraph::CFilterGraph(guintptr windowHandle, long lVolume)
 CFilterGraph::~CFilterGraph()
 {
     // Every streaming thread ends here, so that none reaches this object later.
-    gst_element_set_state(m_pPipeline, GST_STATE_NULL);
+    StopWhateverRefuses(m_pPipeline, gst_element_set_state(m_pPipeline, GST_STATE_NULL));
     GstBus* pBus = gst_element_get_bus(m_pPipeline);
     gst_bus_set_sync_handler(pBus, nullptr, nullptr, nullptr);
     gst_object_unref(pBus);
@@ -187,7 +234,10 @@ HRESULT CFilterGraph::Pause()
 HRESULT CFilterGraph::Stop()
 {
     m_bRunPending = false;
-    return _ApplyState(GST_STATE_NULL);
+    HRESULT hr = _ApplyState(GST_STATE_NULL);
+    if (hr != S_OK)
+        StopWhateverRefuses(m_pPipeline, GST_STATE_CHANGE_FAILURE);
+    return hr;
 }
 
 HRESULT CFilterGraph::_ApplyState(GstState state)
@@ -204,10 +254,14 @@ HRESULT CFilterGraph::GetState(long msTimeout, int* pState)
         *pState = State_Running;
         return VFW_S_STATE_INTERMEDIATE;
     }
+    // A graph that has failed will not finish a change: waiting for it
+    // would only hold up the user-interface thread.
+    if (msTimeout < 0 || m_hrError != S_OK)
+        msTimeout = 0;
     GstState current = GST_STATE_NULL;
     GstState pending = GST_STATE_VOID_PENDING;
-    GstStateChangeReturn result = gst_element_get_state(
-        m_pPipeline, &current, &pending, static_cast<GstClockTime>(msTimeout < 0 ? 0 : msTimeout) * GST_MSECOND);
+    GstStateChangeReturn result =
+        gst_element_get_state(m_pPipeline, &current, &pending, static_cast<GstClockTime>(msTimeout) * GST_MSECOND);
     switch (result) {
     case GST_STATE_CHANGE_FAILURE:
         *pState = PlayerState(current);

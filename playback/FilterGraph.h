@@ -32,7 +32,6 @@
 class QEventLoop;
 
 // The graph's own result codes, the numbers the player knows them by.
-constexpr HRESULT VFW_S_STATE_INTERMEDIATE = 0x00040237;
 constexpr HRESULT VFW_E_CANNOT_RENDER = static_cast<HRESULT>(0x80040218u);
 constexpr HRESULT VFW_E_INVALID_FILE_FORMAT = static_cast<HRESULT>(0x8004022Fu);
 constexpr HRESULT VFW_E_UNSUPPORTED_STREAM = static_cast<HRESULT>(0x80040265u);
@@ -67,7 +66,11 @@ public:
     // Control. Run before the preroll ended plays as soon as it ends.
     HRESULT Run();
     HRESULT Pause();
+    // A failed stop is returned, but the graph reaches NULL all the same:
+    // elements that refuse are taken down by hand, so that the graph can be
+    // released.
     HRESULT Stop();
+    // A graph that has failed answers at once, whatever the timeout.
     HRESULT GetState(long msTimeout, int* pState);
 
     // Seeking, in 100-nanosecond units.

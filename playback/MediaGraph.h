@@ -12,6 +12,8 @@ constexpr LONGLONG kReferenceTimePerSecond = 10000000;
 constexpr int State_Stopped = 0;
 constexpr int State_Paused = 1;
 constexpr int State_Running = 2;
+// A state read while the graph is still changing to it: not a failure.
+constexpr HRESULT VFW_S_STATE_INTERMEDIATE = 0x00040237;
 
 // Graph events delivered to the screen window on the user-interface thread:
 // the end of the stream, and a streaming failure that stopped the graph.

@@ -1,3 +1,4 @@
+#include "CriticalCount.h"
 #include "DebugCapture.h"
 #include "EventLoopWait.h"
 #include "MediaTestSetup.h"
@@ -11,12 +12,39 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <climits>
 #include <dirent.h>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
+
+// An element whose stop fails, as a source's does when its file was
+// replaced under it: it goes up to PAUSED and refuses to come down again.
+struct RefusingElement {
+    GstElement element;
+};
+
+struct RefusingElementClass {
+    GstElementClass parentClass;
+};
+
+G_DEFINE_TYPE(RefusingElement, refusing_element, GST_TYPE_ELEMENT)
+
+static GstStateChangeReturn RefuseToStop(GstElement* pElement, GstStateChange transition)
+{
+    if (transition == GST_STATE_CHANGE_PAUSED_TO_READY)
+        return GST_STATE_CHANGE_FAILURE;
+    return GST_ELEMENT_CLASS(refusing_element_parent_class)->change_state(pElement, transition);
+}
+
+static void refusing_element_class_init(RefusingElementClass* pClass)
+{
+    GST_ELEMENT_CLASS(pClass)->change_state = RefuseToStop;
+}
+
+static void refusing_element_init(RefusingElement*) {}
 
 namespace {
 
@@ -299,7 +327,27 @@ TEST_F(DirectShowFailureTest, NullAndOverlongNames)
     ExpectFailure(nullptr, ERROR_INVALID_PARAMETER, "The parameter is incorrect",
                   {"pszFileName = 0", "from CDirectShow::Play()"});
     std::string longName(kMaxFileNameLength + 1, 'a');
-    ExpectFailure(longName.c_str(), 206, "longer than 2047", {"strlen(pszFileName) = 2048", "from CDirectShow::Play()"});
+    ExpectFailure(longName.c_str(), 206, "longer than 4095 bytes",
+                  {"strlen(pszFileName) = 4096", "from CDirectShow::Play()"});
+}
+
+// The longest path Linux opens, through nested folders of names that each
+// fit a directory entry.
+TEST_F(DirectShowFailureTest, PlaysAFileWhosePathIsAsLongAsLinuxAllows)
+{
+    constexpr size_t kLongestPath = PATH_MAX - 1;
+    constexpr size_t kLongestEntry = 255;
+    std::string path = m_dir.Path();
+    while (kLongestPath - path.size() > kLongestEntry) {
+        path += "/" + std::string(std::min<size_t>(200, kLongestPath - path.size() - 60), 'd');
+        ASSERT_TRUE(std::filesystem::create_directory(path));
+    }
+    path += "/" + std::string(kLongestPath - path.size() - 5, 'f') + ".avi";
+    ASSERT_EQ(path.size(), kLongestPath);
+    std::filesystem::copy_file(TestMediaPath(TestMedia::Avi), path);
+    ASSERT_EQ(m_graph.Play(path.c_str()), S_OK) << LastReport();
+    EXPECT_EQ(State(), State_Running);
+    EXPECT_EQ(m_graph.Stop(), S_OK);
 }
 
 TEST_F(DirectShowFailureTest, FileShorterThanItsHeader)
@@ -344,6 +392,31 @@ TEST_F(DirectShowFailureTest, FileDeletedWhilePlaying)
     // The open file stays readable until it is closed.
     EXPECT_EQ(WaitForEvent(), EC_COMPLETE);
     EXPECT_EQ(m_graph.Stop(), S_OK);
+}
+
+// Whether the graph is stopped or dropped, an element that refuses to stop
+// is taken down, and nothing is left behind unstopped.
+TEST_F(DirectShowTest, AnElementThatRefusesToStopIsTakenDownWithTheGraph)
+{
+    CCriticalCount criticals;
+    CDebugCapture quiet;
+    for (bool bStopFirst : {true, false}) {
+        auto* pRefuser = GST_ELEMENT(gst_object_ref_sink(g_object_new(refusing_element_get_type(), nullptr)));
+        {
+            CFilterGraph graph(0, kVolumeFull);
+            ASSERT_EQ(graph.AddFilter(pRefuser, "refuser"), S_OK);
+            ASSERT_EQ(graph.Pause(), S_OK);
+            if (bStopFirst) {
+                EXPECT_NE(graph.Stop(), S_OK);
+                int nState = -1;
+                EXPECT_EQ(graph.GetState(10000, &nState), S_OK);
+                EXPECT_EQ(nState, State_Stopped);
+            }
+        }
+        EXPECT_EQ(GST_STATE(pRefuser), GST_STATE_NULL) << bStopFirst;
+        gst_object_unref(pRefuser);
+    }
+    EXPECT_EQ(criticals.Count(), 0);
 }
 
 size_t OpenDescriptors()

@@ -8,11 +8,13 @@
 #include "app/SharedMemory.h"
 #include "app/SharedPlayerRecord.h"
 #include "app/WendalPlayerApp.h"
+#include "common/Report.h"
 
 #include <QGuiApplication>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/mman.h>
@@ -135,6 +137,75 @@ TEST_F(InstanceTest, ASecondStartHandsItsFileToTheFirstAndEnds)
     EXPECT_EQ(later.ExitCode(), 0);
     EXPECT_EQ(player.Dialog().FileName(), file);
     EXPECT_EQ(ReadRecordText(g_pSharedRecord->secondArgument, kRecordArgumentSize), "second");
+}
+
+// A later start hands over what it means: a relative name against its own
+// folder, absolute names (as long as the record holds) and URIs unchanged.
+TEST_F(InstanceTest, ALaterStartHandsOverItsNameAsItMeansIt)
+{
+    CInProcessPlayer player;
+    std::string folder = std::filesystem::canonical(m_dir.Path()).string();
+    m_dir.WriteFile("song.mp3", "ID3");
+    auto handOver = [&](const std::string& argument) {
+        CPlayerProcess later({QString::fromStdString(argument)}, QString::fromStdString(folder));
+        EXPECT_TRUE(later.WaitForExit(kStartMs));
+        EXPECT_EQ(later.ExitCode(), 0);
+        return player.Dialog().FileName();
+    };
+    EXPECT_EQ(handOver("song.mp3"), folder + "/song.mp3");
+    EXPECT_EQ(handOver("./song.mp3"), folder + "/./song.mp3");
+    EXPECT_EQ(handOver("file:///media/a%20b.mp3"), "file:///media/a%20b.mp3");
+    std::string longest = "/" + std::string(kRecordFileSize - 2, 'n');
+    EXPECT_EQ(handOver(longest), longest);
+}
+
+// Another process of the user cuts the record to nothing: the player reads
+// no garbage and does not die of it, and later starts still reach it.
+TEST_F(InstanceTest, ARecordCutShortIsGarbageNotACrash)
+{
+    CInProcessPlayer player;
+    int fd = ::shm_open(SharedRecordName().c_str(), O_RDWR, 0);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::ftruncate(fd, 0), 0);
+    EXPECT_EQ(player.Dialog().OnInstanceMessage({WM_PLAYER_OPENFORWARDED, 0, 0}), 0u);
+    EXPECT_NE(LastReport().find("shorter than 4356 bytes"), std::string::npos) << LastReport();
+    EXPECT_TRUE(player.Dialog().FileName().empty());
+
+    ASSERT_EQ(::ftruncate(fd, 0), 0);
+    ::close(fd);
+    std::string file = m_dir.WriteFile("after.mp3", "ID3");
+    CPlayerProcess later({QString::fromStdString(file)});
+    ASSERT_TRUE(later.WaitForExit(kStartMs));
+    EXPECT_EQ(later.ExitCode(), 0);
+    EXPECT_EQ(player.Dialog().FileName(), file);
+}
+
+// The record is scribbled on, then removed: each later start still finds
+// the running player and hands over, and the player publishes itself again.
+TEST_F(InstanceTest, AScribbledOrRemovedRecordDoesNotHideTheRunningPlayer)
+{
+    CInProcessPlayer player;
+    auto hPlayer = static_cast<WindowHandle>(player.Dialog().winId());
+    auto handOver = [&](const std::string& name) {
+        std::string file = m_dir.WriteFile(name, "ID3");
+        CPlayerProcess later({QString::fromStdString(file)});
+        EXPECT_TRUE(later.WaitForExit(kStartMs));
+        EXPECT_EQ(later.ExitCode(), 0);
+        EXPECT_EQ(player.Dialog().FileName(), file);
+    };
+    std::memset(g_pSharedRecord, 0xFF, sizeof(SharedPlayerRecord));
+    handOver("scribbled.mp3");
+    EXPECT_EQ(ReadRecordWindow(*g_pSharedRecord), hPlayer);
+
+    ASSERT_EQ(::shm_unlink(SharedRecordName().c_str()), 0);
+    handOver("removed.mp3");
+    EXPECT_EQ(ReadRecordWindow(Record()), hPlayer);
+
+    // Without any later start, the player finds out by itself.
+    CloseRecord();
+    ASSERT_EQ(::shm_unlink(SharedRecordName().c_str()), 0);
+    EXPECT_TRUE(WaitUntil([&] { return std::filesystem::exists("/dev/shm" + SharedRecordName()); }, kStartMs));
+    EXPECT_EQ(ReadRecordWindow(Record()), hPlayer);
 }
 
 TEST_F(InstanceTest, ASecondStartWithoutArgumentsSendsNoOpenMessage)

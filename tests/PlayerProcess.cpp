@@ -4,9 +4,11 @@
 #include <QElapsedTimer>
 #include <QThread>
 
-CPlayerProcess::CPlayerProcess(const QStringList& arguments)
+CPlayerProcess::CPlayerProcess(const QStringList& arguments, const QString& workingDirectory)
 {
     m_process.setProcessChannelMode(QProcess::ForwardedChannels);
+    if (!workingDirectory.isEmpty())
+        m_process.setWorkingDirectory(workingDirectory);
     m_process.start(QStringLiteral(KORVOPLAYER_PATH), arguments);
     m_process.waitForStarted();
 }

@@ -7,7 +7,8 @@
 
 class CPlayerProcess {
 public:
-    explicit CPlayerProcess(const QStringList& arguments = {});
+    // Runs in `workingDirectory` when one is given, else in this process's.
+    explicit CPlayerProcess(const QStringList& arguments = {}, const QString& workingDirectory = {});
     ~CPlayerProcess();
     CPlayerProcess(const CPlayerProcess&) = delete;
     CPlayerProcess& operator=(const CPlayerProcess&) = delete;

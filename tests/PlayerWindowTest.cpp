@@ -1,3 +1,4 @@
+#include "CriticalCount.h"
 #include "DebugCapture.h"
 #include "EventLoopWait.h"
 #include "MediaTestSetup.h"
@@ -185,6 +186,36 @@ TEST_F(PlayerWindowTest, AFileCutWhilePlayingEndsWithThePlayerStopped)
     CDebugCapture quiet;
     EXPECT_TRUE(WaitFor([&] { return !dlg.Graph().IsOpen(); }));
     EXPECT_FALSE(Screen()->isVisible());
+}
+
+// A WMV overwritten by other bytes while it plays: whatever its source
+// makes of that (it may even refuse to stop), the player lets go of the
+// graph, says what happened and plays the next file.
+TEST_F(PlayerWindowTest, AWmvReplacedWhilePlayingLeavesAUsablePlayer)
+{
+    CTempDir dir;
+    std::string file = dir.Path() + "/replaced.wmv";
+    std::filesystem::copy_file(TestMediaPath(TestMedia::Wmv20s), file);
+    CCriticalCount criticals;
+    CKorvoPlayerDlg& dlg = Start(file);
+    ASSERT_TRUE(WaitForState(State_Running)) << LastReport();
+    {
+        CDebugCapture quiet;
+        std::filesystem::copy_file(TestMediaPath(TestMedia::Mp3), file,
+                                   std::filesystem::copy_options::overwrite_existing);
+        ASSERT_TRUE(WaitFor([&] { return !dlg.Graph().IsOpen(); }));
+    }
+    EXPECT_FALSE(Screen()->isVisible());
+    ASSERT_NE(dlg.MessageBox(), nullptr);
+    EXPECT_EQ(dlg.MessageBox()->text().toStdString(), LastReport());
+    EXPECT_EQ(State(), State_Stopped);
+
+    // The file is an MP3 now, and plays as one.
+    dlg.MessageBox()->close();
+    Key(Qt::Key_Space);
+    EXPECT_TRUE(WaitForState(State_Running)) << LastReport();
+    m_pDlg.reset();
+    EXPECT_EQ(criticals.Count(), 0);
 }
 
 // The window serves its events while a file prerolls; what those events ask

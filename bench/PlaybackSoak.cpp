@@ -7,7 +7,6 @@
 //
 // CYCLES defaults to 300. PLAY-MS is how long each cycle plays before it
 // stops; 0 (the default) plays every cycle to the end of the stream. Options:
-//   --trim           malloc_trim(0) after every stop
 //   --video-sink=K   K = auto (what the player picks), gl, x or fake: the
 //                    video sinks the player would prefer to K are taken out
 //                    of GStreamer's registry first
@@ -19,7 +18,6 @@
 #include "MemorySnapshot.h"
 #include "OurPlayback.h"
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -41,7 +39,6 @@ struct Options {
     int cycles = 300;
     int playMilliseconds = 0;
     std::string mediaDir = "/tmp/korvobench";
-    bool trim = false;
     std::string videoSink = "auto";
     size_t nMappings = 0;
 };
@@ -52,9 +49,7 @@ Options ParseOptions(int argc, char** argv)
     std::vector<std::string> positional;
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
-        if (argument == "--trim")
-            options.trim = true;
-        else if (argument.rfind("--video-sink=", 0) == 0)
+        if (argument.rfind("--video-sink=", 0) == 0)
             options.videoSink = argument.substr(std::strlen("--video-sink="));
         else if (argument.rfind("--mappings=", 0) == 0)
             options.nMappings = std::stoul(argument.substr(std::strlen("--mappings=")));
@@ -94,18 +89,6 @@ void PrintCheckpoint(const char* pszWhat, int cycle, const CMemorySnapshot& snap
     std::fflush(stdout);
 }
 
-// Seconds spent in malloc_trim after the stops, and how many.
-double g_trimSeconds = 0;
-int g_nTrims = 0;
-
-void Trim()
-{
-    const auto start = std::chrono::steady_clock::now();
-    malloc_trim(0);
-    g_trimSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    ++g_nTrims;
-}
-
 // One cycle: play, let it run for the given time or to its end, stop.
 void PlayCycle(COurPlayback& player, const std::string& path, const Options& options)
 {
@@ -117,8 +100,6 @@ void PlayCycle(COurPlayback& player, const std::string& path, const Options& opt
         std::exit(1);
     }
     player.Stop();
-    if (options.trim)
-        Trim();
 }
 
 } // namespace
@@ -137,9 +118,9 @@ int main(int argc, char** argv)
     ShowNativeScreen(screen);
     COurPlayback ours(&screen, std::filesystem::path(BRELMSOURCE_PATH).parent_path().string());
 
-    std::printf("%d play/stop cycles of %s, %s each%s, video sink %s\n", options.cycles, path.c_str(),
+    std::printf("%d play/stop cycles of %s, %s each, video sink %s\n", options.cycles, path.c_str(),
                 options.playMilliseconds == 0 ? "to the end" : (std::to_string(options.playMilliseconds) + " ms").c_str(),
-                options.trim ? ", malloc_trim(0) after each stop" : "", options.videoSink.c_str());
+                options.videoSink.c_str());
     const CMemorySnapshot start = CMemorySnapshot::Take();
     CMemorySnapshot warm = start;
     PrintCheckpoint("cycles", 0, start);
@@ -153,9 +134,9 @@ int main(int argc, char** argv)
             warm = now;
     }
     const CMemorySnapshot last = CMemorySnapshot::Take();
-    if (g_nTrims > 0)
-        std::printf("malloc_trim(0) after a stop took %.2f ms on average\n", g_trimSeconds * 1000 / g_nTrims);
-    Trim();
+    // The graph controller trims after every stop: what one more trim gives
+    // back was left by something else.
+    malloc_trim(0);
     PrintCheckpoint("trimmed", options.cycles, CMemorySnapshot::Take());
     if (options.nMappings > 0)
         std::printf("grown in the first %d cycles:\n%safter them:\n%s", kReportEvery,

@@ -18,10 +18,12 @@
 #include "MemorySnapshot.h"
 #include "OurPlayback.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <iterator>
 #include <gst/gst.h>
 #include <malloc.h>
 #include <string>
@@ -70,13 +72,13 @@ Options ParseOptions(int argc, char** argv)
 void ForceVideoSink(const std::string& kind)
 {
     const char* const preferred[] = {"xvimagesink", "glimagesink", "ximagesink"};
-    const size_t nKept = kind == "auto" ? 0 : kind == "gl" ? 1 : kind == "x" ? 2 : kind == "fake" ? 3 : 4;
-    if (nKept > 3) {
+    const size_t nRemoved = kind == "auto" ? 0 : kind == "gl" ? 1 : kind == "x" ? 2 : kind == "fake" ? 3 : 4;
+    if (nRemoved > std::size(preferred)) {
         std::fprintf(stderr, "unknown video sink %s: auto, gl, x or fake\n", kind.c_str());
         std::exit(1);
     }
     GstRegistry* pRegistry = gst_registry_get();
-    for (size_t i = 0; i < nKept; ++i)
+    for (size_t i = 0; i < nRemoved; ++i)
         if (GstPluginFeature* pFeature = gst_registry_lookup_feature(pRegistry, preferred[i])) {
             gst_registry_remove_feature(pRegistry, pFeature);
             gst_object_unref(pFeature);

@@ -12,12 +12,11 @@
 // and reused afterwards.
 
 #include "BenchMedia.h"
+#include "BenchWindow.h"
 #include "OurPlayback.h"
 #include "PeerPlayback.h"
 #include "SinkProbe.h"
-#include "common/FileStream.h"
 
-#include <QApplication>
 #include <QWidget>
 #include <algorithm>
 #include <chrono>
@@ -229,27 +228,15 @@ void CompareCpu(CPlayback* players[2], QWidget& screen, const std::string& dir, 
 
 int main(int argc, char** argv)
 {
-    if (std::getenv("DISPLAY") == nullptr) {
-        std::fprintf(stderr, "playback_startup needs an X server: set DISPLAY\n");
-        return 1;
-    }
-    ::setenv("QT_QPA_PLATFORM", "xcb", 1);
-    QApplication application(argc, argv);
-    gst_init(&argc, &argv);
+    auto pApplication = StartWindowSystem(argc, argv, "playback_startup");
     CSinkProbe::Install();
-    if (RegisterStreamKind(new CFileStream()) != S_OK) {
-        std::fprintf(stderr, "cannot register the file stream\n");
-        return 1;
-    }
     const std::string dir = argc > 1 ? argv[1] : "/tmp/korvobench";
     const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
     std::filesystem::create_directories(dir);
 
     // One native window for both players, as the player's screen window is.
     QWidget screen;
-    screen.setAttribute(Qt::WA_NativeWindow);
-    screen.setAttribute(Qt::WA_NoSystemBackground);
-    screen.show();
+    ShowNativeScreen(screen);
     COurPlayback ours(&screen, std::filesystem::path(BRELMSOURCE_PATH).parent_path().string());
     CPeerPlayback peer(&screen);
     CPlayback* players[2] = {&ours, &peer};

@@ -15,6 +15,7 @@
 #include <cmath>
 #include <cstring>
 #include <gst/gst.h>
+#include <malloc.h>
 
 namespace {
 
@@ -313,7 +314,10 @@ HRESULT CDirectShow::Stop()
     return hr != S_OK ? TraceFrom(hr, "CDirectShow::Stop()") : S_OK;
 }
 
-// The graph goes first: it holds the source filter's element too.
+// The graph goes first: it holds the source filter's element too. The
+// graph's threads leave their freed memory in malloc's per-thread arenas,
+// and a GL video sink leaves most (180 MB after 50 files on a software
+// renderer): giving it back costs about a millisecond.
 void CDirectShow::_ReleaseGraph()
 {
     m_bOpen = false;
@@ -323,6 +327,7 @@ void CDirectShow::_ReleaseGraph()
         m_pSourceFilter->Release();
         m_pSourceFilter = nullptr;
     }
+    malloc_trim(0);
 }
 
 HRESULT CDirectShow::GetState(long msTimeout, int* pState)

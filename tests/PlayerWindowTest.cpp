@@ -1,4 +1,5 @@
 #include "DebugCapture.h"
+#include "DiscClips.h"
 #include "EventLoopWait.h"
 #include "MediaTestSetup.h"
 #include "TempDir.h"
@@ -11,6 +12,8 @@
 #include "playback/MediaGraph.h"
 
 #include <QApplication>
+#include <QImage>
+#include <QScreen>
 #include <QSet>
 #include <QTest>
 #include <filesystem>
@@ -100,6 +103,69 @@ TEST_F(PlayerWindowTest, PlaysTheFileOfItsCommandLineInAWindowOfItsPictureSize)
     // Space plays the same file again.
     Key(Qt::Key_Space);
     EXPECT_TRUE(WaitForState(State_Running)) << LastReport();
+}
+
+// The player's client area as the X server shows it (the video sink draws
+// past Qt, so only the server has the picture).
+QImage Screenshot(const QWidget& window)
+{
+    QPoint origin = window.mapToGlobal(QPoint(0, 0));
+    return window.screen()->grabWindow(0, origin.x(), origin.y(), window.width(), window.height()).toImage();
+}
+
+// The bounds of the disc in a screenshot of a disc clip: its dark pixels,
+// once the picture's white is drawn in the middle of each side (before the
+// first frame the whole area is black).
+QRect DiscArea(const QImage& image)
+{
+    const int w = image.width();
+    const int h = image.height();
+    for (QPoint side : {QPoint(w / 2, 2), QPoint(w / 2, h - 3), QPoint(2, h / 2), QPoint(w - 3, h / 2)})
+        if (w < 8 || h < 8 || qGray(image.pixel(side)) < 200)
+            return {};
+    QRect dark;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qGray(image.pixel(x, y)) < 100)
+                dark |= QRect(x, y, 1, 1);
+    return dark;
+}
+
+class PlayerWindowShapeTest : public PlayerWindowTest, public ::testing::WithParamInterface<DiscClip> {};
+
+TEST_P(PlayerWindowShapeTest, OpensAtTheDisplayShapeWithTheDiscRound)
+{
+    const QSize display = GetParam().display;
+    CKorvoPlayerDlg& dlg = Start(GetParam().Path());
+    ASSERT_TRUE(WaitForState(State_Running)) << LastReport();
+    EXPECT_EQ(dlg.size(), display);
+    // The disc spans 0.8 of the picture's shorter side.
+    QRect disc;
+    ASSERT_TRUE(WaitFor([&] { return !(disc = DiscArea(Screenshot(dlg))).isEmpty(); }));
+    EXPECT_NEAR(disc.width(), disc.height(), 4) << disc.width() << "x" << disc.height();
+    EXPECT_NEAR(disc.height(), 0.8 * std::min(display.width(), display.height()), 4);
+    EXPECT_NEAR(disc.center().x(), display.width() / 2, 4);
+}
+
+INSTANTIATE_TEST_SUITE_P(Clips, PlayerWindowShapeTest, ::testing::ValuesIn(DiscClips()),
+                         [](const ::testing::TestParamInfo<DiscClip>& param) { return param.param.name; });
+
+TEST_F(PlayerWindowTest, TheWindowFollowsAPictureThatChangesShape)
+{
+    CKorvoPlayerDlg& dlg = Start(ShapeChangingClipPath());
+    ASSERT_TRUE(WaitForState(State_Running)) << LastReport();
+    EXPECT_EQ(dlg.size(), QSize(320, 240));
+    EXPECT_TRUE(WaitFor([&] { return dlg.size() == QSize(512, 288); }));
+    EXPECT_EQ(Screen()->geometry(), dlg.rect());
+    // Until the first new frame is drawn the last old one may be stretched
+    // over the new shape; the new frames must show the disc round.
+    QRect disc;
+    auto isRound = [&] { return disc.height() > 215 && std::abs(disc.width() - disc.height()) <= 4; };
+    ASSERT_TRUE(WaitFor([&] {
+        disc = DiscArea(Screenshot(dlg));
+        return isRound() || !dlg.Graph().IsOpen();
+    }));
+    EXPECT_TRUE(isRound()) << disc.width() << "x" << disc.height();
 }
 
 TEST_F(PlayerWindowTest, KeysPauseSeekAndChangeTheVolume)

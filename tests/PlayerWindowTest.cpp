@@ -7,8 +7,10 @@
 #include "app/Accelerators.h"
 #include "app/CommandIds.h"
 #include "app/CommandLine.h"
+#include "app/InstanceMessage.h"
 #include "app/KorvoPlayerDlg.h"
 #include "app/ScreenWnd.h"
+#include "app/SharedPlayerRecord.h"
 #include "playback/MediaGraph.h"
 
 #include <QApplication>
@@ -107,10 +109,10 @@ TEST_F(PlayerWindowTest, PlaysTheFileOfItsCommandLineInAWindowOfItsPictureSize)
 
 // The player's client area as the X server shows it (the video sink draws
 // past Qt, so only the server has the picture).
-QImage Screenshot(const QWidget& window)
+QImage Screenshot(const QWidget& window, const QRect& area)
 {
-    QPoint origin = window.mapToGlobal(QPoint(0, 0));
-    return window.screen()->grabWindow(0, origin.x(), origin.y(), window.width(), window.height()).toImage();
+    QPoint origin = window.mapToGlobal(area.topLeft());
+    return window.screen()->grabWindow(0, origin.x(), origin.y(), area.width(), area.height()).toImage();
 }
 
 // The bounds of the disc in a screenshot of a disc clip: its dark pixels,
@@ -141,7 +143,7 @@ TEST_P(PlayerWindowShapeTest, OpensAtTheDisplayShapeWithTheDiscRound)
     EXPECT_EQ(dlg.size(), display);
     // The disc spans 0.8 of the picture's shorter side.
     QRect disc;
-    ASSERT_TRUE(WaitFor([&] { return !(disc = DiscArea(Screenshot(dlg))).isEmpty(); }));
+    ASSERT_TRUE(WaitFor([&] { return !(disc = DiscArea(Screenshot(dlg, dlg.rect()))).isEmpty(); }));
     EXPECT_NEAR(disc.width(), disc.height(), 4) << disc.width() << "x" << disc.height();
     EXPECT_NEAR(disc.height(), 0.8 * std::min(display.width(), display.height()), 4);
     EXPECT_NEAR(disc.center().x(), display.width() / 2, 4);
@@ -162,10 +164,33 @@ TEST_F(PlayerWindowTest, TheWindowFollowsAPictureThatChangesShape)
     QRect disc;
     auto isRound = [&] { return disc.height() > 215 && std::abs(disc.width() - disc.height()) <= 4; };
     ASSERT_TRUE(WaitFor([&] {
-        disc = DiscArea(Screenshot(dlg));
+        disc = DiscArea(Screenshot(dlg, dlg.rect()));
         return isRound() || !dlg.Graph().IsOpen();
     }));
     EXPECT_TRUE(isRound()) << disc.width() << "x" << disc.height();
+}
+
+// A later file keeps the window's size, and its picture keeps its own shape
+// inside it, centred: a 16:9 picture in a 4:3 window has bars above and below.
+TEST_F(PlayerWindowTest, ALaterFileKeepsItsShapeInsideTheWindow)
+{
+    CKorvoPlayerDlg& dlg = Start(DiscClipPath(TestMedia::Avi, 320, 240, 1, 1));
+    ASSERT_TRUE(WaitForState(State_Running)) << LastReport();
+    std::string later = DiscClipPath(TestMedia::Wmv, 352, 288, 16, 11);
+    SharedPlayerRecord record{};
+    later.copy(record.file, sizeof record.file - 1);
+    g_pSharedRecord = &record;
+    EXPECT_EQ(dlg.OnInstanceMessage({WM_PLAYER_OPENFORWARDED, 0, 0}), 1u);
+    g_pSharedRecord = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return dlg.FileName() == later && State() == State_Running; })) << LastReport();
+    EXPECT_EQ(dlg.size(), QSize(320, 240));
+    const QRect picture(0, 30, 320, 180);
+    QRect disc;
+    ASSERT_TRUE(WaitFor([&] { return !(disc = DiscArea(Screenshot(dlg, picture))).isEmpty(); }));
+    EXPECT_NEAR(disc.width(), disc.height(), 4) << disc.width() << "x" << disc.height();
+    EXPECT_NEAR(disc.height(), 0.8 * picture.height(), 4);
+    // The bars are the screen window's black.
+    EXPECT_LT(qGray(Screenshot(dlg, QRect(160, 10, 1, 1)).pixel(0, 0)), 50);
 }
 
 TEST_F(PlayerWindowTest, KeysPauseSeekAndChangeTheVolume)

@@ -277,26 +277,55 @@ HRESULT CKorvoPlayerDlg::_StartFile()
         hr = m_directShow.Play(m_fileName.c_str());
     if (hr != S_OK)
         return hr;
-    // The first file sizes the window to its picture (within the desktop);
-    // later files are fitted into the window as it is.
-    long lWidth = 0;
-    long lHeight = 0;
-    if (!m_bPlayedOnce && m_directShow.GetOriginalScreenSize(&lWidth, &lHeight) == S_OK && lWidth > 0 &&
-        lHeight > 0) {
-        QSize picture(static_cast<int>(lWidth), static_cast<int>(lHeight));
-        QSize desktop = screen()->availableGeometry().size() - (frameGeometry().size() - size());
-        resize(picture.boundedTo(desktop) == picture ? picture : picture.scaled(desktop, Qt::KeepAspectRatio));
-    }
+    // The first file sizes the window to its picture; later files are
+    // fitted into the window as it is.
+    m_bWindowFollowsPicture = !m_bPlayedOnce;
     m_pScreenWnd->show();
     m_pScreenWnd->raise();
-    _PlaceScreen();
+    _FitToPicture();
     return S_OK;
 }
 
-// The screen window covers the client area and the picture fills it.
+// Takes the picture's size at the start of a file and whenever it changes
+// while playing; the window follows it when the file sized the window.
+void CKorvoPlayerDlg::_FitToPicture()
+{
+    _TakePictureSize();
+    if (m_bWindowFollowsPicture)
+        _SizeWindowToPicture();
+    _PlaceScreen();
+}
+
+// The size the picture is shown at, from the graph controller.
+void CKorvoPlayerDlg::_TakePictureSize()
+{
+    long lWidth = 0;
+    long lHeight = 0;
+    m_pictureSize = QSize();
+    if (m_directShow.GetOriginalScreenSize(&lWidth, &lHeight) == S_OK && lWidth > 0 && lHeight > 0)
+        m_pictureSize = QSize(static_cast<int>(lWidth), static_cast<int>(lHeight));
+}
+
+// The client area becomes the picture's size, within the desktop.
+void CKorvoPlayerDlg::_SizeWindowToPicture()
+{
+    if (m_pictureSize.isEmpty())
+        return;
+    QSize desktop = screen()->availableGeometry().size() - (frameGeometry().size() - size());
+    resize(m_pictureSize.boundedTo(desktop) == m_pictureSize ? m_pictureSize
+                                                             : m_pictureSize.scaled(desktop, Qt::KeepAspectRatio));
+}
+
+// The screen window covers the client area; the picture keeps its shape
+// inside it, centred, and the screen window is black around it.
 void CKorvoPlayerDlg::_PlaceScreen()
 {
-    RECT screenRect = RECT::FromQRect(rect());
+    QRect picture = rect();
+    if (!m_pictureSize.isEmpty()) {
+        picture.setSize(m_pictureSize.scaled(size(), Qt::KeepAspectRatio));
+        picture.moveCenter(rect().center());
+    }
+    RECT screenRect = RECT::FromQRect(picture);
     m_pScreenWnd->setGeometry(rect());
     m_pScreenWnd->SetPictureRect(screenRect);
     if (m_directShow.IsOpen())
@@ -306,6 +335,8 @@ void CKorvoPlayerDlg::_PlaceScreen()
 // The graph is released even when it refuses to stop; the failure is shown.
 void CKorvoPlayerDlg::OnStop()
 {
+    m_bWindowFollowsPicture = false;
+    m_pictureSize = QSize();
     m_pScreenWnd->hide();
     if (m_directShow.Stop() != S_OK) {
         _ShowLastReport();
@@ -408,6 +439,8 @@ intptr_t CKorvoPlayerDlg::onKorvoPlayerFilterGraph()
             return hr;
         }
         m_directShow.FreeEventParams(lEvent, lParam1, lParam2);
+        if (lEvent == EC_VIDEO_SIZE_CHANGED)
+            _FitToPicture();
         if (lEvent == EC_ERRORABORT) {
             ReportError(static_cast<HRESULT>(lParam1));
             _ShowLastReport();

@@ -61,6 +61,9 @@ private:
     void OnFileOpen();
     intptr_t onKorvoPlayerFilterGraph();
     HRESULT _StartFile();
+    void _FitToPicture();
+    void _TakePictureSize();
+    void _SizeWindowToPicture();
     void _PlaceScreen();
     HRESULT _MovePosition(LONGLONG llOffset);
     void _Seek(LONGLONG llOffset, const char* pszHandler);
@@ -76,6 +79,11 @@ private:
     std::string m_secondArgument;
     int m_nVolume = 100;
     bool m_bPlayedOnce = false;
+    // The file playing sized the window (the first one), so the window
+    // follows its picture when that changes shape.
+    bool m_bWindowFollowsPicture = false;
+    // The display size of the file playing; empty until it is known.
+    QSize m_pictureSize;
     // A file is being opened, and a play asked for meanwhile.
     bool m_bStarting = false;
     bool m_bPlayPending = false;

@@ -22,6 +22,12 @@ CScreenWnd::CScreenWnd(QWidget* pParent, CDirectShow* pDirectShow)
     hide();
 }
 
+void CScreenWnd::SetPictureRect(const RECT& rect)
+{
+    m_pictureRect = rect;
+    update();
+}
+
 bool CScreenWnd::event(QEvent* pEvent)
 {
     if (pEvent->type() == CMessageEvent::EventType()) {

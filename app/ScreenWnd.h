@@ -18,8 +18,9 @@ class CScreenWnd : public QWidget {
 public:
     CScreenWnd(QWidget* pParent, CDirectShow* pDirectShow);
 
-    // The rectangle of the picture inside this window, as last placed.
-    void SetPictureRect(const RECT& rect) { m_pictureRect = rect; }
+    // The rectangle of the picture inside this window, as last placed; the
+    // black around it is painted again.
+    void SetPictureRect(const RECT& rect);
 
 protected:
     bool event(QEvent* pEvent) override;

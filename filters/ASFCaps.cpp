@@ -29,6 +29,10 @@ GstCaps* VideoCaps(const WM_MEDIA_TYPE& mt)
     // The frame rate is not known ahead: every sample carries its own time.
     if (pCaps != nullptr && !gst_structure_has_field(gst_caps_get_structure(pCaps, 0), "framerate"))
         gst_caps_set_simple(pCaps, "framerate", GST_TYPE_FRACTION, 0, 1, nullptr);
+    // Pixel densities across and down give the pixels' shape, width to height.
+    if (pCaps != nullptr && header.biXPelsPerMeter > 0 && header.biYPelsPerMeter > 0)
+        gst_caps_set_simple(pCaps, "pixel-aspect-ratio", GST_TYPE_FRACTION, static_cast<gint>(header.biYPelsPerMeter),
+                            static_cast<gint>(header.biXPelsPerMeter), nullptr);
     return pCaps;
 }
 

@@ -1,6 +1,7 @@
 // The GStreamer caps of the ASF reader's media types, as the platform's RIFF
 // mapping gives them for the same video and wave format headers, with the
-// codec's private data.
+// codec's private data and, for video, the pixel aspect ratio that the
+// header's pixel densities give.
 #pragma once
 
 #include "WMMediaType.h"

@@ -69,6 +69,15 @@ void FillVideoFormat(const AVStream& stream, VIDEOINFOHEADER* pFormat)
     header.biPlanes = 1;
     header.biBitCount = static_cast<WORD>(std::clamp(params.bits_per_coded_sample, 0, 0xFFFF));
     header.biCompression = params.codec_tag;
+    // The pixel aspect ratio the file gives (the header's aspect ratio
+    // attributes, else the codec's), as the pixel densities across and down:
+    // a pixel twice as wide as high has half as many pixels per metre
+    // across. Left 0 (unknown) when the file gives none.
+    AVRational par = av_guess_sample_aspect_ratio(nullptr, const_cast<AVStream*>(&stream), nullptr);
+    if (par.num > 0 && par.den > 0) {
+        header.biXPelsPerMeter = par.den;
+        header.biYPelsPerMeter = par.num;
+    }
     CopyCodecData(params, pFormat + 1);
 }
 

@@ -6,6 +6,7 @@
 
 #include <QEventLoop>
 #include <QTimer>
+#include <algorithm>
 #include <cmath>
 #include <gst/base/gstbaseparse.h>
 #include <gst/video/video.h>
@@ -126,6 +127,20 @@ void StopWhateverRefuses(GstElement* pPipeline, GstStateChangeReturn result)
         gst_iterator_free(pElements);
         result = gst_element_set_state(pPipeline, GST_STATE_NULL);
     }
+}
+
+// The display size of the caps a pad has now; false without video caps.
+bool PadDisplaySize(GstPad* pPad, long* plWidth, long* plHeight)
+{
+    GstCaps* pCaps = gst_pad_get_current_caps(pPad);
+    GstVideoInfo info;
+    bool isKnown = pCaps != nullptr && gst_video_info_from_caps(&info, pCaps);
+    if (isKnown)
+        CFilterGraph::DisplaySize(GST_VIDEO_INFO_WIDTH(&info), GST_VIDEO_INFO_HEIGHT(&info),
+                                  GST_VIDEO_INFO_PAR_N(&info), GST_VIDEO_INFO_PAR_D(&info), plWidth, plHeight);
+    if (pCaps != nullptr)
+        gst_caps_unref(pCaps);
+    return isKnown;
 }
 
 } // namespace
@@ -345,19 +360,28 @@ HRESULT CFilterGraph::GetVideoSize(long* plWidth, long* plHeight)
     if (pSink == nullptr)
         return VFW_E_NOT_CONNECTED;
     GstPad* pPad = gst_element_get_static_pad(pSink, "sink");
-    GstCaps* pCaps = pPad != nullptr ? gst_pad_get_current_caps(pPad) : nullptr;
-    GstVideoInfo info;
-    bool isKnown = pCaps != nullptr && gst_video_info_from_caps(&info, pCaps);
-    if (isKnown) {
-        *plWidth = GST_VIDEO_INFO_WIDTH(&info);
-        *plHeight = GST_VIDEO_INFO_HEIGHT(&info);
-    }
-    if (pCaps != nullptr)
-        gst_caps_unref(pCaps);
+    gst_object_unref(pSink);
+    bool isKnown = pPad != nullptr && PadDisplaySize(pPad, plWidth, plHeight);
     if (pPad != nullptr)
         gst_object_unref(pPad);
-    gst_object_unref(pSink);
     return isKnown ? S_OK : VFW_E_NOT_CONNECTED;
+}
+
+void CFilterGraph::DisplaySize(int nWidth, int nHeight, int nParN, int nParD, long* plWidth, long* plHeight)
+{
+    *plWidth = nWidth;
+    *plHeight = nHeight;
+    if (nParN <= 0 || nParD <= 0 || nWidth <= 0 || nHeight <= 0)
+        return;
+    // Computed in 64 bits; a ratio no picture has is held to what an int holds.
+    auto scaled = [](int nValue, int nNum, int nDen) {
+        return static_cast<long>(std::min<guint64>(
+            gst_util_uint64_scale_int_round(static_cast<guint64>(nValue), nNum, nDen), G_MAXINT));
+    };
+    if (nParN > nParD)
+        *plWidth = scaled(nWidth, nParN, nParD);
+    else if (nParN < nParD)
+        *plHeight = scaled(nHeight, nParD, nParN);
 }
 
 HRESULT CFilterGraph::PutVolume(long lVolume)
@@ -461,6 +485,23 @@ void CFilterGraph::_OnDecodedPad(GstElement*, GstPad* pPad, gpointer pGraph)
         gst_object_unref(pSinkPad);
 }
 
+// On the thread that set the video renderer's caps: a picture whose display
+// size changes after its first caps (a new sequence header) is an event, so
+// that the player can reshape the window. Caps taken away (at a stop) are
+// no change of size.
+void CFilterGraph::_OnVideoCaps(GstPad* pPad, GParamSpec*, gpointer pGraph)
+{
+    auto* self = static_cast<CFilterGraph*>(pGraph);
+    long lWidth = 0;
+    long lHeight = 0;
+    if (!PadDisplaySize(pPad, &lWidth, &lHeight))
+        return;
+    const uint64_t size = static_cast<uint64_t>(lWidth) | static_cast<uint64_t>(lHeight) << 32;
+    const uint64_t previous = self->m_displaySize.exchange(size);
+    if (previous != 0 && previous != size)
+        self->m_events.Post(EC_VIDEO_SIZE_CHANGED, (lWidth & 0xFFFF) | (lHeight & 0xFFFF) << 16, 0);
+}
+
 GstElement* CFilterGraph::_MakeRendererChain(const char* pszMediaType)
 {
     GstBin* pBin = GST_BIN(m_pPipeline);
@@ -477,8 +518,12 @@ GstElement* CFilterGraph::_MakeRendererChain(const char* pszMediaType)
                                  CSinkFactory::MakeAudioSink(kAudioRendererName)});
         m_bHasAudio = pFirst != nullptr;
     } else if (mediaType.starts_with("video/") && !m_bHasVideo) {
-        pFirst = AddChain(pBin, {gst_element_factory_make("videoconvert", nullptr),
-                                 CSinkFactory::MakeVideoSink(kVideoRendererName, m_windowHandle.load())});
+        GstElement* pSink = CSinkFactory::MakeVideoSink(kVideoRendererName, m_windowHandle.load());
+        if (GstPad* pSinkPad = pSink != nullptr ? gst_element_get_static_pad(pSink, "sink") : nullptr) {
+            g_signal_connect(pSinkPad, "notify::caps", G_CALLBACK(_OnVideoCaps), this);
+            gst_object_unref(pSinkPad);
+        }
+        pFirst = AddChain(pBin, {gst_element_factory_make("videoconvert", nullptr), pSink});
         m_bHasVideo = pFirst != nullptr;
     } else {
         GstElement* pSink = CSinkFactory::MakeNullSink(nullptr);

@@ -26,6 +26,7 @@
 
 #include <QObject>
 #include <atomic>
+#include <cstdint>
 #include <gst/gst.h>
 #include <mutex>
 
@@ -85,7 +86,15 @@ public:
     // The picture in the screen window.
     HRESULT PutOwner(guintptr windowHandle);
     HRESULT PutVideoWindow(VideoEdge edge, long lValue);
+    // The size the picture is shown at: its stored size with the pixel
+    // aspect ratio applied (see DisplaySize).
     HRESULT GetVideoSize(long* plWidth, long* plHeight);
+
+    // A picture of `nWidth` x `nHeight` stored pixels whose pixels are
+    // `nParN`:`nParD` (width to height) is widened when its pixels are wide
+    // and heightened when they are tall, never narrowed, so that every stored
+    // pixel stays on screen; an unknown ratio (a zero term) counts as square.
+    static void DisplaySize(int nWidth, int nHeight, int nParN, int nParD, long* plWidth, long* plHeight);
 
     // Attenuation in hundredths of a decibel, 0 full and -10000 silent.
     HRESULT PutVolume(long lVolume);
@@ -93,6 +102,7 @@ public:
 private:
     static GstBusSyncReply _OnBusMessage(GstBus* pBus, GstMessage* pMessage, gpointer pGraph);
     static void _OnDecodedPad(GstElement* pDecoder, GstPad* pPad, gpointer pGraph);
+    static void _OnVideoCaps(GstPad* pPad, GParamSpec*, gpointer pGraph);
     static HRESULT _ErrorCode(const GError* pError);
     void _OnError(GstMessage* pMessage);
     void _OnPrerolled();
@@ -117,5 +127,9 @@ private:
     // Read on a streaming thread when the sound chain is made.
     std::atomic<double> m_dGain;
     LONGLONG m_llLastPosition = 0;
+    // The display size of the video renderer's caps, width in the low 32
+    // bits and height in the high; 0 until the first caps. Touched only by
+    // the thread that sets the renderer's caps (a streaming thread).
+    std::atomic<uint64_t> m_displaySize = 0;
     long m_rect[4] = {0, 0, 0, 0};
 };

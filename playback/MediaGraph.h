@@ -16,9 +16,12 @@ constexpr int State_Running = 2;
 constexpr HRESULT VFW_S_STATE_INTERMEDIATE = 0x00040237;
 
 // Graph events delivered to the screen window on the user-interface thread:
-// the end of the stream, and a streaming failure that stopped the graph.
+// the end of the stream, a streaming failure that stopped the graph, and a
+// picture that changed its display size while playing (parameter 1 holds
+// the new width in its low 16 bits and the height in the next 16).
 constexpr long EC_COMPLETE = 1;
 constexpr long EC_ERRORABORT = 3;
+constexpr long EC_VIDEO_SIZE_CHANGED = 0x0A;
 
 // Nothing rendered any output of the source: the graph cannot play the file.
 constexpr HRESULT kNothingToRender = ERROR_NOT_CONNECTED;

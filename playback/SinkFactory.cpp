@@ -53,6 +53,10 @@ GstElement* CSinkFactory::_OpenFirst(const char* const* ppszFactories, const cha
             gst_video_overlay_set_window_handle(GST_VIDEO_OVERLAY(pSink), windowHandle);
             // Mouse and keyboard input stays with the screen window.
             gst_video_overlay_handle_events(GST_VIDEO_OVERLAY(pSink), FALSE);
+            // The player shapes the picture's rectangle to the display size
+            // itself (pixel aspect ratio applied): the sink fills it.
+            if (g_object_class_find_property(G_OBJECT_GET_CLASS(pSink), "force-aspect-ratio") != nullptr)
+                g_object_set(pSink, "force-aspect-ratio", FALSE, nullptr);
         }
         if (isUsable && gst_element_set_state(pSink, GST_STATE_READY) == GST_STATE_CHANGE_SUCCESS) {
             // Handed back open and floating, as a new element is: closing

@@ -1,6 +1,7 @@
 // Chooses the sinks at the ends of the graph's renderer chains: the first
 // sound device that opens, the first X11 video sink that opens and can draw
-// into a foreign window. Without a device (no sound server, no display) the
+// into a foreign window, filling the rectangle it is given whatever the
+// picture's shape. Without a device (no sound server, no display) the
 // stream goes to a null sink synchronised to the clock, so that the file
 // still plays at its own pace; a trace says so.
 #pragma once

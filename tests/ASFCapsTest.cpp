@@ -20,10 +20,12 @@ protected:
             m_pStream->Release();
     }
 
-    void Open(TestMedia media)
+    void Open(TestMedia media) { Open(TestMediaPath(media)); }
+
+    void Open(const std::string& path)
     {
         m_pStream = new CFileStream();
-        ASSERT_EQ(m_pStream->Init(TestMediaPath(media).c_str()), S_OK);
+        ASSERT_EQ(m_pStream->Init(path.c_str()), S_OK);
         ASSERT_EQ(m_reader.Init(m_pStream), S_OK);
         m_pVideoCaps = CapsForASFType(*m_reader.GetVideoMediaType());
         m_pAudioCaps = CapsForASFType(*m_reader.GetAudioMediaType());
@@ -86,6 +88,18 @@ TEST_F(ASFCapsTest, Mpeg4VideoAndMp3AudioInsideAsf)
     EXPECT_STREQ(gst_structure_get_name(Structure(m_pAudioCaps)), "audio/mpeg");
     EXPECT_EQ(IntField(m_pAudioCaps, "layer"), 3);
     EXPECT_TRUE(Decodable(m_pAudioCaps));
+}
+
+// The header's aspect ratio reaches the decoder as the pixels' shape; a file
+// that gives none leaves the pixels square.
+TEST_F(ASFCapsTest, VideoCarriesThePixelAspectRatioOfTheHeader)
+{
+    Open(DiscClipPath(TestMedia::Wmv, 352, 288, 16, 11));
+    int nParN = 0;
+    int nParD = 0;
+    ASSERT_TRUE(gst_structure_get_fraction(Structure(m_pVideoCaps), "pixel-aspect-ratio", &nParN, &nParD));
+    EXPECT_EQ(nParN * 11, nParD * 16) << nParN << ":" << nParD;
+    EXPECT_TRUE(Decodable(m_pVideoCaps));
 }
 
 TEST_F(ASFCapsTest, OtherFormatBlocksHaveNoCaps)

@@ -1,5 +1,6 @@
 #include "CriticalCount.h"
 #include "DebugCapture.h"
+#include "DiscClips.h"
 #include "EventLoopWait.h"
 #include "MediaTestSetup.h"
 #include "TempDir.h"
@@ -169,6 +170,66 @@ INSTANTIATE_TEST_SUITE_P(Formats, DirectShowPlaybackTest,
                                            PlaybackCase{"Mpeg", TestMedia::MpegProgram, true},
                                            PlaybackCase{"Wmv", TestMedia::Wmv, true}),
                          [](const ::testing::TestParamInfo<PlaybackCase>& param) { return param.param.name; });
+
+TEST(DirectShowDisplaySizeTest, WidensWidePixelsAndHeightensTallOnes)
+{
+    struct Case {
+        int width, height, parN, parD;
+        long displayWidth, displayHeight;
+    };
+    const Case cases[] = {
+        {320, 240, 1, 1, 320, 240},    {320, 240, 4, 3, 427, 240},   {352, 288, 16, 11, 512, 288},
+        {1280, 720, 9, 16, 1280, 1280}, {720, 480, 8, 9, 720, 540},  {320, 240, 0, 1, 320, 240},
+        {320, 240, 1, 0, 320, 240},    {320, 240, G_MAXINT, 1, G_MAXINT, 240},
+    };
+    for (const Case& c : cases) {
+        long lWidth = 0;
+        long lHeight = 0;
+        CFilterGraph::DisplaySize(c.width, c.height, c.parN, c.parD, &lWidth, &lHeight);
+        EXPECT_EQ(lWidth, c.displayWidth) << c.width << "x" << c.height << " " << c.parN << ":" << c.parD;
+        EXPECT_EQ(lHeight, c.displayHeight) << c.width << "x" << c.height << " " << c.parN << ":" << c.parD;
+    }
+}
+
+class DirectShowShapeTest : public DirectShowTest, public ::testing::WithParamInterface<DiscClip> {};
+
+TEST_P(DirectShowShapeTest, ReportsThePictureAtItsDisplaySize)
+{
+    ASSERT_EQ(m_graph.Play(GetParam().Path().c_str()), S_OK) << LastReport();
+    long lWidth = 0;
+    long lHeight = 0;
+    ASSERT_EQ(m_graph.GetOriginalScreenSize(&lWidth, &lHeight), S_OK) << LastReport();
+    EXPECT_EQ(QSize(static_cast<int>(lWidth), static_cast<int>(lHeight)), GetParam().display);
+    EXPECT_EQ(m_graph.Stop(), S_OK);
+}
+
+INSTANTIATE_TEST_SUITE_P(Clips, DirectShowShapeTest, ::testing::ValuesIn(DiscClips()),
+                         [](const ::testing::TestParamInfo<DiscClip>& param) { return param.param.name; });
+
+TEST_F(DirectShowTest, APictureThatChangesShapeIsAnEventWithItsNewSize)
+{
+    ASSERT_EQ(m_graph.Play(ShapeChangingClipPath().c_str()), S_OK) << LastReport();
+    long lWidth = 0;
+    long lHeight = 0;
+    ASSERT_EQ(m_graph.GetOriginalScreenSize(&lWidth, &lHeight), S_OK);
+    EXPECT_EQ(QSize(static_cast<int>(lWidth), static_cast<int>(lHeight)), QSize(320, 240));
+    std::vector<std::pair<long, intptr_t>> events;
+    ASSERT_TRUE(WaitFor([&] {
+        long lEvent = 0;
+        intptr_t lParam1 = 0;
+        intptr_t lParam2 = 0;
+        while (m_graph.GetEvent(&lEvent, &lParam1, &lParam2, 0) == S_OK)
+            events.emplace_back(lEvent, lParam1);
+        return !events.empty() && events.back().first == EC_COMPLETE;
+    }));
+    // One change of shape, told before the end, with the size packed as the
+    // player reads it; the reported size is the new one.
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[0], (std::pair<long, intptr_t>(EC_VIDEO_SIZE_CHANGED, 512 | 288 << 16)));
+    ASSERT_EQ(m_graph.GetOriginalScreenSize(&lWidth, &lHeight), S_OK);
+    EXPECT_EQ(QSize(static_cast<int>(lWidth), static_cast<int>(lHeight)), QSize(512, 288));
+    EXPECT_EQ(m_graph.Stop(), S_OK);
+}
 
 TEST_F(DirectShowTest, PausesAndResumesWithTheLogo)
 {

@@ -1,5 +1,6 @@
 #include "CriticalCount.h"
 #include "DebugCapture.h"
+#include "DiscClips.h"
 #include "EventLoopWait.h"
 #include "MediaTestSetup.h"
 #include "TempDir.h"
@@ -7,11 +8,15 @@
 #include "app/Accelerators.h"
 #include "app/CommandIds.h"
 #include "app/CommandLine.h"
+#include "app/InstanceMessage.h"
 #include "app/KorvoPlayerDlg.h"
 #include "app/ScreenWnd.h"
+#include "app/SharedPlayerRecord.h"
 #include "playback/MediaGraph.h"
 
 #include <QApplication>
+#include <QImage>
+#include <QScreen>
 #include <QSet>
 #include <QTest>
 #include <filesystem>
@@ -101,6 +106,107 @@ TEST_F(PlayerWindowTest, PlaysTheFileOfItsCommandLineInAWindowOfItsPictureSize)
     // Space plays the same file again.
     Key(Qt::Key_Space);
     EXPECT_TRUE(WaitForState(State_Running)) << LastReport();
+}
+
+// The player's client area as the X server shows it (the video sink draws
+// past Qt, so only the server has the picture).
+QImage Screenshot(const QWidget& window, const QRect& area)
+{
+    QPoint origin = window.mapToGlobal(area.topLeft());
+    return window.screen()->grabWindow(0, origin.x(), origin.y(), area.width(), area.height()).toImage();
+}
+
+// The bounds of the disc in a screenshot of a disc clip: its dark pixels,
+// once the picture's white is drawn in the middle of each side (before the
+// first frame the whole area is black).
+QRect DiscArea(const QImage& image)
+{
+    const int w = image.width();
+    const int h = image.height();
+    for (QPoint side : {QPoint(w / 2, 2), QPoint(w / 2, h - 3), QPoint(2, h / 2), QPoint(w - 3, h / 2)})
+        if (w < 8 || h < 8 || qGray(image.pixel(side)) < 200)
+            return {};
+    QRect dark;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qGray(image.pixel(x, y)) < 100)
+                dark |= QRect(x, y, 1, 1);
+    return dark;
+}
+
+bool IsRound(const QRect& disc)
+{
+    return !disc.isEmpty() && std::abs(disc.width() - disc.height()) <= 4;
+}
+
+// The disc in `area` of the player, measured until it is round and at least
+// `minHeight` high or the file ends: until then another program's window may
+// cover the player on the shared X server, or the last frame of an old
+// shape may still be stretched over a new one.
+QRect WaitForRoundDisc(CKorvoPlayerDlg& dlg, const QRect& area, int minHeight)
+{
+    QRect disc;
+    WaitFor([&] {
+        dlg.raise();
+        disc = DiscArea(Screenshot(dlg, area));
+        return (IsRound(disc) && disc.height() >= minHeight) || !dlg.Graph().IsOpen();
+    });
+    return disc;
+}
+
+class PlayerWindowShapeTest : public PlayerWindowTest, public ::testing::WithParamInterface<DiscClip> {};
+
+TEST_P(PlayerWindowShapeTest, OpensAtTheDisplayShapeWithTheDiscRound)
+{
+    const QSize display = GetParam().display;
+    CKorvoPlayerDlg& dlg = Start(GetParam().Path());
+    ASSERT_TRUE(WaitForState(State_Running)) << LastReport();
+    EXPECT_EQ(dlg.size(), display);
+    // The disc spans 0.8 of the picture's shorter side.
+    const int diameter = static_cast<int>(0.8 * std::min(display.width(), display.height()));
+    QRect disc = WaitForRoundDisc(dlg, dlg.rect(), diameter - 4);
+    EXPECT_TRUE(IsRound(disc)) << disc.width() << "x" << disc.height();
+    EXPECT_NEAR(disc.height(), diameter, 4);
+    EXPECT_NEAR(disc.center().x(), display.width() / 2, 4);
+}
+
+INSTANTIATE_TEST_SUITE_P(Clips, PlayerWindowShapeTest, ::testing::ValuesIn(DiscClips()),
+                         [](const ::testing::TestParamInfo<DiscClip>& param) { return param.param.name; });
+
+TEST_F(PlayerWindowTest, TheWindowFollowsAPictureThatChangesShape)
+{
+    CKorvoPlayerDlg& dlg = Start(ShapeChangingClipPath());
+    ASSERT_TRUE(WaitForState(State_Running)) << LastReport();
+    EXPECT_EQ(dlg.size(), QSize(320, 240));
+    EXPECT_TRUE(WaitFor([&] { return dlg.size() == QSize(512, 288); }));
+    EXPECT_EQ(Screen()->geometry(), dlg.rect());
+    // The second half's disc is 230 high, the first half's 192.
+    QRect disc = WaitForRoundDisc(dlg, dlg.rect(), 226);
+    EXPECT_TRUE(IsRound(disc)) << disc.width() << "x" << disc.height();
+    EXPECT_NEAR(disc.height(), 230, 4);
+}
+
+// A later file keeps the window's size, and its picture keeps its own shape
+// inside it, centred: a 16:9 picture in a 4:3 window has bars above and below.
+TEST_F(PlayerWindowTest, ALaterFileKeepsItsShapeInsideTheWindow)
+{
+    CKorvoPlayerDlg& dlg = Start(DiscClipPath(TestMedia::Avi, 320, 240, 1, 1));
+    ASSERT_TRUE(WaitForState(State_Running)) << LastReport();
+    std::string later = DiscClipPath(TestMedia::Wmv, 352, 288, 16, 11);
+    SharedPlayerRecord record{};
+    later.copy(record.file, sizeof record.file - 1);
+    g_pSharedRecord = &record;
+    EXPECT_EQ(dlg.OnInstanceMessage({WM_PLAYER_OPENFORWARDED, 0, 0}), 1u);
+    g_pSharedRecord = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return dlg.FileName() == later && State() == State_Running; })) << LastReport();
+    EXPECT_EQ(dlg.size(), QSize(320, 240));
+    const QRect picture(0, 30, 320, 180);
+    QRect disc = WaitForRoundDisc(dlg, picture, 140);
+    EXPECT_TRUE(IsRound(disc)) << disc.width() << "x" << disc.height();
+    EXPECT_NEAR(disc.height(), 0.8 * picture.height(), 4);
+    // The bars are the screen window's black, painted over what the first
+    // file left there.
+    EXPECT_TRUE(WaitFor([&] { return qGray(Screenshot(dlg, QRect(160, 10, 1, 1)).pixel(0, 0)) < 50; }));
 }
 
 TEST_F(PlayerWindowTest, KeysPauseSeekAndChangeTheVolume)

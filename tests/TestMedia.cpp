@@ -1,8 +1,11 @@
 #include "TestMedia.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
 #include <iterator>
 #include <map>
@@ -75,6 +78,24 @@ const char* Extension(TestMedia media)
     }
 }
 
+// The ffmpeg arguments of a disc clip, without the output file.
+std::string DiscCommand(TestMedia container, int width, int height, int parN, int parD)
+{
+    // In stored pixels a round disc is narrower by the pixels' width.
+    const double p = static_cast<double>(parN) / parD;
+    const double r = 0.4 * std::min(static_cast<double>(height), width * p);
+    char filter[256];
+    std::snprintf(filter, sizeof filter,
+                  "format=yuv420p,geq=lum='if(lte(pow((X-W/2)*%.6f,2)+pow(Y-H/2,2),%.3f),16,235)':cb=128:cr=128,"
+                  "setsar=%d/%d",
+                  p, r * r, parN, parD);
+    std::string codecs = container == TestMedia::Avi           ? "-c:v mpeg4 -q:v 2 -c:a libmp3lame -f avi"
+                         : container == TestMedia::MpegProgram ? "-c:v mpeg2video -q:v 2 -c:a mp2 -f vob"
+                                                               : "-c:v wmv2 -q:v 2 -c:a wmav2 -f asf";
+    return "-f lavfi -i color=c=white:size=" + std::to_string(width) + "x" + std::to_string(height) +
+           ":rate=25:duration=2 " + Sources(2, false, 1) + "-vf \"" + filter + "\" " + codecs;
+}
+
 class CMediaCache {
 public:
     CMediaCache()
@@ -90,26 +111,30 @@ public:
             std::filesystem::remove_all(m_directory, ignored);
     }
 
-    std::string Path(TestMedia media)
+    // The file `name` + `extension`, made by ffmpeg with `arguments` (or
+    // by `make` from the path) on first use.
+    std::string Path(const std::string& name, const char* pszExtension, const std::string& arguments,
+                     const std::function<bool(const std::string&)>& make = {})
     {
         std::lock_guard lock(m_lock);
-        auto it = m_paths.find(media);
+        auto it = m_paths.find(name);
         if (it != m_paths.end())
             return it->second;
-        std::string path = m_directory + "/media" + std::to_string(static_cast<int>(media)) + Extension(media);
-        std::string command = "ffmpeg -nostdin -v error -y " + Command(media) + " '" + path + "'";
-        if (m_directory.empty() || std::system(command.c_str()) != 0) {
-            ADD_FAILURE() << "could not make test media: " << command;
+        std::string path = m_directory + "/" + name + pszExtension;
+        std::string command = "ffmpeg -nostdin -v error -y " + arguments + " '" + path + "'";
+        bool isMade = !m_directory.empty() && (make ? make(path) : std::system(command.c_str()) == 0);
+        if (!isMade) {
+            ADD_FAILURE() << "could not make test media: " << (make ? name : command);
             return {};
         }
-        m_paths[media] = path;
+        m_paths[name] = path;
         return path;
     }
 
 private:
     std::mutex m_lock;
     std::string m_directory;
-    std::map<TestMedia, std::string> m_paths;
+    std::map<std::string, std::string> m_paths;
 };
 
 CMediaCache& Cache()
@@ -135,7 +160,24 @@ std::string CopyWith(const std::string& path, const std::string& suffix, const s
 
 std::string TestMediaPath(TestMedia media)
 {
-    return Cache().Path(media);
+    return Cache().Path("media" + std::to_string(static_cast<int>(media)), Extension(media), Command(media));
+}
+
+std::string DiscClipPath(TestMedia container, int width, int height, int parN, int parD)
+{
+    std::string name = "disc" + std::to_string(static_cast<int>(container)) + "_" + std::to_string(width) + "x" +
+                       std::to_string(height) + "_" + std::to_string(parN) + "_" + std::to_string(parD);
+    return Cache().Path(name, Extension(container), DiscCommand(container, width, height, parN, parD));
+}
+
+std::string ShapeChangingClipPath()
+{
+    std::string first = DiscClipPath(TestMedia::MpegProgram, 320, 240, 1, 1);
+    std::string second = DiscClipPath(TestMedia::MpegProgram, 352, 288, 16, 11);
+    return Cache().Path("shapechange", ".mpg", {}, [&](const std::string& path) {
+        std::ofstream(path, std::ios::binary) << ReadAll(first) << ReadAll(second);
+        return !first.empty() && !second.empty();
+    });
 }
 
 std::string TruncatedCopy(const std::string& path, size_t cb)

@@ -23,6 +23,18 @@ enum class TestMedia {
 // ffmpeg cannot make it.
 std::string TestMediaPath(TestMedia media);
 
+// A 2 s clip of a black disc on white (with a tone), stored as `width` x
+// `height` pixels of pixel aspect ratio `parN`:`parD`, so that the disc is
+// round only when the picture is shown at its display shape. `container` is
+// Avi (MPEG-4), MpegProgram (MPEG-2, which carries the ratio as a display
+// aspect ratio: pick sizes whose display shape is 4:3 or 16:9) or Wmv (WMV2,
+// the ratio in the ASF header).
+std::string DiscClipPath(TestMedia container, int width, int height, int parN, int parD);
+
+// An MPEG-2 program stream whose second half has another picture shape: a
+// square-pixel 320x240 disc clip followed by a 352x288 one of pixels 16:11.
+std::string ShapeChangingClipPath();
+
 // A copy of `path` cut to its first `cb` bytes, in the same directory.
 std::string TruncatedCopy(const std::string& path, size_t cb);
 

@@ -193,8 +193,8 @@ GstStateChangeReturn ChangeState(GstElement* pElement, GstStateChange transition
 {
     BrelmASFSrc* self = Self(pElement);
     if (transition == GST_STATE_CHANGE_READY_TO_PAUSED) {
-        // The pads that a file brings are added before the base class
-        // activates the element's pads.
+        // A file stored by location comes now, with its pads: they are
+        // activated as they are added and stream once they are linked.
         if (!self->pLocation->Open())
             return GST_STATE_CHANGE_FAILURE;
         if (self->pFilter->GetPin(0) == nullptr) {

@@ -28,6 +28,7 @@ constexpr HRESULT E_INVALIDARG = static_cast<HRESULT>(0x80070057u);
 
 // Win32 error numbers the system passes around as plain result codes.
 constexpr HRESULT ERROR_FILE_NOT_FOUND = 2;
+constexpr HRESULT ERROR_PATH_NOT_FOUND = 3;
 constexpr HRESULT ERROR_ACCESS_DENIED = 5;
 constexpr HRESULT ERROR_NOT_ENOUGH_MEMORY = 8;
 constexpr HRESULT ERROR_BAD_FORMAT = 11;

@@ -33,15 +33,6 @@ void WriteToStandardError(const char* pszText)
     }
 }
 
-void DebugOutput(const char* pszText)
-{
-    std::lock_guard lock(g_sinkLock);
-    if (g_sink)
-        g_sink(pszText);
-    else
-        WriteToStandardError(pszText);
-}
-
 // printf into a fixed buffer; text that does not fit is cut at a character
 // boundary so that the buffer always holds valid, terminated text.
 __attribute__((format(printf, 3, 0))) size_t FormatInto(char* pBuffer, size_t cbBuffer, const char* pszFormat,
@@ -99,7 +90,7 @@ HRESULT Compose(HRESULT code, const char* pszCallerText)
         report.Append("Message\t: %s\n", pszCallerText);
     report.Append(pszCallerText != nullptr ? "Reason\t: %s\n" : "Message\t: %s\n", systemText.c_str());
     report.Append("Code\t: %d(0x%08X)", code, static_cast<unsigned>(code));
-    DebugOutput(g_lastReport);
+    WriteDebugOutput(g_lastReport);
     return code;
 }
 
@@ -133,7 +124,7 @@ __attribute__((format(printf, 1, 0))) void TraceArguments(const char* pszFormat,
 {
     char line[kTraceSize];
     FormatInto(line, sizeof line, pszFormat, args);
-    DebugOutput(line);
+    WriteDebugOutput(line);
 }
 
 } // namespace
@@ -167,6 +158,15 @@ std::string LastReport()
 {
     std::lock_guard lock(g_reportLock);
     return g_lastReport;
+}
+
+void WriteDebugOutput(const char* pszText)
+{
+    std::lock_guard lock(g_sinkLock);
+    if (g_sink)
+        g_sink(pszText);
+    else
+        WriteToStandardError(pszText);
 }
 
 DebugOutputSink SetDebugOutput(DebugOutputSink sink)

@@ -52,3 +52,7 @@ inline unsigned long long Hex(const void* p)
 // function restores standard error.
 using DebugOutputSink = std::function<void(const char* pszText)>;
 DebugOutputSink SetDebugOutput(DebugOutputSink sink);
+
+// Writes one text to the current sink, as reports and traces do; lets a
+// loaded library send its own reports to the program's debug output.
+void WriteDebugOutput(const char* pszText);

@@ -10,6 +10,7 @@ extern "C" {
 #include <cstring>
 #include <limits>
 #include <new>
+#include <utility>
 
 namespace {
 
@@ -63,15 +64,33 @@ HRESULT CASFReader::_Init(CStream* pStream)
     }
     if ((hr = _GetStreamNumber()) != S_OK || (hr = _GetPlayTime()) != S_OK || (hr = _GetReadyReadingSample()) != S_OK)
         return hr;
-    // A file without a video or an audio stream fails here: there is no
-    // stream number 0.
-    if ((hr = _GetMediaTypes(m_wVideoStreamNum, &m_pVideoMediaType)) != S_OK || (hr = _SetVideoFrameSize()) != S_OK)
+    if (m_wVideoStreamNum == 0 && m_wAudioStreamNum == 0) {
+        hr = ReportError(NS_E_INVALID_STREAM, "The file has neither a video nor an audio stream");
+        Trace("from %s", "CASFReader::_Init()");
         return hr;
-    return _GetMediaTypes(m_wAudioStreamNum, &m_pAudioMediaType);
+    }
+    // Only the streams the file has get a media type; a sound-only or a
+    // picture-only file is read as such.
+    if (m_wVideoStreamNum != 0 &&
+        ((hr = _GetMediaTypes(m_wVideoStreamNum, &m_pVideoMediaType)) != S_OK || (hr = _SetVideoFrameSize()) != S_OK))
+        return hr;
+    return m_wAudioStreamNum != 0 ? _GetMediaTypes(m_wAudioStreamNum, &m_pAudioMediaType) : S_OK;
+}
+
+HRESULT CASFReader::_ReopenIfReset()
+{
+    CStream* pStream = std::exchange(m_pResetStream, nullptr);
+    if (pStream == nullptr)
+        return S_OK;
+    HRESULT hr = _Init(pStream);
+    if (hr != S_OK)
+        Trace("from %s", "CASFReader::Reset()");
+    return hr;
 }
 
 void CASFReader::_Release()
 {
+    m_pResetStream = nullptr;
     if (m_pReader != nullptr)
         m_pReader->Close();
     m_pReader.reset();
@@ -235,7 +254,10 @@ HRESULT CASFReader::_GetNextSample(StreamNumber streamNum, CurrentSample current
     SampleBuffer& pCurrent = this->*current;
     pCurrent.reset();
     DWORD dwFlags = 0;
-    HRESULT hr = m_pReader != nullptr
+    HRESULT hr = _ReopenIfReset();
+    if (hr != S_OK)
+        return hr;
+    hr = m_pReader != nullptr
                      ? m_pReader->GetNextSample(this->*streamNum, &pCurrent, pcnsSampleTime, pcnsDuration, &dwFlags)
                      : NS_E_INVALID_REQUEST;
     if (hr == NS_E_NO_MORE_SAMPLES)
@@ -253,7 +275,10 @@ HRESULT CASFReader::_GetNextSample(StreamNumber streamNum, CurrentSample current
 HRESULT CASFReader::SetRange(LONGLONG cnsStartTime, LONGLONG cnsDuration)
 {
     std::lock_guard lock(m_lock);
-    HRESULT hr = m_pReader != nullptr ? m_pReader->SetRange(cnsStartTime, cnsDuration) : NS_E_INVALID_REQUEST;
+    HRESULT hr = _ReopenIfReset();
+    if (hr != S_OK)
+        return TraceFrom(hr, "CASFReader::SetRange()");
+    hr = m_pReader != nullptr ? m_pReader->SetRange(cnsStartTime, cnsDuration) : NS_E_INVALID_REQUEST;
     if (hr != S_OK) {
         ReportError(hr, "스트림 범위를 설정할 수 없습니다");
         Trace("qwStartTime = %lld, llDuration = %lld", static_cast<long long>(cnsStartTime),
@@ -274,8 +299,9 @@ HRESULT CASFReader::Close()
 
 HRESULT CASFReader::Reset(CStream* pStream)
 {
-    HRESULT hr = Init(pStream);
-    if (hr != S_OK)
-        Trace("from %s", "CASFReader::Reset()");
-    return hr;
+    if (pStream == nullptr)
+        return ArgumentFault("CASFReader::Reset()", "pStream = %llx", Hex(pStream));
+    std::lock_guard lock(m_lock);
+    m_pResetStream = pStream;
+    return S_OK;
 }

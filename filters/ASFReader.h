@@ -20,8 +20,8 @@ public:
     CASFReader& operator=(const CASFReader&) = delete;
 
     // Opens the file on the stream (from its start) and reads its streams,
-    // play time and media types. A file without a video or without
-    // an audio stream fails.
+    // play time and media types. A file with a video stream, an audio
+    // stream or both is read; one with neither fails.
     HRESULT Init(CStream* pStream);
 
     // The next compressed sample of the stream: its bytes stay valid until
@@ -35,11 +35,13 @@ public:
 
     HRESULT Close();
 
-    // Closes and opens the stream again, reading from the start: Init
-    // releases whatever an earlier Init built.
+    // Makes the next sample or range call open the stream again and read
+    // from its start. Nothing is read now, so that stopping never needs the
+    // file: a file replaced or damaged meanwhile fails that next call.
     HRESULT Reset(CStream* pStream);
 
-    // Valid from a successful Init until the next Init, Reset or destruction.
+    // Valid from a successful Init until the next Init, a call that carries
+    // out a Reset, or destruction. A stream the file lacks has no type.
     const WM_MEDIA_TYPE* GetVideoMediaType() const { return m_pVideoMediaType.get(); }
     const WM_MEDIA_TYPE* GetAudioMediaType() const { return m_pAudioMediaType.get(); }
     LONGLONG GetPlayTime() const { return m_cnsPlayTime; }
@@ -53,6 +55,7 @@ private:
     using MediaTypePtr = std::unique_ptr<WM_MEDIA_TYPE, FreeDeleter>;
 
     HRESULT _Init(CStream* pStream);
+    HRESULT _ReopenIfReset();
     void _Release();
     HRESULT _GetStreamNumber();
     HRESULT _GetPlayTime();
@@ -76,4 +79,6 @@ private:
     MediaTypePtr m_pVideoMediaType;
     MediaTypePtr m_pAudioMediaType;
     LONGLONG m_cnsPlayTime = 0;
+    // The stream to open again before the next read, after a Reset.
+    CStream* m_pResetStream = nullptr;
 };

@@ -1,5 +1,6 @@
 #include "ASFSourceFilter.h"
 
+#include "BrelmASFSrc.h"
 #include "ElementReference.h"
 #include "common/Report.h"
 
@@ -18,10 +19,15 @@ CASFSourceFilter::~CASFSourceFilter()
 void CASFSourceFilter::_ReleasePinsAndStream()
 {
     for (auto& pPin : m_pPins) {
-        if (pPin != nullptr)
-            pPin->Activate(false);
+        if (pPin == nullptr)
+            continue;
+        pPin->Activate(false);
+        // The element has let its pads go already when it is being disposed.
+        if (GST_OBJECT_PARENT(pPin->Pad()) == GST_OBJECT(m_pElement))
+            gst_element_remove_pad(m_pElement, pPin->Pad());
         pPin.reset();
     }
+    m_cPins = 0;
     m_reader.Close();
     if (m_pStream != nullptr) {
         m_pStream->Close();
@@ -67,7 +73,7 @@ ULONG CASFSourceFilter::Release()
 int CASFSourceFilter::GetPinCount()
 {
     std::lock_guard lock(m_lock);
-    return m_pPins[0] != nullptr ? 2 : 0;
+    return m_cPins;
 }
 
 CASFSourceFilterOutputPin* CASFSourceFilter::GetPin(int n)
@@ -94,17 +100,26 @@ HRESULT CASFSourceFilter::CreateOutputPin()
         Trace("from %s", "CASFSourceFilter::CreateOutputPin()");
         return hr;
     }
-    // A pin whose type the platform cannot use still exists; it streams
-    // nothing, and the element says why when it starts.
-    _CreatePin(0, kASFVideoPin, "video");
-    _CreatePin(1, kASFAudioPin, "audio");
-    if (m_pPins[0] == nullptr || m_pPins[1] == nullptr) {
+    if ((hr = _CreatePins()) != S_OK) {
         _ReleasePinsAndStream();
-        hr = ReportError(ERROR_NOT_ENOUGH_MEMORY);
         Trace("from %s", "CASFSourceFilter::CreateOutputPin()");
         return hr;
     }
+    gst_element_no_more_pads(m_pElement);
     return S_OK;
+}
+
+// One pin for each stream the file has, the video pin first. A pin whose
+// type the platform cannot use still exists; it streams nothing, and the
+// element says why when it starts.
+HRESULT CASFSourceFilter::_CreatePins()
+{
+    HRESULT hr = S_OK;
+    if (m_reader.GetVideoStreamNumber() != 0)
+        hr = _CreatePin(kASFVideoPin, "video");
+    if (hr == S_OK && m_reader.GetAudioStreamNumber() != 0)
+        hr = _CreatePin(kASFAudioPin, "audio");
+    return hr;
 }
 
 HRESULT CASFSourceFilter::_OpenStreamAndReader()
@@ -113,13 +128,18 @@ HRESULT CASFSourceFilter::_OpenStreamAndReader()
     return hr == S_OK ? m_reader.Init(m_pStream) : hr;
 }
 
-HRESULT CASFSourceFilter::_CreatePin(int n, const ASFPinKind& kind, const char* pszPadName)
+HRESULT CASFSourceFilter::_CreatePin(const ASFPinKind& kind, const char* pszPadName)
 {
     HRESULT hr = S_OK;
-    GstPad* pPad = gst_element_get_static_pad(m_pElement, pszPadName);
-    m_pPins[n].reset(new (std::nothrow) CASFSourceFilterOutputPin(this, &m_reader, kind, pPad, &hr));
+    GstPad* pPad = NewASFSourcePad(m_pElement, pszPadName);
+    std::unique_ptr<CASFSourceFilterOutputPin>& pPin = m_pPins[m_cPins];
+    pPin.reset(new (std::nothrow) CASFSourceFilterOutputPin(this, &m_reader, kind, pPad, &hr));
     gst_object_unref(pPad);
-    return hr;
+    if (pPin == nullptr)
+        return ReportError(ERROR_NOT_ENOUGH_MEMORY);
+    ++m_cPins;
+    gst_element_add_pad(m_pElement, pPin->Pad());
+    return S_OK;
 }
 
 HRESULT CASFSourceFilter::GetMediaType(int iPosition, AM_MEDIA_TYPE* pmt)
@@ -137,9 +157,8 @@ HRESULT CASFSourceFilter::Stop()
     std::lock_guard lock(m_lock);
     if (m_pStream == nullptr)
         return S_OK;
-    for (auto& pPin : m_pPins)
-        pPin->Activate(false);
-    m_pStream->Seek(0, STREAM_SEEK_SET, nullptr);
+    for (int i = 0; i < m_cPins; ++i)
+        m_pPins[i]->Activate(false);
     HRESULT hr = m_reader.Reset(m_pStream);
     if (hr != S_OK)
         Trace("from %s", "CASFSourceFilter::Stop()");

@@ -1,8 +1,11 @@
 // The ASF source: it opens its file as a stream, reads it with one ASF reader
 // and pushes the compressed samples of the file's video and audio streams on
-// two output pins, "Video" (pin 0) and "Audio" (pin 1), each with a streaming
-// task of its own. It lives inside its GStreamer element, whose references
-// are the filter's and whose pads carry the pins.
+// one output pin per stream the file has, "Video" first and then "Audio",
+// each with a streaming task of its own. It lives inside its GStreamer
+// element, whose references are the filter's; each pin brings its pad
+// ("video", "audio") to the element with the file and takes it away again
+// with the next file or the filter's end, so that a sound-only or a
+// picture-only file offers only the stream it has.
 #pragma once
 
 #include "ASFReader.h"
@@ -17,7 +20,7 @@
 
 class CASFSourceFilter : public IBaseFilter, public CFileSourceFilter, public CWMStubInterfaces {
 public:
-    // `pElement` holds the filter and has a "video" and an "audio" pad.
+    // `pElement` holds the filter; the pads come with the pins.
     explicit CASFSourceFilter(GstElement* pElement);
     // Deleted only by the element that holds it.
     ~CASFSourceFilter() override;
@@ -30,13 +33,16 @@ public:
 
     GstElement* GetElement() override { return m_pElement; }
     int GetPinCount() override;
-    // Pin 0 (video) or 1 (audio) once a file is loaded, otherwise null.
+    // The pins in order, video first, once a file is loaded: pin 0 and 1
+    // for a file with both streams, pin 0 alone for a file with one.
+    // Null beyond them.
     CASFSourceFilterOutputPin* GetPin(int n);
 
     HRESULT Load(const char* pszFileName, const AM_MEDIA_TYPE* pmt) override;
 
-    // Ends the pins' streaming and opens the file again, so that the next
-    // run reads from its start. The pins keep their positions.
+    // Ends the pins' streaming and has the reader start again from the
+    // file's beginning on its next read. The file is not touched, so a stop
+    // always succeeds. The pins keep their positions.
     HRESULT Stop();
 
     // Restarts the shared reader at `llStart` for the pin that reports it;
@@ -55,7 +61,8 @@ protected:
 
 private:
     HRESULT _OpenStreamAndReader();
-    HRESULT _CreatePin(int n, const ASFPinKind& kind, const char* pszPadName);
+    HRESULT _CreatePins();
+    HRESULT _CreatePin(const ASFPinKind& kind, const char* pszPadName);
     void _ReleasePinsAndStream();
 
     CLiveObject m_liveObject;
@@ -64,6 +71,7 @@ private:
     CStream* m_pStream = nullptr;
     CASFReader m_reader;
     std::unique_ptr<CASFSourceFilterOutputPin> m_pPins[2];
+    int m_cPins = 0;
     LONGLONG m_llLastStart = 0;
     CASFSourceFilterOutputPin* m_pLastPin = nullptr;
     guint m_groupId;

@@ -43,7 +43,7 @@ GstClockTime ToClockTime(LONGLONG llTime)
 CASFSourceFilterOutputPin::CASFSourceFilterOutputPin(CASFSourceFilter* pFilter, CASFReader* pReader,
                                                      const ASFPinKind& kind, GstPad* pPad, HRESULT* phr)
     : CMediaSeeking(&m_lock, kASFPinSeekingCapabilities), m_pFilter(pFilter), m_pReader(pReader), m_kind(kind),
-      m_pPad(pPad)
+      m_pPad(GST_PAD(gst_object_ref(pPad)))
 {
     const WM_MEDIA_TYPE* pType = (m_pReader->*m_kind.pfnMediaType)();
     if (pType == nullptr || pType->formattype != *m_kind.pFormatType) {
@@ -61,6 +61,7 @@ CASFSourceFilterOutputPin::CASFSourceFilterOutputPin(CASFSourceFilter* pFilter, 
 CASFSourceFilterOutputPin::~CASFSourceFilterOutputPin()
 {
     Activate(false);
+    gst_object_unref(m_pPad);
 }
 
 HRESULT CASFSourceFilterOutputPin::GetMediaType(AM_MEDIA_TYPE* pmt)
@@ -228,6 +229,18 @@ HRESULT CASFSourceFilterOutputPin::Activate(bool fActive)
         return S_OK;
     }
     m_isActive = true;
+    return _StartStreamingIfLinked();
+}
+
+void CASFSourceFilterOutputPin::OnLinked()
+{
+    std::lock_guard lock(m_taskLock);
+    if (m_isActive && m_pPool == nullptr)
+        _StartStreamingIfLinked();
+}
+
+HRESULT CASFSourceFilterOutputPin::_StartStreamingIfLinked()
+{
     // Only a linked pad streams: nothing would take what it pushes.
     if (!gst_pad_is_linked(m_pPad))
         return S_OK;
@@ -239,6 +252,7 @@ HRESULT CASFSourceFilterOutputPin::Activate(bool fActive)
     }
     m_needStartEvents = true;
     m_needSegment = true;
+    m_hasDelivered = false;
     _StartTask();
     return S_OK;
 }
@@ -377,7 +391,19 @@ GstFlowReturn CASFSourceFilterOutputPin::_FillGstBuffer(GstBuffer* pBuffer)
     if (sample.IsPreroll() == S_OK)
         GST_BUFFER_FLAG_SET(pBuffer, GST_BUFFER_FLAG_DECODE_ONLY);
     m_llPosition = llStart;
+    m_hasDelivered = true;
     return GST_FLOW_OK;
+}
+
+// A stream that ends before a single sample of it was read from the file's
+// start (or from a start inside its play time) has no usable data (a broken packet size, an empty data
+// object, a file cut short): a failure, not an end.
+void CASFSourceFilterOutputPin::_PostNoSampleError()
+{
+    ReportError(ERROR_BAD_FORMAT, "The %s stream of the file holds no sample", GST_PAD_NAME(m_pPad));
+    Trace("from %s::FillBuffer()", m_kind.pszClassName);
+    GST_ELEMENT_ERROR(m_pFilter->GetElement(), STREAM, DEMUX, ("The file holds no %s data.", GST_PAD_NAME(m_pPad)),
+                      ("%s", LastReport().c_str()));
 }
 
 // Ends the task's pushing: at the end of the stream and on a failure the
@@ -390,6 +416,9 @@ void CASFSourceFilterOutputPin::_EndStreaming(GstFlowReturn flow)
         return;
     if (flow != GST_FLOW_EOS && flow != GST_FLOW_ERROR)
         GST_ELEMENT_FLOW_ERROR(m_pFilter->GetElement(), flow);
+    if (flow == GST_FLOW_EOS && !m_hasDelivered &&
+        (StartPosition() <= 0 || StartPosition() < m_pFilter->GetPlayTime()))
+        _PostNoSampleError();
     GstEvent* pEvent = gst_event_new_eos();
     if (m_seqnum != GST_SEQNUM_INVALID)
         gst_event_set_seqnum(pEvent, m_seqnum);

@@ -59,7 +59,8 @@ constexpr DWORD kASFPinSeekingCapabilities = 0x37;
 class CASFSourceFilterOutputPin : public CMediaSeeking {
 public:
     // Takes the pin's media type from the reader; `*phr` tells whether the
-    // reader's type has the pin's format.
+    // reader's type has the pin's format. The pin keeps a reference to its
+    // pad for its whole life.
     CASFSourceFilterOutputPin(CASFSourceFilter* pFilter, CASFReader* pReader, const ASFPinKind& kind, GstPad* pPad,
                               HRESULT* phr);
     ~CASFSourceFilterOutputPin() override;
@@ -86,6 +87,9 @@ public:
     // Starts streaming when the pad is activated (if it is linked) and ends
     // it when the pad is deactivated.
     HRESULT Activate(bool fActive);
+    // A pad that the element added while starting is activated at once and
+    // linked only after that: it starts streaming when it is linked.
+    void OnLinked();
 
     // A seek of the whole filter: stops streaming with a flush (true when the
     // pin was streaming), then, after the positions changed, streams again.
@@ -111,6 +115,8 @@ private:
     GstFlowReturn _PushSample(GstBuffer* pBuffer);
     GstFlowReturn _FillGstBuffer(GstBuffer* pBuffer);
     void _EndStreaming(GstFlowReturn flow);
+    void _PostNoSampleError();
+    HRESULT _StartStreamingIfLinked();
     void _StartTask();
     void _StopTask();
 
@@ -134,5 +140,7 @@ private:
     bool m_needStartEvents = true;
     bool m_needSegment = true;
     bool m_isDiscont = true;
+    // Whether a sample was pushed since the pad was activated.
+    bool m_hasDelivered = false;
     std::atomic<LONGLONG> m_llPosition{0};
 };

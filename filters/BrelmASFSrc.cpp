@@ -7,6 +7,10 @@
 
 #include <gst/gst.h>
 #include <mutex>
+#include <utility>
+
+GST_DEBUG_CATEGORY_STATIC(brelm_asf_src_debug);
+#define GST_CAT_DEFAULT brelm_asf_src_debug
 
 struct BrelmASFSrc {
     GstElement parent;
@@ -16,6 +20,9 @@ struct BrelmASFSrc {
     // of the same seek carries too.
     std::mutex* pSeekLock;
     guint32 lastSeekSeqnum;
+    // A seek made before the file was opened, made when it is (guarded by
+    // the seek lock).
+    GstEvent* pPendingSeek;
 };
 
 struct BrelmASFSrcClass {
@@ -71,21 +78,30 @@ gboolean HandleSeek(BrelmASFSrc* self, GstEvent* pEvent)
     std::lock_guard lock(*self->pSeekLock);
     if (seqnum == self->lastSeekSeqnum)
         return TRUE;
-    CASFSourceFilterOutputPin* pPins[2] = {self->pFilter->GetPin(0), self->pFilter->GetPin(1)};
-    if (pPins[0] == nullptr)
+    const int cPins = self->pFilter->GetPinCount();
+    if (cPins == 0 && GST_STATE(self) <= GST_STATE_READY) {
+        GST_DEBUG_OBJECT(self, "keeping a seek for when the file is opened");
+        gst_event_replace(&self->pPendingSeek, pEvent);
+        return TRUE;
+    }
+    if (cPins == 0)
         return FALSE;
     self->lastSeekSeqnum = seqnum;
-    bool wasStreaming[2];
-    for (int i = 0; i < 2; ++i)
-        wasStreaming[i] = pPins[i]->SuspendForSeek(seqnum);
-    // A start that is not given is where the video is now, so that a change
-    // of rate alone takes effect from there.
-    LONGLONG llStart = startType == GST_SEEK_TYPE_SET ? start / 100 : pPins[0]->Position();
-    for (CASFSourceFilterOutputPin* pPin : pPins)
-        SeekPin(pPin, dRate, llStart, stopType, stop);
-    for (int i = 0; i < 2; ++i) {
+    GST_DEBUG_OBJECT(self, "seek %u to %" GST_TIME_FORMAT " at rate %g", seqnum,
+                     GST_TIME_ARGS(startType == GST_SEEK_TYPE_SET ? start : GST_CLOCK_TIME_NONE), dRate);
+    bool wasStreaming[2] = {false, false};
+    for (int i = 0; i < cPins; ++i)
+        wasStreaming[i] = self->pFilter->GetPin(i)->SuspendForSeek(seqnum);
+    GST_DEBUG_OBJECT(self, "streams flushed; moving the reader");
+    // A start that is not given is where the first stream (the video, when
+    // there is one) is now, so that a change of rate alone takes effect from
+    // there.
+    LONGLONG llStart = startType == GST_SEEK_TYPE_SET ? start / 100 : self->pFilter->GetPin(0)->Position();
+    for (int i = 0; i < cPins; ++i)
+        SeekPin(self->pFilter->GetPin(i), dRate, llStart, stopType, stop);
+    for (int i = 0; i < cPins; ++i) {
         if (wasStreaming[i])
-            pPins[i]->ResumeAfterSeek(seqnum);
+            self->pFilter->GetPin(i)->ResumeAfterSeek(seqnum);
     }
     return TRUE;
 }
@@ -131,36 +147,72 @@ gboolean OnPadActivateMode(GstPad* pPad, GstObject* pParent, GstPadMode mode, gb
     return pPin->Activate(isActive != FALSE) == S_OK;
 }
 
-void AddPad(BrelmASFSrc* self, const char* pszName)
+void OnPadLinked(GstPad* pPad, GstPad*, gpointer)
 {
-    GstPadTemplate* pTemplate = gst_element_class_get_pad_template(GST_ELEMENT_GET_CLASS(self), pszName);
+    GstObject* pParent = gst_pad_get_parent(pPad);
+    if (pParent == nullptr)
+        return;
+    if (CASFSourceFilterOutputPin* pPin = PinOf(Self(pParent), pPad))
+        pPin->OnLinked();
+    gst_object_unref(pParent);
+}
+
+} // namespace
+
+GstPad* NewASFSourcePad(GstElement* pElement, const char* pszName)
+{
+    GstPadTemplate* pTemplate = gst_element_class_get_pad_template(GST_ELEMENT_GET_CLASS(pElement), pszName);
     GstPad* pPad = gst_pad_new_from_template(pTemplate, pszName);
     gst_pad_set_event_function(pPad, OnPadEvent);
     gst_pad_set_query_function(pPad, OnPadQuery);
     gst_pad_set_activatemode_function(pPad, OnPadActivateMode);
     gst_pad_use_fixed_caps(pPad);
-    gst_element_add_pad(GST_ELEMENT(self), pPad);
+    g_signal_connect(pPad, "linked", G_CALLBACK(OnPadLinked), nullptr);
+    return GST_PAD(gst_object_ref_sink(pPad));
 }
-
-} // namespace
 
 G_DEFINE_TYPE_WITH_CODE(BrelmASFSrc, brelm_asf_src, GST_TYPE_ELEMENT,
                         G_IMPLEMENT_INTERFACE(GST_TYPE_URI_HANDLER, CSourceLocation::InitUriHandler))
 
 namespace {
 
+void MakePendingSeek(BrelmASFSrc* self)
+{
+    GstEvent* pEvent = nullptr;
+    {
+        std::lock_guard lock(*self->pSeekLock);
+        pEvent = std::exchange(self->pPendingSeek, nullptr);
+    }
+    if (pEvent == nullptr)
+        return;
+    HandleSeek(self, pEvent);
+    gst_event_unref(pEvent);
+}
+
 GstStateChangeReturn ChangeState(GstElement* pElement, GstStateChange transition)
 {
     BrelmASFSrc* self = Self(pElement);
-    if (transition == GST_STATE_CHANGE_READY_TO_PAUSED && self->pFilter->GetPin(0) == nullptr) {
-        self->pLocation->PostStartError();
-        return GST_STATE_CHANGE_FAILURE;
+    if (transition == GST_STATE_CHANGE_READY_TO_PAUSED) {
+        // A file stored by location comes now, with its pads: they are
+        // activated as they are added and stream once they are linked.
+        if (!self->pLocation->Open())
+            return GST_STATE_CHANGE_FAILURE;
+        if (self->pFilter->GetPin(0) == nullptr) {
+            self->pLocation->PostStartError();
+            return GST_STATE_CHANGE_FAILURE;
+        }
+        GST_DEBUG_OBJECT(self, "starting %d streams", self->pFilter->GetPinCount());
+        MakePendingSeek(self);
     }
     GstStateChangeReturn result = GST_ELEMENT_CLASS(brelm_asf_src_parent_class)->change_state(pElement, transition);
     if (result == GST_STATE_CHANGE_FAILURE)
         return result;
-    if (transition == GST_STATE_CHANGE_PAUSED_TO_READY && self->pFilter->Stop() != S_OK)
-        return GST_STATE_CHANGE_FAILURE;
+    // Stopping needs nothing of the file, so it cannot fail; the next start
+    // reads the file again from its beginning.
+    if (transition == GST_STATE_CHANGE_PAUSED_TO_READY) {
+        GST_DEBUG_OBJECT(self, "stopping");
+        self->pFilter->Stop();
+    }
     return result;
 }
 
@@ -181,6 +233,7 @@ static void brelm_asf_src_finalize(GObject* pObject)
     delete self->pLocation;
     delete self->pFilter;
     delete self->pSeekLock;
+    gst_clear_event(&self->pPendingSeek);
     G_OBJECT_CLASS(brelm_asf_src_parent_class)->finalize(pObject);
 }
 
@@ -191,18 +244,18 @@ static void brelm_asf_src_class_init(BrelmASFSrcClass* pClass)
     CSourceLocation::InstallProperty(pObjectClass);
     GstElementClass* pElementClass = GST_ELEMENT_CLASS(pClass);
     DescribeElementClass(pElementClass, CLSID_ASFSourceFilter);
+    GST_DEBUG_CATEGORY_INIT(brelm_asf_src_debug, "brelmasfsrc", 0, "Brelm ASF source");
     pElementClass->change_state = ChangeState;
     pElementClass->send_event = SendEvent;
 }
 
 static void brelm_asf_src_init(BrelmASFSrc* self)
 {
-    AddPad(self, "video");
-    AddPad(self, "audio");
     self->pFilter = new CASFSourceFilter(GST_ELEMENT(self));
-    self->pLocation = new CSourceLocation(GST_ELEMENT(self), self->pFilter);
+    self->pLocation = new CSourceLocation(GST_ELEMENT(self), self->pFilter, brelm_asf_src_debug);
     self->pSeekLock = new std::mutex();
     self->lastSeekSeqnum = GST_SEQNUM_INVALID;
+    self->pPendingSeek = nullptr;
     GST_OBJECT_FLAG_SET(self, GST_ELEMENT_FLAG_SOURCE);
 }
 

@@ -11,12 +11,18 @@
 #include <gst/base/gstbasesrc.h>
 #include <gst/gst.h>
 
+GST_DEBUG_CATEGORY_STATIC(brelm_async_file_src_debug);
+#define GST_CAT_DEFAULT brelm_async_file_src_debug
+
 struct BrelmAsyncFileSrc {
     GstBaseSrc parent;
     CAsyncFileSourceFilter* pFilter;
     // The filter's pin while the element runs (it cannot change then).
     CAsyncFileSourceFilterOutputPin* pPin;
     CSourceLocation* pLocation;
+    // Where the latest read ended: a read elsewhere is a seek of the
+    // parser that pulls (streaming thread only).
+    guint64 nextOffset;
 };
 
 struct BrelmAsyncFileSrcClass {
@@ -33,16 +39,28 @@ BrelmAsyncFileSrc* Self(gpointer p)
 gboolean Start(GstBaseSrc* pSrc)
 {
     BrelmAsyncFileSrc* self = Self(pSrc);
+    if (!self->pLocation->Open())
+        return FALSE;
     self->pPin = self->pFilter->GetPin(0);
-    if (self->pPin != nullptr)
-        return TRUE;
-    self->pLocation->PostStartError();
-    return FALSE;
+    if (self->pPin == nullptr) {
+        self->pLocation->PostStartError();
+        return FALSE;
+    }
+    self->nextOffset = 0;
+    GST_DEBUG_OBJECT(self, "started");
+    return TRUE;
 }
 
 gboolean Stop(GstBaseSrc* pSrc)
 {
+    GST_DEBUG_OBJECT(pSrc, "stopped");
     Self(pSrc)->pPin = nullptr;
+    return TRUE;
+}
+
+gboolean Unlock(GstBaseSrc* pSrc)
+{
+    GST_DEBUG_OBJECT(pSrc, "flushing");
     return TRUE;
 }
 
@@ -99,7 +117,11 @@ GstFlowReturn Fill(GstBaseSrc* pSrc, guint64 offset, guint length, GstBuffer* pB
         GST_ELEMENT_ERROR(pSrc, RESOURCE, READ, (nullptr), ("%s", LastReport().c_str()));
         return GST_FLOW_ERROR;
     }
+    BrelmAsyncFileSrc* self = Self(pSrc);
+    if (offset != self->nextOffset)
+        GST_DEBUG_OBJECT(self, "seek to byte %" G_GUINT64_FORMAT, offset);
     const auto cbRead = static_cast<gsize>((tStop - tStart) / UNITS);
+    self->nextOffset = offset + cbRead;
     if (cbRead == 0)
         return GST_FLOW_EOS;
     if (cbRead < map.size)
@@ -113,6 +135,14 @@ GstFlowReturn Fill(GstBaseSrc* pSrc, guint64 offset, guint length, GstBuffer* pB
 
 G_DEFINE_TYPE_WITH_CODE(BrelmAsyncFileSrc, brelm_async_file_src, GST_TYPE_BASE_SRC,
                         G_IMPLEMENT_INTERFACE(GST_TYPE_URI_HANDLER, CSourceLocation::InitUriHandler))
+
+// A seek of the pushing task: the base class moves the segment, and the
+// next read starts there.
+static gboolean brelm_async_file_src_do_seek(GstBaseSrc* pSrc, GstSegment* pSegment)
+{
+    GST_DEBUG_OBJECT(pSrc, "seek to byte %" G_GUINT64_FORMAT, pSegment->start);
+    return GST_BASE_SRC_CLASS(brelm_async_file_src_parent_class)->do_seek(pSrc, pSegment);
+}
 
 static void brelm_async_file_src_finalize(GObject* pObject)
 {
@@ -128,9 +158,12 @@ static void brelm_async_file_src_class_init(BrelmAsyncFileSrcClass* pClass)
     pObjectClass->finalize = brelm_async_file_src_finalize;
     CSourceLocation::InstallProperty(pObjectClass);
     DescribeElementClass(GST_ELEMENT_CLASS(pClass), CLSID_AsyncFileSourceFilter);
+    GST_DEBUG_CATEGORY_INIT(brelm_async_file_src_debug, "brelmasyncfilesrc", 0, "Brelm asynchronous file source");
     GstBaseSrcClass* pBaseSrcClass = GST_BASE_SRC_CLASS(pClass);
     pBaseSrcClass->start = Start;
     pBaseSrcClass->stop = Stop;
+    pBaseSrcClass->do_seek = brelm_async_file_src_do_seek;
+    pBaseSrcClass->unlock = Unlock;
     pBaseSrcClass->is_seekable = IsSeekable;
     pBaseSrcClass->get_size = GetSize;
     pBaseSrcClass->get_caps = GetCaps;
@@ -140,7 +173,7 @@ static void brelm_async_file_src_class_init(BrelmAsyncFileSrcClass* pClass)
 static void brelm_async_file_src_init(BrelmAsyncFileSrc* self)
 {
     self->pFilter = new CAsyncFileSourceFilter(GST_ELEMENT(self));
-    self->pLocation = new CSourceLocation(GST_ELEMENT(self), self->pFilter);
+    self->pLocation = new CSourceLocation(GST_ELEMENT(self), self->pFilter, brelm_async_file_src_debug);
     gst_base_src_set_format(GST_BASE_SRC(self), GST_FORMAT_BYTES);
 }
 

@@ -2,7 +2,9 @@
 // plain file stream kind, through which its filters open their files. Its
 // exports are the server entry points (class objects by class identifier,
 // unloading, registration) and the GStreamer plugin descriptor, which
-// registers one element factory per class-table entry.
+// registers one element factory per class-table entry. Its reports and
+// traces go to its GStreamer debug category unless the program that loaded
+// it hands it a debug output of its own.
 
 #include "ClassFactory.h"
 #include "ClassTable.h"
@@ -17,10 +19,24 @@
 #include <gst/gst.h>
 #include <new>
 #include <string>
+#include <utility>
 
 #define BRELM_EXPORT extern "C" __attribute__((visibility("default")))
 
 namespace {
+
+// The library's reports and traces when no program has taken them: messages
+// of its debug category (GST_DEBUG=brelm*:4 shows them), never lines on the
+// standard error of whatever GStreamer program loaded the library.
+void WriteToDebugCategory(const char* pszText)
+{
+    static GstDebugCategory* s_pCategory = [] {
+        GstDebugCategory* pCategory = nullptr;
+        GST_DEBUG_CATEGORY_INIT(pCategory, "brelmsource", 0, "Reports and traces of the Brelm source filters");
+        return pCategory;
+    }();
+    GST_CAT_INFO(s_pCategory, "%s", pszText);
+}
 
 __attribute__((constructor)) void OnProcessAttach()
 {
@@ -53,6 +69,10 @@ HRESULT GetModulePath(std::string* pPath)
 
 gboolean InitPlugin(GstPlugin* pPlugin)
 {
+    // Loaded by GStreamer: reports go to the debug category, unless the
+    // program has already handed the library a debug output of its own.
+    if (DebugOutputSink previous = SetDebugOutput(WriteToDebugCategory))
+        SetDebugOutput(std::move(previous));
     for (int i = 0; i < g_cTemplates; ++i) {
         const CFactoryTemplate& entry = g_Templates[i];
         if (!gst_element_register(pPlugin, entry.m_ElementName,
@@ -79,6 +99,14 @@ BRELM_EXPORT HRESULT DllGetClassObject(REFCLSID rclsid, REFIID riid, void** ppv)
         return E_OUTOFMEMORY;
     *ppv = static_cast<IClassFactory*>(pFactory);
     return S_OK;
+}
+
+// The program that loaded the library takes its reports and traces (the
+// player hands over its own debug output); null gives them back to the
+// library's debug category.
+BRELM_EXPORT void DllSetDebugOutput(void (*pfnOutput)(const char* pszText))
+{
+    SetDebugOutput(pfnOutput != nullptr ? DebugOutputSink(pfnOutput) : DebugOutputSink(WriteToDebugCategory));
 }
 
 BRELM_EXPORT HRESULT DllCanUnloadNow()

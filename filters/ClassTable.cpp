@@ -16,9 +16,10 @@ constexpr REGFILTERPINS kAsyncFileSourcePins[] = {
     {"Output", 0, 1, 0, 0, &GUID_NULL, "Input", 1, kStreamPinTypes},
 };
 
+// A file may lack either stream: each pin may be absent (zero instances).
 constexpr REGFILTERPINS kASFSourcePins[] = {
-    {"Video Output", 0, 1, 0, 0, &GUID_NULL, "Input", 1, kVideoPinTypes},
-    {"Audio Output", 0, 1, 0, 0, &GUID_NULL, "Input", 1, kAudioPinTypes},
+    {"Video Output", 0, 1, 1, 0, &GUID_NULL, "Input", 1, kVideoPinTypes},
+    {"Audio Output", 0, 1, 1, 0, &GUID_NULL, "Input", 1, kAudioPinTypes},
 };
 
 constexpr AMOVIESETUP_FILTER kAsyncFileSourceSetup = {
@@ -91,7 +92,7 @@ void DescribeElementClass(GstElementClass* pClass, REFCLSID clsid)
             pCaps = gst_caps_merge(pCaps, gst_caps_from_string(CapsForPinType(pin.lpMediaType[t])));
         gst_element_class_add_pad_template(
             pClass, gst_pad_template_new(PadTemplateName(setup, pin), pin.bOutput ? GST_PAD_SRC : GST_PAD_SINK,
-                                         GST_PAD_ALWAYS, pCaps));
+                                         pin.bZero ? GST_PAD_SOMETIMES : GST_PAD_ALWAYS, pCaps));
         gst_caps_unref(pCaps);
     }
 }

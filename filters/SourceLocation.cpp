@@ -27,8 +27,8 @@ const gchar* const* UriProtocols(GType)
 
 } // namespace
 
-CSourceLocation::CSourceLocation(GstElement* pElement, IFileSourceFilter* pFilter)
-    : m_pElement(pElement), m_pFilter(pFilter)
+CSourceLocation::CSourceLocation(GstElement* pElement, IFileSourceFilter* pFilter, GstDebugCategory* pCategory)
+    : m_pElement(pElement), m_pFilter(pFilter), m_pCategory(pCategory)
 {
     g_object_set_qdata(G_OBJECT(pElement), LocationQuark(), this);
 }
@@ -54,25 +54,49 @@ gboolean CSourceLocation::Set(const gchar* pszLocation, GError** ppError)
     }
     GST_OBJECT_LOCK(m_pElement);
     g_free(m_pszLocation);
-    g_clear_pointer(&m_pszLoadFailure, g_free);
     m_pszLocation = g_strdup(pszLocation);
+    m_isLoadPending = pszLocation != nullptr;
+    g_clear_pointer(&m_pszLoadFailure, g_free);
+    m_hrLoadFailure = S_OK;
+    GST_OBJECT_UNLOCK(m_pElement);
+    GST_CAT_DEBUG_OBJECT(m_pCategory, m_pElement, "location set to %s", pszLocation != nullptr ? pszLocation : "(none)");
+    return TRUE;
+}
+
+bool CSourceLocation::Open()
+{
+    GST_OBJECT_LOCK(m_pElement);
+    gchar* pszLocation = m_isLoadPending ? g_strdup(m_pszLocation) : nullptr;
+    m_isLoadPending = false;
     GST_OBJECT_UNLOCK(m_pElement);
     if (pszLocation == nullptr)
-        return TRUE;
-    if (m_pFilter->Load(pszLocation, nullptr) == S_OK)
-        return TRUE;
+        return true;
+    GST_CAT_DEBUG_OBJECT(m_pCategory, m_pElement, "opening %s", pszLocation);
+    HRESULT hr = m_pFilter->Load(pszLocation, nullptr);
+    g_free(pszLocation);
+    if (hr == S_OK)
+        return true;
     std::string report = LastReport();
+    GST_OBJECT_LOCK(m_pElement);
+    g_free(m_pszLoadFailure);
     m_pszLoadFailure = g_strdup(report.c_str());
-    g_set_error(ppError, GST_URI_ERROR, GST_URI_ERROR_BAD_REFERENCE, "%s", report.c_str());
-    return FALSE;
+    m_hrLoadFailure = hr;
+    GST_OBJECT_UNLOCK(m_pElement);
+    PostStartError();
+    return false;
 }
 
 void CSourceLocation::PostStartError() const
 {
-    if (m_pszLoadFailure != nullptr)
-        GST_ELEMENT_ERROR(m_pElement, RESOURCE, OPEN_READ, (nullptr), ("%s", m_pszLoadFailure));
-    else
+    if (m_pszLoadFailure == nullptr) {
         GST_ELEMENT_ERROR(m_pElement, RESOURCE, NOT_FOUND, ("No file name specified for reading."), (nullptr));
+    } else if (m_hrLoadFailure == ERROR_FILE_NOT_FOUND || m_hrLoadFailure == ERROR_PATH_NOT_FOUND) {
+        GST_ELEMENT_ERROR(m_pElement, RESOURCE, NOT_FOUND, ("The file \"%s\" does not exist.", m_pszLocation),
+                          ("%s", m_pszLoadFailure));
+    } else {
+        GST_ELEMENT_ERROR(m_pElement, RESOURCE, OPEN_READ, ("The file \"%s\" cannot be read.", m_pszLocation),
+                          ("%s", m_pszLoadFailure));
+    }
 }
 
 void CSourceLocation::InstallProperty(GObjectClass* pClass)

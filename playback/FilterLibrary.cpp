@@ -28,6 +28,11 @@ HRESULT CFilterLibrary::_Load()
         Trace("from %s", "dlsym()");
         return hr;
     }
+    // The library's reports and traces join the player's own debug output.
+    using SetDebugOutputFn = void (*)(void (*)(const char*));
+    auto pfnSetDebugOutput = reinterpret_cast<SetDebugOutputFn>(::dlsym(pModule, "DllSetDebugOutput"));
+    if (pfnSetDebugOutput != nullptr)
+        pfnSetDebugOutput(WriteDebugOutput);
     m_path = path;
     return S_OK;
 }

@@ -102,13 +102,43 @@ TEST_F(ASFSourceFilterTest, PinZeroIsVideoAndPinOneAudio)
     EXPECT_EQ(dwCaps, 0x37u);
 }
 
-TEST_F(ASFSourceFilterTest, FilesWithoutVideoOrAudioFailToLoad)
+// The element's pads follow the pins: no pad before a file, one pad for a
+// single-stream file, and a later file replaces them.
+TEST_F(ASFSourceFilterTest, AFileWithOneStreamHasOnePinAndOnePad)
+{
+    EXPECT_EQ(m_pElement->numsrcpads, 0);
+    ASSERT_EQ(Load(TestMedia::WmvAudioOnly), S_OK);
+    ASSERT_EQ(m_pFilter->GetPinCount(), 1);
+    EXPECT_STREQ(Pin(0)->Name(), "Audio");
+    EXPECT_EQ(Pin(1), nullptr);
+    EXPECT_EQ(m_pElement->numsrcpads, 1);
+    EXPECT_STREQ(GST_PAD_NAME(Pin(0)->Pad()), "audio");
+    char* pszName = nullptr;
+    AM_MEDIA_TYPE mt{};
+    ASSERT_EQ(m_pFilter->GetCurFile(&pszName, &mt), S_OK);
+    EXPECT_EQ(mt.majortype, MEDIATYPE_Audio);
+    CoTaskMemFree(pszName);
+    EXPECT_EQ(Fill(0).hr, S_OK);
+
+    ASSERT_EQ(Load(TestMedia::WmvVideoOnly), S_OK);
+    ASSERT_EQ(m_pFilter->GetPinCount(), 1);
+    EXPECT_STREQ(Pin(0)->Name(), "Video");
+    EXPECT_EQ(m_pElement->numsrcpads, 1);
+    GstPad* pVideo = gst_element_get_static_pad(m_pElement, "video");
+    EXPECT_EQ(pVideo, Pin(0)->Pad());
+    gst_clear_object(&pVideo);
+    EXPECT_EQ(Fill(0).hr, S_OK);
+
+    ASSERT_EQ(Load(TestMedia::Wmv), S_OK);
+    EXPECT_EQ(m_pElement->numsrcpads, 2);
+}
+
+TEST_F(ASFSourceFilterTest, AFileThatIsNotASFFailsToLoad)
 {
     CDebugCapture capture;
-    EXPECT_NE(Load(TestMedia::WmvAudioOnly), S_OK);
+    EXPECT_NE(Load(TestMedia::Mp3), S_OK);
     EXPECT_EQ(m_pFilter->GetPinCount(), 0);
-    EXPECT_NE(Load(TestMedia::WmvVideoOnly), S_OK);
-    EXPECT_EQ(m_pFilter->GetPinCount(), 0);
+    EXPECT_EQ(m_pElement->numsrcpads, 0);
     EXPECT_TRUE(HasLine(capture, "from CASFSourceFilter::Load()"));
     // The element then refuses to start, with the load's report.
     EXPECT_EQ(gst_element_set_state(m_pElement, GST_STATE_PAUSED), GST_STATE_CHANGE_FAILURE);

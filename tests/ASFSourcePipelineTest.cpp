@@ -1,11 +1,15 @@
 // The ASF source element in whole pipelines: each of its pads through a
 // decoder of its own to a fake sink, on generated ASF files.
 #include "PipelineRunner.h"
+#include "TempDir.h"
 #include "TestMedia.h"
 
 #include <atomic>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <thread>
 
 namespace {
@@ -48,19 +52,23 @@ class ASFSourcePipelineTest : public ::testing::Test {
 protected:
     void SetUp() override { LoadBrelmSourcePlugin(); }
 
-    // A runner around a new ASF source on `path`, with the pads watched.
+    // A runner around a new ASF source on `path`, with the pads watched as
+    // they come (when the source starts).
     std::unique_ptr<CPipelineRunner> Runner(const std::string& path)
     {
         m_pSource = MakeFileSource(path, "brelmasfsrc");
-        GstPad* pVideo = gst_element_get_static_pad(m_pSource, "video");
-        gst_pad_add_probe(pVideo,
-                          static_cast<GstPadProbeType>(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_EVENT_FLUSH),
-                          OnVideoData, &m_watch, nullptr);
-        gst_object_unref(pVideo);
-        GstPad* pAudio = gst_element_get_static_pad(m_pSource, "audio");
-        gst_pad_add_probe(pAudio, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, OnAudioEvent, &m_watch, nullptr);
-        gst_object_unref(pAudio);
+        g_signal_connect(m_pSource, "pad-added", G_CALLBACK(WatchPad), &m_watch);
         return std::make_unique<CPipelineRunner>(m_pSource, PullOrPush::EachPad);
+    }
+
+    static void WatchPad(GstElement*, GstPad* pPad, gpointer pWatch)
+    {
+        if (g_str_equal(GST_PAD_NAME(pPad), "video"))
+            gst_pad_add_probe(pPad,
+                              static_cast<GstPadProbeType>(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_EVENT_FLUSH),
+                              OnVideoData, pWatch, nullptr);
+        else
+            gst_pad_add_probe(pPad, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, OnAudioEvent, pWatch, nullptr);
     }
 
     static bool Seek(GstElement* pTarget, double dRate, gint64 startNs)
@@ -169,6 +177,196 @@ TEST_F(ASFSourcePipelineTest, StoppingDuringSeeksNeitherHangsNorCrashes)
     gst_element_set_state(pPipeline, GST_STATE_NULL);
     isDone = true;
     seeker.join();
+}
+
+// ASF object identifiers as they stand in the file.
+constexpr unsigned char kFilePropertiesObject[16] = {0xA1, 0xDC, 0xAB, 0x8C, 0x47, 0xA9, 0xCF, 0x11,
+                                                     0x8E, 0xE4, 0x00, 0xC0, 0x0C, 0x20, 0x53, 0x65};
+constexpr unsigned char kDataObject[16] = {0x36, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11,
+                                           0xA6, 0xD9, 0x00, 0xAA, 0x00, 0x62, 0xCE, 0x6C};
+// Where the packet sizes lie in the file properties object, and how long
+// the data object's own header is.
+constexpr size_t kMinPacketSizeOffset = 92;
+constexpr size_t kDataObjectHeaderSize = 50;
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+size_t FindObject(const std::string& content, const unsigned char (&id)[16])
+{
+    size_t at = content.find(std::string(reinterpret_cast<const char*>(id), sizeof id));
+    EXPECT_NE(at, std::string::npos);
+    return at;
+}
+
+void PutLittleEndian(std::string* pContent, size_t at, uint64_t value, size_t cb)
+{
+    for (size_t i = 0; i < cb; ++i)
+        (*pContent)[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+
+// Files whose header is fine but whose data nothing can be read from.
+std::vector<std::string> FilesWithoutUsableData(const CTempDir& dir)
+{
+    const std::string wmv = ReadFile(TestMediaPath(TestMedia::Wmv));
+    std::vector<std::string> files;
+    for (uint32_t cbPacket : {0u, 7u}) {
+        std::string content = wmv;
+        size_t at = FindObject(content, kFilePropertiesObject) + kMinPacketSizeOffset;
+        PutLittleEndian(&content, at, cbPacket, 4);
+        PutLittleEndian(&content, at + 4, cbPacket, 4);
+        files.push_back(dir.WriteFile("packet" + std::to_string(cbPacket) + ".wmv", content));
+    }
+    const size_t data = FindObject(wmv, kDataObject);
+    std::string empty = wmv.substr(0, data + kDataObjectHeaderSize);
+    PutLittleEndian(&empty, data + 16, kDataObjectHeaderSize, 8);
+    PutLittleEndian(&empty, data + 40, 0, 8);
+    files.push_back(dir.WriteFile("empty-data.wmv", empty));
+    return files;
+}
+
+TEST_F(ASFSourcePipelineTest, AFileWithoutUsableDataIsAnError)
+{
+    CTempDir dir;
+    for (const std::string& path : FilesWithoutUsableData(dir)) {
+        SCOPED_TRACE(path);
+        PlayOutcome outcome = Runner(path)->Play();
+        EXPECT_FALSE(outcome.isTimedOut);
+        EXPECT_FALSE(outcome.isEndOfStream);
+        EXPECT_FALSE(outcome.error.empty());
+    }
+}
+
+// Files with one stream play it through the one pad they have.
+TEST_F(ASFSourcePipelineTest, SingleStreamFilesPlayThroughTheirOnePad)
+{
+    for (TestMedia media : {TestMedia::WmvAudioOnly, TestMedia::WmvVideoOnly}) {
+        SCOPED_TRACE(static_cast<int>(media));
+        auto pRunner = Runner(TestMediaPath(media));
+        PlayOutcome outcome = pRunner->Play();
+        EXPECT_TRUE(outcome.isEndOfStream) << outcome.error;
+        EXPECT_GE(outcome.playedEndNs, kFiveSeconds - GST_SECOND / 5);
+        EXPECT_EQ(m_pSource->numsrcpads, 1);
+    }
+}
+
+// Counts GLib and GStreamer criticals while in scope.
+class CCriticalCount {
+public:
+    CCriticalCount()
+    {
+        for (const char* pszDomain : kDomains)
+            m_handlers.push_back(g_log_set_handler(pszDomain, G_LOG_LEVEL_CRITICAL, OnCritical, &m_count));
+    }
+    ~CCriticalCount()
+    {
+        for (size_t i = 0; i < m_handlers.size(); ++i)
+            g_log_remove_handler(kDomains[i], m_handlers[i]);
+    }
+    CCriticalCount(const CCriticalCount&) = delete;
+    CCriticalCount& operator=(const CCriticalCount&) = delete;
+
+    int Count() const { return m_count.load(); }
+
+private:
+    static void OnCritical(const gchar*, GLogLevelFlags, const gchar* pszMessage, gpointer pCount)
+    {
+        ADD_FAILURE() << pszMessage;
+        ++*static_cast<std::atomic<int>*>(pCount);
+    }
+
+    static constexpr const char* kDomains[] = {"GStreamer", "GLib-GObject", "GLib"};
+    std::vector<guint> m_handlers;
+    std::atomic<int> m_count{0};
+};
+
+// What replaces a file that plays: other bytes written into the same file,
+// or another file renamed over its name.
+enum class Replacement { Mp3Bytes, RandomBytes, RenamedMp3 };
+
+void Replace(const std::string& path, Replacement how)
+{
+    std::string mp3 = ReadFile(TestMediaPath(TestMedia::Mp3));
+    if (how == Replacement::RenamedMp3) {
+        std::ofstream(path + ".new", std::ios::binary) << mp3;
+        std::filesystem::rename(path + ".new", path);
+        return;
+    }
+    std::string bytes = how == Replacement::Mp3Bytes ? mp3 : std::string(mp3.size(), '\0');
+    uint32_t state = 0x9E3779B9;
+    for (char& c : how == Replacement::RandomBytes ? bytes : std::string()) {
+        state = state * 1664525u + 1013904223u;
+        c = static_cast<char>(state >> 24);
+    }
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+// Stopping never needs the file again: whatever became of it, the pipeline
+// goes down cleanly, and the next start tells what it finds.
+TEST_F(ASFSourcePipelineTest, AFileReplacedWhilePlayingStillStopsCleanly)
+{
+    for (Replacement how : {Replacement::Mp3Bytes, Replacement::RandomBytes, Replacement::RenamedMp3}) {
+        SCOPED_TRACE(static_cast<int>(how));
+        CTempDir dir;
+        std::string path = dir.Path() + "/playing.wmv";
+        std::filesystem::copy_file(TestMediaPath(TestMedia::Wmv20s), path);
+        CCriticalCount criticals;
+        auto pRunner = Runner(path);
+        GstElement* pPipeline = pRunner->Pipeline();
+        gst_element_set_state(pPipeline, GST_STATE_PLAYING);
+        ASSERT_EQ(gst_element_get_state(pPipeline, nullptr, nullptr, 30 * GST_SECOND), GST_STATE_CHANGE_SUCCESS);
+        Replace(path, how);
+        EXPECT_EQ(gst_element_set_state(pPipeline, GST_STATE_READY), GST_STATE_CHANGE_SUCCESS);
+        EXPECT_EQ(gst_element_set_state(pPipeline, GST_STATE_NULL), GST_STATE_CHANGE_SUCCESS);
+        pRunner.reset();
+        EXPECT_EQ(criticals.Count(), 0);
+    }
+}
+
+// With its rank raised above the stock file source, playbin picks the ASF
+// source for a WMV and plays both of its streams through it.
+TEST(ASFSourcePlaybinTest, PlaybinPlaysBothStreamsThroughTheSource)
+{
+    LoadBrelmSourcePlugin();
+    GstPluginFeature* pFactory = GST_PLUGIN_FEATURE(gst_element_factory_find("brelmasfsrc"));
+    ASSERT_NE(pFactory, nullptr);
+    const guint rank = gst_plugin_feature_get_rank(pFactory);
+    gst_plugin_feature_set_rank(pFactory, G_MAXINT);
+    GstElement* pPlaybin = gst_element_factory_make("playbin", nullptr);
+    std::atomic<int> cVideo{0};
+    std::atomic<int> cAudio{0};
+    auto onHandoff = +[](GstElement*, GstBuffer*, GstPad*, gpointer pCount) { ++*static_cast<std::atomic<int>*>(pCount); };
+    for (auto [pszProperty, pCount] : {std::pair{"video-sink", &cVideo}, std::pair{"audio-sink", &cAudio}}) {
+        GstElement* pSink = gst_element_factory_make("fakesink", nullptr);
+        g_object_set(pSink, "sync", FALSE, "signal-handoffs", TRUE, nullptr);
+        g_signal_connect(pSink, "handoff", G_CALLBACK(onHandoff), pCount);
+        g_object_set(pPlaybin, pszProperty, pSink, nullptr);
+    }
+    gchar* pszUri = gst_filename_to_uri(TestMediaPath(TestMedia::Wmv).c_str(), nullptr);
+    g_object_set(pPlaybin, "uri", pszUri, nullptr);
+    g_free(pszUri);
+    gst_element_set_state(pPlaybin, GST_STATE_PLAYING);
+    GstBus* pBus = gst_element_get_bus(pPlaybin);
+    GstMessage* pMessage = gst_bus_timed_pop_filtered(
+        pBus, 60 * GST_SECOND, static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
+    ASSERT_NE(pMessage, nullptr);
+    EXPECT_EQ(GST_MESSAGE_TYPE(pMessage), GST_MESSAGE_EOS);
+    GstElement* pSource = nullptr;
+    g_object_get(pPlaybin, "source", &pSource, nullptr);
+    ASSERT_NE(pSource, nullptr);
+    EXPECT_STREQ(G_OBJECT_TYPE_NAME(pSource), "BrelmASFSrc");
+    EXPECT_GT(cVideo.load(), 100);
+    EXPECT_GT(cAudio.load(), 100);
+    gst_object_unref(pSource);
+    gst_message_unref(pMessage);
+    gst_object_unref(pBus);
+    gst_element_set_state(pPlaybin, GST_STATE_NULL);
+    gst_object_unref(pPlaybin);
+    gst_plugin_feature_set_rank(pFactory, rank);
+    gst_object_unref(pFactory);
 }
 
 } // namespace

@@ -92,7 +92,14 @@ TEST_F(AsyncSourceTest, TheGuessedContainerBecomesTheSourceCaps)
                               Expected{TestMedia::MpegProgram, "video/mpeg, systemstream=(boolean)true, mpegversion=(int)1"},
                               Expected{TestMedia::Mp3, "audio/mpeg, mpegversion=(int)1"},
                               Expected{TestMedia::Mp3WithId3, "application/x-id3"}}) {
+        // The file is opened, and its container guessed, as the source starts.
         GstElement* pSource = MakeFileSource(TestMediaPath(expected.media));
+        GstElement* pPipeline = gst_pipeline_new(nullptr);
+        GstElement* pSink = gst_element_factory_make("fakesink", nullptr);
+        gst_bin_add_many(GST_BIN(pPipeline), pSource, pSink, nullptr);
+        ASSERT_TRUE(gst_element_link(pSource, pSink));
+        gst_element_set_state(pPipeline, GST_STATE_PAUSED);
+        ASSERT_EQ(gst_element_get_state(pPipeline, nullptr, nullptr, 30 * GST_SECOND), GST_STATE_CHANGE_SUCCESS);
         GstPad* pPad = gst_element_get_static_pad(pSource, "src");
         GstCaps* pCaps = gst_pad_query_caps(pPad, nullptr);
         gchar* pszCaps = gst_caps_to_string(pCaps);
@@ -100,7 +107,8 @@ TEST_F(AsyncSourceTest, TheGuessedContainerBecomesTheSourceCaps)
         g_free(pszCaps);
         gst_caps_unref(pCaps);
         gst_object_unref(pPad);
-        gst_object_unref(pSource);
+        gst_element_set_state(pPipeline, GST_STATE_NULL);
+        gst_object_unref(pPipeline);
     }
 }
 
@@ -185,6 +193,9 @@ TEST_F(AsyncSourceTest, AFileRemovedWhileOpenStillPlays)
     std::string path = m_dir.Path() + "/vanishing.avi";
     std::filesystem::copy_file(TestMediaPath(TestMedia::Avi), path);
     CPipelineRunner runner(MakeFileSource(path), PullOrPush::Pull);
+    // The source opens its file as it starts.
+    gst_element_set_state(runner.Pipeline(), GST_STATE_PAUSED);
+    ASSERT_EQ(gst_element_get_state(runner.Pipeline(), nullptr, nullptr, 30 * GST_SECOND), GST_STATE_CHANGE_SUCCESS);
     std::filesystem::remove(path);
     PlayOutcome outcome = runner.Play();
     EXPECT_TRUE(outcome.isEndOfStream) << outcome.error;

@@ -101,8 +101,9 @@ TEST_F(ClassTableTest, TheAsfRowCreatesTheAsfSource)
     ASSERT_EQ(pFactory->CreateInstance(nullptr, IID_IBaseFilter, reinterpret_cast<void**>(&pFilter)), S_OK);
     pFactory->Release();
     EXPECT_STREQ(G_OBJECT_TYPE_NAME(pFilter->GetElement()), "BrelmASFSrc");
-    // Its pads exist before any file; the pins come with the file.
+    // Its pins and their pads come with the file.
     EXPECT_EQ(pFilter->GetPinCount(), 0);
+    EXPECT_EQ(pFilter->GetElement()->numsrcpads, 0);
     EXPECT_EQ(pFilter->Release(), 0u);
     EXPECT_EQ(m_pfnCanUnloadNow(), S_OK);
 }
@@ -135,11 +136,16 @@ TEST(FilterLibraryTest, FindsTheLibraryInTheBuildTreeAndCreatesFilters)
     g_object_set(pElement, "location", TestMediaPath(TestMedia::Avi).c_str(), nullptr);
     CPipelineRunner runner(pElement, PullOrPush::Pull);
     EXPECT_TRUE(runner.Play().isEndOfStream);
-    ASSERT_EQ(library.CreateFilter(CLSID_ASFSourceFilter, &pElement), S_OK);
-    GstPad* pVideoPad = gst_element_get_static_pad(pElement, "video");
+    IBaseFilter* pFilter = nullptr;
+    ASSERT_EQ(library.CreateFilter(CLSID_ASFSourceFilter, &pFilter), S_OK);
+    IFileSourceFilter* pFileSource = nullptr;
+    ASSERT_EQ(pFilter->QueryInterface(IID_IFileSourceFilter, reinterpret_cast<void**>(&pFileSource)), S_OK);
+    EXPECT_EQ(pFileSource->Load(TestMediaPath(TestMedia::Wmv).c_str(), nullptr), S_OK);
+    pFileSource->Release();
+    GstPad* pVideoPad = gst_element_get_static_pad(pFilter->GetElement(), "video");
     EXPECT_NE(pVideoPad, nullptr);
     gst_clear_object(&pVideoPad);
-    gst_object_unref(pElement);
+    pFilter->Release();
 }
 
 TEST(FilterLibraryTest, FindsTheLibraryInTheInstalledTree)

@@ -75,6 +75,14 @@ CPipelineRunner::CPipelineRunner(GstElement* pSource, PullOrPush mode) : m_pPipe
     }
     g_value_unset(&item);
     gst_iterator_free(pPads);
+    // A source whose pads come with its file adds them as it starts.
+    if (mode == PullOrPush::EachPad)
+        g_signal_connect(pSource, "pad-added", G_CALLBACK(_OnSourcePad), this);
+}
+
+void CPipelineRunner::_OnSourcePad(GstElement*, GstPad* pPad, gpointer pRunner)
+{
+    static_cast<CPipelineRunner*>(pRunner)->_AddDecoder(pPad, true);
 }
 
 void CPipelineRunner::_AddDecoder(GstPad* pSourcePad, bool withQueue)
@@ -91,6 +99,9 @@ void CPipelineRunner::_AddDecoder(GstPad* pSourcePad, bool withQueue)
     gst_pad_link(pSourcePad, pSinkPad);
     gst_object_unref(pSinkPad);
     g_signal_connect(pDecoder, "pad-added", G_CALLBACK(_LinkToFakeSink), this);
+    gst_element_sync_state_with_parent(pDecoder);
+    if (pFirst != pDecoder)
+        gst_element_sync_state_with_parent(pFirst);
 }
 
 CPipelineRunner::~CPipelineRunner()

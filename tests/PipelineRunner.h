@@ -10,8 +10,8 @@
 void LoadBrelmSourcePlugin();
 
 // Push: a queue sits between the source and the decoder, which makes the
-// source push. EachPad: every source pad pushes through a queue and a
-// decoder of its own.
+// source push. EachPad: every source pad, including those the source adds
+// as it starts, pushes through a queue and a decoder of its own.
 enum class PullOrPush { Pull, Push, EachPad };
 
 struct PlayOutcome {
@@ -41,6 +41,7 @@ public:
 
 private:
     static void _LinkToFakeSink(GstElement* pDecoder, GstPad* pPad, gpointer pRunner);
+    static void _OnSourcePad(GstElement* pSource, GstPad* pPad, gpointer pRunner);
     void _AddDecoder(GstPad* pSourcePad, bool withQueue);
     static void _OnHandoff(GstElement* pSink, GstBuffer* pBuffer, GstPad* pPad, gpointer pRunner);
     bool _WaitFor(GstMessageType type, PlayOutcome* pOutcome);

@@ -92,6 +92,8 @@ TEST_F(RegistrationTest, GStreamerToolsFindTheElementsAfterRegistration)
     EXPECT_NE(text.find("Brelm ASF Source Filter"), std::string::npos) << text;
     EXPECT_NE(text.find("SRC template: 'video'"), std::string::npos) << text;
     EXPECT_NE(text.find("SRC template: 'audio'"), std::string::npos) << text;
+    // Each stream's pad comes only with a file that has the stream.
+    EXPECT_NE(text.find("Availability: Sometimes"), std::string::npos) << text;
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 #include "common/Stream.h"
 #include "common/Utf8.h"
 #include "winsys/MessageEvent.h"
+#include "winsys/OpenFileFilter.h"
 #include "playback/MediaGraph.h"
 
 #include <QCloseEvent>
@@ -22,10 +23,6 @@
 
 namespace {
 
-constexpr int IDS_PLAYABLE_FILES = 5057;
-constexpr int IDS_VIDEO_FILES = 5058;
-constexpr int IDS_ALL_FILES = 5059;
-
 constexpr const char* kWindowText = "Ostra Viewer";
 constexpr LONGLONG kSecond = 10'000'000;
 constexpr long kStateTimeoutMs = 10000;
@@ -34,15 +31,6 @@ constexpr long kStateTimeoutMs = 10000;
 std::string FieldText(const std::string& argument, size_t cbField)
 {
     return argument.substr(0, Utf8PrefixLength(argument.data(), argument.size(), cbField - 1));
-}
-
-// The open dialog's three filters, each named by its string.
-QString OpenFileFilter()
-{
-    auto name = [](int id) { return QString::fromStdString(LoadResString(id)); };
-    return QStringLiteral("%1 (*.mp3 *.ned *.avi *.asf *.wmv *.mpg *.mpeg *.nsr);;"
-                          "%2 (*.avi *.asf *.wmv *.mpg *.mpeg *.nsr);;%3 (*)")
-        .arg(name(IDS_PLAYABLE_FILES), name(IDS_VIDEO_FILES), name(IDS_ALL_FILES));
 }
 
 // Whether the file can be opened for reading through the stream factory.
@@ -64,13 +52,15 @@ CKorvoPlayerDlg::CKorvoPlayerDlg(const std::string& filterLibraryDir, QWidget* p
     : QDialog(pParent),
       m_directShow(filterLibraryDir),
       m_pScreenWnd(new CScreenWnd(this, &m_directShow)),
-      m_instanceServer([this](const InstanceRequest& request) { return OnInstanceMessage(request); })
+      m_instanceServer([this](const InstanceRequest& request) { return OnInstanceMessage(request); }),
+      m_frame(this, this)
 {
     OnInitDialog();
 }
 
 void CKorvoPlayerDlg::OnInitDialog()
 {
+    setWindowFlag(Qt::FramelessWindowHint);
     setAutoFillBackground(true);
     setPalette(QPalette(Qt::black));
     resize(478, 341);
@@ -248,6 +238,12 @@ void CKorvoPlayerDlg::OnPause()
     m_directShow.Pause();
 }
 
+void CKorvoPlayerDlg::PlayChosenEntry()
+{
+    OnStop();
+    OnPlay();
+}
+
 void CKorvoPlayerDlg::OnFileOpen()
 {
     QString file = QFileDialog::getOpenFileName(this, QString(), QString(), OpenFileFilter());
@@ -398,6 +394,16 @@ void CKorvoPlayerDlg::resizeEvent(QResizeEvent* pEvent)
     if (m_pScreenWnd->isVisible())
         _PlaceScreen();
 }
+
+// The smallest size the window manager is told (none until the window takes
+// its size from the skin).
+QSize CKorvoPlayerDlg::FrameMinimumSize() const
+{
+    return minimumSize();
+}
+
+// The window has no skin layout to redo yet.
+void CKorvoPlayerDlg::OnFrameDragEnd() {}
 
 void CKorvoPlayerDlg::reject()
 {

@@ -8,6 +8,7 @@
 #include "winsys/WindowSystem.h"
 #include "common/ComTypes.h"
 #include "common/LibraryLocation.h"
+#include "controls/WindowFrame.h"
 #include "playback/DirectShow.h"
 
 #include <QDialog>
@@ -17,7 +18,7 @@
 
 class CScreenWnd;
 
-class CKorvoPlayerDlg : public QDialog {
+class CKorvoPlayerDlg : public QDialog, public IFrameWindow {
     Q_OBJECT
 
 public:
@@ -40,6 +41,8 @@ public:
     void OnPlay();
     void OnStop();
     void OnPause();
+    // The user chose an entry of the playlist: stops and plays again.
+    void PlayChosenEntry();
     // Leaves the player.
     void OnExit();
     // The dialog's cancel command: pauses a running file and minimises.
@@ -50,6 +53,10 @@ protected:
     void keyPressEvent(QKeyEvent* pEvent) override;
     void closeEvent(QCloseEvent* pEvent) override;
     void resizeEvent(QResizeEvent* pEvent) override;
+
+    // The window is borderless: its frame moves and sizes it.
+    QSize FrameMinimumSize() const override;
+    void OnFrameDragEnd() override;
 
 private:
     void OnInitDialog();
@@ -76,4 +83,5 @@ private:
     bool m_bStarting = false;
     bool m_bPlayPending = false;
     QPointer<QMessageBox> m_pMessageBox;
+    CWindowFrame m_frame;
 };

@@ -5,7 +5,6 @@
 #include "CommandLine.h"
 #include "ScreenWnd.h"
 #include "SharedPlayerRecord.h"
-#include "winsys/StringTable.h"
 #include "common/Report.h"
 #include "common/Stream.h"
 #include "common/Utf8.h"

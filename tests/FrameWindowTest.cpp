@@ -210,6 +210,8 @@ TEST_F(FrameWindows, ThePlaylistSnapsToThePlayersRightEdge)
     m_playlist.hide();
     m_playlist.show();
     EXPECT_EQ(m_playlist.GetDockSide(), DOCK_RIGHT);
+    // Pulled away in steps of 3 pixels, each of which alone would snap it
+    // back, it still comes away once the cursor is 11 pixels out.
     const QPoint docked(680, 165);
     Drag(&m_playlist, docked, docked + QPoint(11, 0), QRect(589, 150, 238, 302));
     EXPECT_EQ(m_playlist.GetDockSide(), DOCK_NONE);

@@ -6,17 +6,20 @@
 #include <cstdio>
 #include <cstdlib>
 #include <poll.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
 namespace {
 
-// Starts `argv` as a child process; -1 when it cannot be started.
+// Starts `argv` as a child process; -1 when it cannot be started. The child
+// ends with the test even when the test dies without cleaning up.
 pid_t Spawn(const char* const* argv, int fdKeep = -1)
 {
     const pid_t pid = ::fork();
     if (pid == 0) {
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
         for (int fd = 3; fd < 1024; ++fd) {
             if (fd != fdKeep)
                 ::close(fd);

@@ -6,12 +6,13 @@
 #include "ScreenWnd.h"
 #include "SharedMemory.h"
 #include "SharedPlayerRecord.h"
-#include "winsys/StringTable.h"
 #include "common/Report.h"
 #include "common/Stream.h"
 #include "common/Utf8.h"
-#include "winsys/MessageEvent.h"
 #include "playback/MediaGraph.h"
+#include "winsys/MessageEvent.h"
+#include "winsys/OpenFileFilter.h"
+#include "winsys/StringTable.h"
 
 #include <QCloseEvent>
 #include <QFileDialog>
@@ -24,9 +25,6 @@
 
 namespace {
 
-constexpr int IDS_PLAYABLE_FILES = 5057;
-constexpr int IDS_VIDEO_FILES = 5058;
-constexpr int IDS_ALL_FILES = 5059;
 constexpr int IDS_CANNOT_CREATE_OPEN_MEMORY = 5053;
 
 constexpr const char* kWindowText = "Ostra Viewer";
@@ -41,15 +39,6 @@ static_assert(kMaxFileNameLength == kRecordFileSize - 1, "every name the record 
 std::string FieldText(const std::string& argument, size_t cbField)
 {
     return argument.substr(0, Utf8PrefixLength(argument.data(), argument.size(), cbField - 1));
-}
-
-// The open dialog's three filters, each named by its string.
-QString OpenFileFilter()
-{
-    auto name = [](int id) { return QString::fromStdString(LoadResString(id)); };
-    return QStringLiteral("%1 (*.mp3 *.ned *.avi *.asf *.wmv *.mpg *.mpeg *.nsr);;"
-                          "%2 (*.avi *.asf *.wmv *.mpg *.mpeg *.nsr);;%3 (*)")
-        .arg(name(IDS_PLAYABLE_FILES), name(IDS_VIDEO_FILES), name(IDS_ALL_FILES));
 }
 
 // Whether the file can be opened for reading through the stream factory.
@@ -71,13 +60,15 @@ CKorvoPlayerDlg::CKorvoPlayerDlg(const std::string& filterLibraryDir, QWidget* p
     : QDialog(pParent),
       m_directShow(filterLibraryDir),
       m_pScreenWnd(new CScreenWnd(this, &m_directShow)),
-      m_instanceServer([this](const InstanceRequest& request) { return OnInstanceMessage(request); })
+      m_instanceServer([this](const InstanceRequest& request) { return OnInstanceMessage(request); }),
+      m_frame(this, this)
 {
     OnInitDialog();
 }
 
 void CKorvoPlayerDlg::OnInitDialog()
 {
+    setWindowFlag(Qt::FramelessWindowHint);
     setAutoFillBackground(true);
     setPalette(QPalette(Qt::black));
     resize(478, 341);
@@ -349,6 +340,12 @@ void CKorvoPlayerDlg::OnPause()
     m_directShow.Pause();
 }
 
+void CKorvoPlayerDlg::PlayChosenEntry()
+{
+    OnStop();
+    OnPlay();
+}
+
 void CKorvoPlayerDlg::OnFileOpen()
 {
     QString file = QFileDialog::getOpenFileName(this, QString(), QString(), OpenFileFilter());
@@ -501,6 +498,16 @@ void CKorvoPlayerDlg::resizeEvent(QResizeEvent* pEvent)
     if (m_pScreenWnd->isVisible())
         _PlaceScreen();
 }
+
+// The smallest size the window manager is told (none until the window takes
+// its size from the skin).
+QSize CKorvoPlayerDlg::FrameMinimumSize() const
+{
+    return minimumSize();
+}
+
+// The window has no skin layout to redo yet.
+void CKorvoPlayerDlg::OnFrameDragEnd() {}
 
 void CKorvoPlayerDlg::reject()
 {

@@ -8,6 +8,7 @@
 #include "winsys/WindowSystem.h"
 #include "common/ComTypes.h"
 #include "common/LibraryLocation.h"
+#include "controls/WindowFrame.h"
 #include "playback/DirectShow.h"
 
 #include <QDialog>
@@ -18,7 +19,7 @@
 class CScreenWnd;
 struct SharedPlayerRecord;
 
-class CKorvoPlayerDlg : public QDialog {
+class CKorvoPlayerDlg : public QDialog, public IFrameWindow {
     Q_OBJECT
 
 public:
@@ -41,6 +42,8 @@ public:
     void OnPlay();
     void OnStop();
     void OnPause();
+    // The user chose an entry of the playlist: stops and plays again.
+    void PlayChosenEntry();
     // Leaves the player.
     void OnExit();
     // The dialog's cancel command: pauses a running file and minimises.
@@ -51,6 +54,10 @@ protected:
     void keyPressEvent(QKeyEvent* pEvent) override;
     void closeEvent(QCloseEvent* pEvent) override;
     void resizeEvent(QResizeEvent* pEvent) override;
+
+    // The window is borderless: its frame moves and sizes it.
+    QSize FrameMinimumSize() const override;
+    void OnFrameDragEnd() override;
 
 private:
     void OnInitDialog();
@@ -90,4 +97,5 @@ private:
     // The last failure to open the shared record again, reported once.
     HRESULT m_hrRecord = S_OK;
     QPointer<QMessageBox> m_pMessageBox;
+    CWindowFrame m_frame;
 };

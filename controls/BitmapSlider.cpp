@@ -27,6 +27,8 @@ QPixmap CopyImage(const QPixmap& image, bool bTransparent, COLORREF clrTranspare
 CBitmapSlider::CBitmapSlider(QWidget* pParent) : QWidget(pParent)
 {
     setFocusPolicy(Qt::ClickFocus);
+    // A slider takes the mouse: the frame's sizing cursors stay off it.
+    setCursor(Qt::ArrowCursor);
 }
 
 void CBitmapSlider::SetRangeMax(int nMax, bool bRedraw)

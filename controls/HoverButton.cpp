@@ -8,6 +8,8 @@
 CHoverButton::CHoverButton(QWidget* pParent) : QAbstractButton(pParent)
 {
     setFocusPolicy(Qt::NoFocus);
+    // A button takes the mouse: the frame's sizing cursors stay off it.
+    setCursor(Qt::ArrowCursor);
     connect(this, &QAbstractButton::clicked, this, &CHoverButton::_SendClicked);
 }
 

@@ -54,8 +54,11 @@ QString Elide(const QString& text, unsigned dwStyle, const QFontMetrics& metrics
 CTransparentStatic::CTransparentStatic(QWidget* pParent) : QWidget(pParent)
 {
     // Like a static without the notify style, it lets the mouse through to
-    // the window beneath; its child controls still get their input.
-    setAttribute(Qt::WA_TransparentForMouseEvents);
+    // the window beneath: it takes no press, move or release (they go on to
+    // its parent), moves without a button included. Its child controls
+    // still get their own input, which a static transparent for mouse
+    // events would take from them too.
+    setMouseTracking(true);
 }
 
 void CTransparentStatic::SetText(const char* pszText)

@@ -1,0 +1,31 @@
+// An X server of the test's own (Xvfb, on a display number it picks itself)
+// with a real window manager (openbox) on it, for tests where the window
+// manager takes part in placing windows. Both are ended with the object.
+// The window manager draws no border around borderless windows, as desktop
+// window managers do not.
+#pragma once
+
+#include "TempDir.h"
+
+#include <string>
+#include <sys/types.h>
+
+class CTestDisplay {
+public:
+    CTestDisplay();
+    ~CTestDisplay();
+    CTestDisplay(const CTestDisplay&) = delete;
+    CTestDisplay& operator=(const CTestDisplay&) = delete;
+
+    // ":N" once the server and the window manager are up, else empty.
+    const std::string& Name() const { return m_name; }
+
+private:
+    bool _StartServer();
+    bool _StartWindowManager();
+
+    CTempDir m_dir;
+    pid_t m_server = -1;
+    pid_t m_windowManager = -1;
+    std::string m_name;
+};

@@ -1,0 +1,106 @@
+// The frame of the borderless windows: its zones and the arithmetic of a
+// move or a size step with the minimum size.
+#include "controls/WindowFrame.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A window 300 x 200 at (100, 50).
+const RECT kWindow{100, 50, 400, 250};
+
+TEST(WindowFrameZones, EdgesCornersAndTheClientArea)
+{
+    EXPECT_EQ(CWindowFrame::HitTest(kWindow, {105, 150}), HTLEFT);
+    EXPECT_EQ(CWindowFrame::HitTest(kWindow, {105, 55}), HTTOPLEFT);
+    EXPECT_EQ(CWindowFrame::HitTest(kWindow, {110, 150}), HTCLIENT);
+    EXPECT_EQ(CWindowFrame::HitTest(kWindow, {250, 50}), HTTOP);
+    EXPECT_EQ(CWindowFrame::HitTest(kWindow, {399, 50}), HTTOPRIGHT);
+    EXPECT_EQ(CWindowFrame::HitTest(kWindow, {390, 150}), HTRIGHT);
+    EXPECT_EQ(CWindowFrame::HitTest(kWindow, {399, 249}), HTBOTTOMRIGHT);
+    EXPECT_EQ(CWindowFrame::HitTest(kWindow, {250, 240}), HTBOTTOM);
+    EXPECT_EQ(CWindowFrame::HitTest(kWindow, {100, 249}), HTBOTTOMLEFT);
+}
+
+// Right and bottom edges are excluded; the band is exactly 10 pixels wide.
+TEST(WindowFrameZones, BandsAreHalfOpen)
+{
+    EXPECT_EQ(CWindowFrame::HitTest(kWindow, {109, 150}), HTLEFT);
+    EXPECT_EQ(CWindowFrame::HitTest(kWindow, {389, 150}), HTCLIENT);
+    EXPECT_EQ(CWindowFrame::HitTest(kWindow, {400, 150}), HTCLIENT);
+    EXPECT_EQ(CWindowFrame::HitTest(kWindow, {250, 250}), HTCLIENT);
+    EXPECT_EQ(CWindowFrame::HitTest(kWindow, {105, 60}), HTLEFT);
+    EXPECT_EQ(CWindowFrame::HitTest(kWindow, {99, 150}), HTCLIENT);
+}
+
+// In a window smaller than two bands the earlier zone of the order wins.
+TEST(WindowFrameZones, TheFirstZoneInOrderDecides)
+{
+    const RECT tiny{0, 0, 15, 15};
+    EXPECT_EQ(CWindowFrame::HitTest(tiny, {7, 7}), HTTOPLEFT);
+    EXPECT_EQ(CWindowFrame::HitTest(tiny, {12, 3}), HTTOPRIGHT);
+    EXPECT_EQ(CWindowFrame::HitTest(tiny, {3, 12}), HTBOTTOMLEFT);
+}
+
+TEST(WindowFrameDrag, AMoveOffsetsTheWindow)
+{
+    QPoint q(200, 100);
+    EXPECT_EQ(CWindowFrame::Drag(HTCLIENT, kWindow, {230, 90}, &q, {238, 100}), (RECT{130, 40, 430, 240}));
+    EXPECT_EQ(q, QPoint(230, 90));
+    EXPECT_EQ(CWindowFrame::Drag(HTCLIENT, kWindow, q, &q, {238, 100}), kWindow);
+}
+
+// A window 300 wide with a minimum of 238: its left edge dragged 100 pixels
+// to the right stops 62 pixels in, and follows the cursor again on the way
+// back once the cursor passes the held edge.
+TEST(WindowFrameDrag, TheLeftEdgeStopsAtTheMinimumAndFollowsBack)
+{
+    const RECT start{0, 0, 300, 302};
+    QPoint q(5, 150);
+    RECT rc = CWindowFrame::Drag(HTLEFT, start, {105, 150}, &q, {238, 302});
+    EXPECT_EQ(rc, (RECT{62, 0, 300, 302}));
+    EXPECT_EQ(q.x(), 62);
+    rc = CWindowFrame::Drag(HTLEFT, rc, {80, 150}, &q, {238, 302});
+    EXPECT_EQ(rc.left, 62);
+    rc = CWindowFrame::Drag(HTLEFT, rc, {50, 150}, &q, {238, 302});
+    EXPECT_EQ(rc, (RECT{50, 0, 300, 302}));
+    EXPECT_EQ(q.x(), 50);
+    rc = CWindowFrame::Drag(HTLEFT, rc, {20, 150}, &q, {238, 302});
+    EXPECT_EQ(rc.left, 20);
+}
+
+TEST(WindowFrameDrag, EachEdgeOfACornerIsHeldOnItsOwn)
+{
+    const RECT start{0, 0, 300, 302};
+    QPoint q(295, 297);
+    // Past the left and above the top edge: both held at the minimum.
+    RECT rc = CWindowFrame::Drag(HTBOTTOMRIGHT, start, {-400, -400}, &q, {238, 302});
+    EXPECT_EQ(rc, (RECT{0, 0, 238, 302}));
+    EXPECT_EQ(q, QPoint(238, 302));
+    rc = CWindowFrame::Drag(HTBOTTOMRIGHT, rc, {260, 350}, &q, {238, 302});
+    EXPECT_EQ(rc, (RECT{0, 0, 260, 350}));
+    q = QPoint(5, 5);
+    rc = CWindowFrame::Drag(HTTOPLEFT, start, {-15, 500}, &q, {238, 302});
+    EXPECT_EQ(rc, (RECT{-20, 0, 300, 302}));
+    EXPECT_EQ(q, QPoint(-15, 0));
+}
+
+// Past the opposite edge a size is never negative, even with no minimum.
+TEST(WindowFrameDrag, NoSizeBelowTheMinimumOrBelowOnePixel)
+{
+    const RECT start{0, 0, 300, 302};
+    for (int nHit : {HTLEFT, HTTOP, HTRIGHT, HTBOTTOM, HTTOPLEFT, HTTOPRIGHT, HTBOTTOMLEFT, HTBOTTOMRIGHT}) {
+        QPoint q(150, 150);
+        RECT rc = CWindowFrame::Drag(nHit, start, {5000, 5000}, &q, {0, 0});
+        q = QPoint(150, 150);
+        rc = CWindowFrame::Drag(nHit, rc, {-5000, -5000}, &q, {0, 0});
+        EXPECT_GE(rc.Width(), 1) << nHit;
+        EXPECT_GE(rc.Height(), 1) << nHit;
+        q = QPoint(150, 150);
+        rc = CWindowFrame::Drag(nHit, start, {-5000, 5000}, &q, {238, 302});
+        EXPECT_GE(rc.Width(), 238) << nHit;
+        EXPECT_GE(rc.Height(), 302) << nHit;
+    }
+}
+
+} // namespace

@@ -143,6 +143,9 @@ HRESULT CSyncReader::OpenStream(CStream* pStream)
     }
     pStream->AddRef();
     m_pStream = pStream;
+    LONGLONG llAvailable = 0;
+    if (pStream->GetLength(&m_llOpenedLength, &llAvailable) != S_OK)
+        m_llOpenedLength = -1;
     m_streams = std::vector<StreamState>(m_pFormat->nb_streams);
     for (unsigned i = 0; i < m_pFormat->nb_streams; ++i)
         m_pFormat->streams[i]->discard = AVDISCARD_ALL;
@@ -407,13 +410,24 @@ HRESULT CSyncReader::_ReadPacket()
     if (pSample == nullptr)
         return ERROR_NOT_ENOUGH_MEMORY;
     int nError = av_read_frame(m_pFormat, pSample.get());
-    if (nError == AVERROR_EOF) {
-        m_fEndOfFile = true;
-        return S_OK;
-    }
+    if (nError == AVERROR_EOF)
+        return _EndOfFile();
     if (nError < 0)
         return FromAVError(nError);
     _Enqueue(std::move(pSample));
+    return S_OK;
+}
+
+// The end of the data is the end of the samples, unless the file has become
+// shorter since it was opened: then what was left unread is lost, and the
+// end is a failure the player can tell the user of.
+HRESULT CSyncReader::_EndOfFile()
+{
+    m_fEndOfFile = true;
+    LONGLONG llLength = 0;
+    LONGLONG llAvailable = 0;
+    if (m_llOpenedLength > 0 && m_pStream->GetLength(&llLength, &llAvailable) == S_OK && llLength < m_llOpenedLength)
+        return ERROR_HANDLE_EOF;
     return S_OK;
 }
 

@@ -100,6 +100,7 @@ private:
     HRESULT _FindStream(WORD wStreamNum, int* pnIndex) const;
     HRESULT _FillQueue(int nIndex);
     HRESULT _ReadPacket();
+    HRESULT _EndOfFile();
     HRESULT _ReadToLastKeyFrame(LONGLONG cnsStartTime);
     bool _VideoPassed(LONGLONG cnsTime) const;
     void _Enqueue(SampleBuffer pSample);
@@ -115,6 +116,9 @@ private:
     AVFormatContext* m_pFormat = nullptr;
     std::vector<StreamState> m_streams;
     bool m_fEndOfFile = false;
+    // The file's length when it was opened (-1 unknown): a file that ends
+    // shorter than that was cut or replaced while it was read.
+    LONGLONG m_llOpenedLength = -1;
     bool m_fHasRangeEnd = false;
     LONGLONG m_cnsRangeEnd = 0;
     // While a seek looks for its key frame: the start, otherwise -1.

@@ -1,3 +1,4 @@
+#include "TempDir.h"
 #include "TestMedia.h"
 #include "common/FileStream.h"
 #include "filters/SyncReader.h"
@@ -6,7 +7,9 @@ extern "C" {
 #include <libavcodec/packet.h>
 }
 
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -21,11 +24,12 @@ protected:
     }
 
     // Opens the 5-second WMV (video stream 1, audio stream 2).
-    void Open(size_t cbMaxQueued = CSyncReader::kDefaultMaxQueuedBytes)
+    void Open(size_t cbMaxQueued = CSyncReader::kDefaultMaxQueuedBytes,
+              const std::string& path = TestMediaPath(TestMedia::Wmv))
     {
         m_reader = std::make_unique<CSyncReader>(cbMaxQueued);
         m_pStream = new CFileStream();
-        ASSERT_EQ(m_pStream->Init(TestMediaPath(TestMedia::Wmv).c_str()), S_OK);
+        ASSERT_EQ(m_pStream->Init(path.c_str()), S_OK);
         ASSERT_EQ(m_reader->OpenStream(m_pStream), S_OK);
     }
 
@@ -105,6 +109,33 @@ TEST_F(SyncReaderTest, OnlySelectedStreamsDeliverAndTheFirstSamplesAreFlagged)
     EXPECT_EQ(m_reader->SetRange(0, 0), NS_E_INVALID_REQUEST);
     DWORD cStreams = 0;
     EXPECT_EQ(m_reader->GetStreamCount(&cStreams), NS_E_INVALID_REQUEST);
+}
+
+// A file that ends shorter than it was when opened lost its rest: that end
+// is a failure, not the end of the samples. One that was short from the
+// start (cut before it was opened) ends as usual.
+TEST_F(SyncReaderTest, AFileCutWhileOpenEndsInAFailure)
+{
+    CTempDir dir;
+    const std::string path = dir.Path() + "/cut.wmv";
+    std::filesystem::copy_file(TestMediaPath(TestMedia::Wmv), path);
+    Open(CSyncReader::kDefaultMaxQueuedBytes, path);
+    ASSERT_EQ(m_reader->SetStreamsSelected(1, true), S_OK);
+    ASSERT_EQ(Next(1), S_OK);
+    ASSERT_EQ(::truncate(path.c_str(), static_cast<off_t>(std::filesystem::file_size(path) / 2)), 0);
+    HRESULT hr = S_OK;
+    while ((hr = Next(1)) == S_OK) {
+    }
+    EXPECT_EQ(hr, ERROR_HANDLE_EOF);
+
+    m_reader.reset();
+    m_pStream->Release();
+    m_pStream = nullptr;
+    Open(CSyncReader::kDefaultMaxQueuedBytes, path);
+    ASSERT_EQ(m_reader->SetStreamsSelected(1, true), S_OK);
+    while ((hr = Next(1)) == S_OK) {
+    }
+    EXPECT_EQ(hr, NS_E_NO_MORE_SAMPLES);
 }
 
 // A selected stream that nobody reads keeps only its newest samples.

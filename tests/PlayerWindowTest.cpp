@@ -11,6 +11,7 @@
 #include "app/InstanceMessage.h"
 #include "app/KorvoPlayerDlg.h"
 #include "app/ScreenWnd.h"
+#include "app/SharedMemory.h"
 #include "app/SharedPlayerRecord.h"
 #include "playback/MediaGraph.h"
 
@@ -193,11 +194,17 @@ TEST_F(PlayerWindowTest, ALaterFileKeepsItsShapeInsideTheWindow)
     CKorvoPlayerDlg& dlg = Start(DiscClipPath(TestMedia::Avi, 320, 240, 1, 1));
     ASSERT_TRUE(WaitForState(State_Running)) << LastReport();
     std::string later = DiscClipPath(TestMedia::Wmv, 352, 288, 16, 11);
-    SharedPlayerRecord record{};
-    later.copy(record.file, sizeof record.file - 1);
-    g_pSharedRecord = &record;
+    // Handed over as a later start hands it, through a record of this test's own.
+    ::setenv("KORVOPLAYER_INSTANCE_TAG", "later-file-shape", 1);
+    CSharedMemory memory;
+    const char* pszCall = nullptr;
+    ASSERT_EQ(OpenSharedRecord(memory, &pszCall), S_OK) << pszCall;
+    g_pSharedMemory = &memory;
+    later.copy(g_pSharedRecord->file, sizeof g_pSharedRecord->file - 1);
     EXPECT_EQ(dlg.OnInstanceMessage({WM_PLAYER_OPENFORWARDED, 0, 0}), 1u);
+    g_pSharedMemory = nullptr;
     g_pSharedRecord = nullptr;
+    ::unsetenv("KORVOPLAYER_INSTANCE_TAG");
     ASSERT_TRUE(WaitFor([&] { return dlg.FileName() == later && State() == State_Running; })) << LastReport();
     EXPECT_EQ(dlg.size(), QSize(320, 240));
     const QRect picture(0, 30, 320, 180);

@@ -128,8 +128,9 @@ TEST_F(ClassTableTest, TheFactoryHasTheRankAndPadsOfItsEntry)
 TEST(FilterLibraryTest, FindsTheLibraryInTheBuildTreeAndCreatesFilters)
 {
     LoadBrelmSourcePlugin();
-    std::string buildDir = std::filesystem::path(BRELMSOURCE_PATH).parent_path().string();
-    CFilterLibrary library(buildDir);
+    // The player looks beside itself, as the program built in this tree does.
+    std::string programDir = std::filesystem::path(KORVOPLAYER_PATH).parent_path().string();
+    CFilterLibrary library(programDir);
     GstElement* pElement = nullptr;
     ASSERT_EQ(library.CreateFilter(CLSID_AsyncFileSourceFilter, &pElement), S_OK);
     EXPECT_EQ(library.Path(), BRELMSOURCE_PATH);

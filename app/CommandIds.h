@@ -8,6 +8,17 @@ constexpr int IDC_FILEOPEN = 1001;
 constexpr int IDC_STOP = 1004;
 constexpr int IDC_PLAY = 1006;
 constexpr int IDC_SYS_CLOSE = 1011;
+constexpr int IDC_SYS_MINIMIZE = 1013;
+constexpr int IDC_LIST = 1017;
+constexpr int IDC_PREPLAYLIST = 1023;
+constexpr int IDC_NEXTPLAYLIST = 1024;
+constexpr int IDC_REPEAT = 1027;
+
+// Skin controls the window shows its state in.
+constexpr int IDC_SLIDER_TIME = 1003;
+constexpr int IDC_TXT_TIMEINFO = 1007;
+constexpr int IDC_SLIDER_VOLUME = 1009;
+constexpr int IDC_TITLE = 1016;
 
 // Menu and accelerator commands.
 constexpr int ID_FILE_OPEN = 32771;

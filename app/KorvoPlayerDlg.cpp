@@ -9,7 +9,13 @@
 #include "common/Report.h"
 #include "common/Stream.h"
 #include "common/Utf8.h"
+#include "controls/BitmapSlider.h"
+#include "controls/HoverButton.h"
+#include "controls/ISkinControl.h"
+#include "controls/TransparentStatic.h"
 #include "playback/MediaGraph.h"
+#include "skinui/KorvoUIManager.h"
+#include "skinui/PlaylistDlg.h"
 #include "winsys/MessageEvent.h"
 #include "winsys/OpenFileFilter.h"
 #include "winsys/StringTable.h"
@@ -17,10 +23,15 @@
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QKeyEvent>
+#include <QMoveEvent>
+#include <QShowEvent>
 #include <QMessageBox>
+#include <QPainter>
 #include <QScreen>
 #include <QTimer>
 #include <algorithm>
+#include <cstdint>
+#include <filesystem>
 #include <utility>
 
 namespace {
@@ -30,6 +41,8 @@ constexpr int IDS_CANNOT_CREATE_OPEN_MEMORY = 5053;
 constexpr const char* kWindowText = "Ostra Viewer";
 constexpr LONGLONG kSecond = 10'000'000;
 constexpr long kStateTimeoutMs = 10000;
+constexpr int kPositionPeriodMs = 100;
+constexpr QSize kPlaylistSize(238, 302);
 // How often the window makes sure that later starts still find it.
 constexpr int kPublishPeriodMs = 1000;
 
@@ -63,7 +76,14 @@ CKorvoPlayerDlg::CKorvoPlayerDlg(const std::string& filterLibraryDir, QWidget* p
       m_instanceServer([this](const InstanceRequest& request) { return OnInstanceMessage(request); }),
       m_frame(this, this)
 {
+    connect(&m_positionTimer, &QTimer::timeout, this, &CKorvoPlayerDlg::OnTimer);
     OnInitDialog();
+}
+
+CKorvoPlayerDlg::~CKorvoPlayerDlg()
+{
+    // The skin's controls go before the window that holds them.
+    m_pSkin.reset();
 }
 
 void CKorvoPlayerDlg::OnInitDialog()
@@ -74,6 +94,8 @@ void CKorvoPlayerDlg::OnInitDialog()
     resize(478, 341);
     InstallAccelerators(this, [this](int nID) { OnCommand(nID); });
     m_directShow.Init(m_pScreenWnd);
+    if (!_InitSkin())
+        return;
 
     auto hWnd = static_cast<WindowHandle>(winId());
     if (HRESULT hr = m_instanceServer.Listen(hWnd); hr != S_OK) {
@@ -85,15 +107,63 @@ void CKorvoPlayerDlg::OnInitDialog()
     connect(pPublish, &QTimer::timeout, this, &CKorvoPlayerDlg::_PublishWindow);
     pPublish->start(kPublishPeriodMs);
 
+    _CreatePlaylist();
     // A name too long to play is kept whole, so that Play reports it.
     const auto& arguments = CommandLineArguments();
     if (arguments.size() > 1) {
         m_fileName = arguments[1];
         if (arguments.size() > 2)
             m_secondArgument = FieldText(arguments[2], kRecordArgumentSize);
+        m_pPlaylist->AddFile(m_fileName.c_str());
         _PostPlay();
     }
     setWindowTitle(QString::fromLatin1(kWindowText));
+}
+
+// Builds the skin's controls and takes the window's size from the skin. A
+// skin that cannot be built is reported; the window then stays as it is,
+// without controls, and plays nothing.
+bool CKorvoPlayerDlg::_InitSkin()
+{
+    auto pSkin = std::make_unique<CKorvoUIManager>();
+    if (pSkin->Init(this, "korvoplayer", nullptr) != S_OK) {
+        pSkin.reset();
+        _ShowLastReport();
+        Trace("from %s", "CKorvoPlayerDlg::OnInitDialog()");
+        return false;
+    }
+    m_pSkin = std::move(pSkin);
+    _FindControls();
+    int cx = 0;
+    int cy = 0;
+    m_pSkin->GetMinimunSize(&cx, &cy);
+    setMinimumSize(cx, cy);
+    m_pSkin->GetPlayerSize(&cx, &cy);
+    resize(cx, cy);
+    _ShowVolume();
+    return true;
+}
+
+void CKorvoPlayerDlg::_FindControls()
+{
+    m_pTimeSlider = qobject_cast<CBitmapSlider*>(m_pSkin->GetControl(IDC_SLIDER_TIME));
+    m_pVolumeSlider = qobject_cast<CBitmapSlider*>(m_pSkin->GetControl(IDC_SLIDER_VOLUME));
+    m_pTimeText = qobject_cast<CTransparentStatic*>(m_pSkin->GetControl(IDC_TXT_TIMEINFO));
+    m_pTitle = qobject_cast<CTransparentStatic*>(m_pSkin->GetControl(IDC_TITLE));
+}
+
+// The playlist starts docked to the player's right edge; it is shown with
+// the player and does not take the activation from it.
+void CKorvoPlayerDlg::_CreatePlaylist()
+{
+    m_pPlaylist = new CPlaylistDlg(this);
+    m_pPlaylist->setAttribute(Qt::WA_ShowWithoutActivating);
+    m_pPlaylist->OnInitDialog();
+    const QRect player = geometry();
+    m_pPlaylist->PlaceWindow(QRect(QPoint(player.x() + player.width(), player.y()), kPlaylistSize));
+    m_pPlaylist->SetCurrentIndex(0);
+    connect(m_pPlaylist, &CPlaylistDlg::EntryChosen, this, &CKorvoPlayerDlg::PlayChosenEntry);
+    m_previousPosition = player.topLeft();
 }
 
 uint32_t CKorvoPlayerDlg::OnInstanceMessage(const InstanceRequest& request)
@@ -121,6 +191,8 @@ uint32_t CKorvoPlayerDlg::OnOpenForwarded()
     OnStop();
     m_fileName = ReadRecordText(pRecord->file, sizeof pRecord->file);
     m_secondArgument = ReadRecordText(pRecord->secondArgument, sizeof pRecord->secondArgument);
+    if (m_pPlaylist != nullptr)
+        m_pPlaylist->AddFile(m_fileName.c_str());
     _PublishWindow();
     _PostPlay();
     return 1;
@@ -188,6 +260,15 @@ void CKorvoPlayerDlg::OnCommand(int nID)
     case ID_PLAY_PAUSE:
     case IDC_PAUSE:
         return OnPause();
+    case IDC_PREPLAYLIST:
+    case IDC_NEXTPLAYLIST:
+        return _PlayNeighbour(nID);
+    case IDC_REPEAT:
+        return _ToggleRepeat();
+    case IDC_LIST:
+        return _TogglePlaylist();
+    case IDC_SYS_MINIMIZE:
+        return showMinimized();
     case ID_FILE_OPEN:
     case IDC_FILEOPEN:
         return OnFileOpen();
@@ -231,26 +312,29 @@ void CKorvoPlayerDlg::OnPlay()
         return;
     }
     if (nState == State_Paused) {
-        m_directShow.Resume();
+        if (m_directShow.Resume() == S_OK)
+            m_pSkin->OnPlaying();
         return;
     }
     if (nState == State_Running) {
-        m_directShow.Pause();
+        OnPause();
         return;
     }
-    if (m_fileName.empty())
-        return;
     // A file is being opened (this comes from an event served while it
     // prerolls): play again once that start has ended.
     if (m_bStarting) {
         m_bPlayPending = true;
         return;
     }
+    if (m_pPlaylist == nullptr)
+        return;
+    m_fileName = m_pPlaylist->GetCurrentFile();
+    if (m_fileName.empty())
+        return;
     m_bStarting = true;
     HRESULT hr = _StartFile();
     m_bStarting = false;
     if (hr == S_OK) {
-        m_directShow.SetVolume(m_nVolume);
         m_bPlayedOnce = true;
     } else if (hr != E_ABORT) {
         _ShowLastReport();
@@ -264,8 +348,10 @@ void CKorvoPlayerDlg::OnPlay()
 HRESULT CKorvoPlayerDlg::_StartFile()
 {
     HRESULT hr = CheckFileOpens(m_fileName);
-    if (hr == S_OK)
-        hr = m_directShow.Play(m_fileName.c_str());
+    if (hr != S_OK)
+        return hr;
+    m_pSkin->OnPlaying();
+    hr = m_directShow.Play(m_fileName.c_str());
     if (hr != S_OK)
         return hr;
     // The first file sizes the window to its picture; later files are
@@ -274,60 +360,119 @@ HRESULT CKorvoPlayerDlg::_StartFile()
     m_pScreenWnd->show();
     m_pScreenWnd->raise();
     _FitToPicture();
+    _ShowTitle();
+    m_directShow.SetVolume(m_nVolume);
+    _SetPlayLength();
+    m_positionTimer.start(kPositionPeriodMs);
     return S_OK;
 }
 
-// Takes the picture's size at the start of a file and whenever it changes
-// while playing; the window follows it when the file sized the window.
-void CKorvoPlayerDlg::_FitToPicture()
+void CKorvoPlayerDlg::_ShowTitle()
 {
-    _TakePictureSize();
-    if (m_bWindowFollowsPicture)
-        _SizeWindowToPicture();
-    _PlaceScreen();
+    if (m_pTitle != nullptr)
+        m_pTitle->SetText(std::filesystem::path(m_fileName).filename().string().c_str());
 }
 
-// The size the picture is shown at, from the graph controller.
-void CKorvoPlayerDlg::_TakePictureSize()
+// Takes the duration of the file; the time slider spans it in seconds.
+HRESULT CKorvoPlayerDlg::_SetPlayLength()
+{
+    LONGLONG llTotal = 0;
+    if (HRESULT hr = m_directShow.GetTotalPlayLength(&llTotal); hr != S_OK) {
+        Trace("from %s", "CKorvoPlayerDlg::_SetPlayLength()");
+        return hr;
+    }
+    const int nTotal = static_cast<int>(std::clamp<LONGLONG>(llTotal / kSecond, 0, INT32_MAX));
+    m_nTotalHours = nTotal / 3600;
+    m_nTotalMinutes = nTotal % 3600 / 60;
+    m_nTotalSeconds = nTotal % 60;
+    m_nCurrentSecond = 0;
+    _ShowTime();
+    if (m_pTimeSlider != nullptr)
+        m_pTimeSlider->SetRangeMinMax(0, nTotal, false);
+    return S_OK;
+}
+
+void CKorvoPlayerDlg::_ShowTime()
+{
+    if (m_pTimeText == nullptr)
+        return;
+    const int n = m_nCurrentSecond;
+    m_pTimeText->SetText(QString::asprintf("%02d:%02d:%02d/%02d:%02d:%02d", n / 3600, n % 3600 / 60, n % 60,
+                                           m_nTotalHours, m_nTotalMinutes, m_nTotalSeconds)
+                             .toLatin1()
+                             .constData());
+}
+
+// Shows each new whole second; when the tick came early it waits for the
+// next whole second instead of ticking every 100 ms through it.
+void CKorvoPlayerDlg::OnTimer()
+{
+    LONGLONG llPosition = 0;
+    if (m_directShow.GetPosition(&llPosition) != S_OK) {
+        Trace("from %s", "CKorvoPlayerDlg::OnTimer()");
+        return;
+    }
+    const int nSecond = static_cast<int>(std::clamp<LONGLONG>(llPosition / kSecond, 0, INT32_MAX));
+    const int nMillisecond = static_cast<int>(llPosition / 10'000 % 1000);
+    if (nSecond == m_nCurrentSecond) {
+        m_positionTimer.start(1000 - nMillisecond);
+        return;
+    }
+    m_nCurrentSecond = nSecond;
+    _ShowTime();
+    if (m_pTimeSlider != nullptr)
+        m_pTimeSlider->SetPos(nSecond);
+}
+
+// Tells the skin the picture's size at the start of a file and whenever it
+// changes while playing; the window takes the skin's size for it when the
+// file sized the window, within the desktop, and the picture is fitted into
+// the window otherwise.
+void CKorvoPlayerDlg::_FitToPicture()
 {
     long lWidth = 0;
     long lHeight = 0;
-    m_pictureSize = QSize();
+    double dRatio = 0.0;
     if (m_directShow.GetOriginalScreenSize(&lWidth, &lHeight) == S_OK && lWidth > 0 && lHeight > 0)
-        m_pictureSize = QSize(static_cast<int>(lWidth), static_cast<int>(lHeight));
+        dRatio = static_cast<double>(lWidth) / static_cast<double>(lHeight);
+    else
+        lWidth = lHeight = 0;
+    m_pSkin->SetScreenSize(static_cast<int>(lWidth), static_cast<int>(lHeight), dRatio, 1.0);
+    if (m_bWindowFollowsPicture) {
+        int cx = 0;
+        int cy = 0;
+        m_pSkin->GetPlayerSize(&cx, &cy);
+        QSize player = QSize(cx, cy).boundedTo(screen()->availableGeometry().size());
+        if (player != QSize(cx, cy))
+            m_pSkin->SetPlayerSize(player.width(), player.height());
+        resize(player);
+    } else {
+        m_pSkin->SetPlayerSize(width(), height());
+    }
+    _PlaceScreen();
 }
 
-// The client area becomes the picture's size, within the desktop.
-void CKorvoPlayerDlg::_SizeWindowToPicture()
-{
-    if (m_pictureSize.isEmpty())
-        return;
-    QSize desktop = screen()->availableGeometry().size() - (frameGeometry().size() - size());
-    resize(m_pictureSize.boundedTo(desktop) == m_pictureSize ? m_pictureSize
-                                                             : m_pictureSize.scaled(desktop, Qt::KeepAspectRatio));
-}
-
-// The screen window covers the client area; the picture keeps its shape
-// inside it, centred, and the screen window is black around it.
+// The screen window covers the skin's video area; the picture keeps its
+// shape inside it, and the screen window is black around it.
 void CKorvoPlayerDlg::_PlaceScreen()
 {
-    QRect picture = rect();
-    if (!m_pictureSize.isEmpty()) {
-        picture.setSize(m_pictureSize.scaled(size(), Qt::KeepAspectRatio));
-        picture.moveCenter(rect().center());
-    }
-    RECT screenRect = RECT::FromQRect(picture);
-    m_pScreenWnd->setGeometry(rect());
-    m_pScreenWnd->SetPictureRect(screenRect);
+    RECT available = {};
+    RECT picture = {};
+    m_pSkin->GetAvailableScreenRect(&available);
+    m_pSkin->GetScreenRect(&picture);
+    m_pScreenWnd->setGeometry(available.ToQRect());
+    m_pScreenWnd->SetPictureRect(picture);
     if (m_directShow.IsOpen())
-        m_directShow.SetScreenSize(screenRect);
+        m_directShow.SetScreenSize(picture);
 }
 
 // The graph is released even when it refuses to stop; the failure is shown.
 void CKorvoPlayerDlg::OnStop()
 {
+    m_positionTimer.stop();
+    if (m_pSkin != nullptr)
+        m_pSkin->OnStop();
     m_bWindowFollowsPicture = false;
-    m_pictureSize = QSize();
     m_pScreenWnd->hide();
     if (m_directShow.Stop() != S_OK) {
         _ShowLastReport();
@@ -335,9 +480,40 @@ void CKorvoPlayerDlg::OnStop()
     }
 }
 
+// Only a file playing or paused pauses; the skin shows it paused.
 void CKorvoPlayerDlg::OnPause()
 {
-    m_directShow.Pause();
+    if (m_directShow.IsOpen() && m_directShow.Pause() == S_OK)
+        m_pSkin->OnPause();
+}
+
+// The previous or next entry, only while a file runs.
+void CKorvoPlayerDlg::_PlayNeighbour(int nID)
+{
+    int nState = State_Stopped;
+    if (m_directShow.GetState(0, &nState) != S_OK || nState != State_Running)
+        return;
+    OnStop();
+    if (nID == IDC_PREPLAYLIST)
+        m_pPlaylist->MoveToPrevious();
+    else
+        m_pPlaylist->MoveToNext();
+    OnPlay();
+}
+
+void CKorvoPlayerDlg::_ToggleRepeat()
+{
+    if (m_pSkin == nullptr)
+        return;
+    m_pPlaylist->SetRepeat(!m_pPlaylist->IsRepeat());
+    if (auto* pButton = qobject_cast<CHoverButton*>(m_pSkin->GetControl(IDC_REPEAT)))
+        pButton->OnRepeat();
+}
+
+void CKorvoPlayerDlg::_TogglePlaylist()
+{
+    if (m_pPlaylist != nullptr)
+        m_pPlaylist->setVisible(!m_pPlaylist->isVisible());
 }
 
 void CKorvoPlayerDlg::PlayChosenEntry()
@@ -353,11 +529,15 @@ void CKorvoPlayerDlg::OnFileOpen()
         return;
     m_fileName = file.toStdString();
     OnStop();
+    if (m_pPlaylist != nullptr)
+        m_pPlaylist->AddFile(m_fileName.c_str());
     OnPlay();
 }
 
 void CKorvoPlayerDlg::OnExit()
 {
+    if (m_pPlaylist != nullptr)
+        m_pPlaylist->close();
     OnStop();
     done(0);
 }
@@ -416,12 +596,22 @@ void CKorvoPlayerDlg::_ChangeVolume(int nID)
     } else {
         m_nVolume = 0;
     }
+    _ShowVolume();
     if (m_directShow.IsOpen() && m_directShow.SetVolume(m_nVolume) != S_OK)
         Trace("from %s", pszHandler);
 }
 
-// Takes every waiting graph event. The end of the file stops the player; a
-// failure while playing is shown and stops it too.
+void CKorvoPlayerDlg::_ShowVolume()
+{
+    if (m_pVolumeSlider == nullptr)
+        return;
+    m_pVolumeSlider->SetRangeMinMax(0, 100, false);
+    m_pVolumeSlider->SetPos(m_nVolume);
+}
+
+// Takes every waiting graph event. The end of the file stops the player and
+// plays the playlist's next entry; a failure while playing is shown and
+// stops the player.
 intptr_t CKorvoPlayerDlg::onKorvoPlayerFilterGraph()
 {
     for (;;) {
@@ -442,7 +632,13 @@ intptr_t CKorvoPlayerDlg::onKorvoPlayerFilterGraph()
             ReportError(static_cast<HRESULT>(lParam1));
             _ShowLastReport();
         }
-        if (lEvent == EC_COMPLETE || lEvent == EC_ERRORABORT) {
+        if (lEvent == EC_COMPLETE) {
+            OnStop();
+            m_pPlaylist->MoveToNext();
+            OnPlay();
+            return 0;
+        }
+        if (lEvent == EC_ERRORABORT) {
             OnStop();
             return 0;
         }
@@ -492,22 +688,97 @@ void CKorvoPlayerDlg::closeEvent(QCloseEvent* pEvent)
     OnExit();
 }
 
+// While a file is open the picture is fitted into the new size; the skin is
+// composed again, and laid out unless the frame is still sizing the window.
 void CKorvoPlayerDlg::resizeEvent(QResizeEvent* pEvent)
 {
     QDialog::resizeEvent(pEvent);
-    if (m_pScreenWnd->isVisible())
+    if (m_pSkin == nullptr)
+        return;
+    int nState = State_Stopped;
+    m_directShow.GetState(0, &nState);
+    if (nState != State_Stopped) {
+        m_pSkin->SetPlayerSize(width(), height());
         _PlaceScreen();
+    }
+    m_pSkin->Paint();
+    if (!m_frame.IsDragging())
+        m_pSkin->Dock(isMaximized() ? SIZE_MAXIMIZED : 0);
+    _CarryPlaylist();
 }
 
-// The smallest size the window manager is told (none until the window takes
-// its size from the skin).
+// A paused picture is painted again where the window went.
+void CKorvoPlayerDlg::moveEvent(QMoveEvent* pEvent)
+{
+    QDialog::moveEvent(pEvent);
+    _CarryPlaylist();
+    int nState = State_Stopped;
+    if (m_directShow.GetState(0, &nState) != S_OK)
+        Trace("from %s", "CKorvoPlayerDlg::OnMove()");
+    else if (nState == State_Paused)
+        m_pScreenWnd->update();
+}
+
+// A docked playlist keeps to its side of the player, keeping its size.
+void CKorvoPlayerDlg::_CarryPlaylist()
+{
+    const QRect player = geometry();
+    const QPoint moved = player.topLeft() - m_previousPosition;
+    m_previousPosition = player.topLeft();
+    if (m_pPlaylist == nullptr)
+        return;
+    QRect list = m_pPlaylist->geometry();
+    switch (m_pPlaylist->GetDockSide()) {
+    case DOCK_ABOVE:
+        list.moveTo(list.x() + moved.x(), player.y() - list.height());
+        break;
+    case DOCK_RIGHT:
+        list.moveTo(player.x() + player.width(), list.y() + moved.y());
+        break;
+    case DOCK_LEFT:
+        list.moveTo(player.x() - list.width(), list.y() + moved.y());
+        break;
+    case DOCK_BELOW:
+        list.moveTo(list.x() + moved.x(), player.y() + player.height());
+        break;
+    default:
+        return;
+    }
+    m_pPlaylist->move(list.topLeft());
+}
+
+// The skin's controls follow the activation, but not while minimized.
+void CKorvoPlayerDlg::changeEvent(QEvent* pEvent)
+{
+    QDialog::changeEvent(pEvent);
+    if (pEvent->type() == QEvent::ActivationChange && m_pSkin != nullptr && !isMinimized())
+        m_pSkin->OnActivate(isActiveWindow() ? 1 : 0);
+}
+
+void CKorvoPlayerDlg::paintEvent(QPaintEvent*)
+{
+    if (m_pSkin != nullptr)
+        QPainter(this).drawPixmap(0, 0, m_pSkin->GetPicture());
+}
+
+// The playlist shows with the player.
+void CKorvoPlayerDlg::showEvent(QShowEvent* pEvent)
+{
+    QDialog::showEvent(pEvent);
+    if (m_pPlaylist != nullptr && !pEvent->spontaneous())
+        m_pPlaylist->show();
+}
+
 QSize CKorvoPlayerDlg::FrameMinimumSize() const
 {
     return minimumSize();
 }
 
-// The window has no skin layout to redo yet.
-void CKorvoPlayerDlg::OnFrameDragEnd() {}
+void CKorvoPlayerDlg::OnFrameDragEnd()
+{
+    if (m_pSkin != nullptr)
+        m_pSkin->Dock(0);
+}
 
 void CKorvoPlayerDlg::reject()
 {
@@ -516,9 +787,12 @@ void CKorvoPlayerDlg::reject()
         Trace("from %s", "CKorvoPlayerDlg::OnCancel()");
         return;
     }
-    if (nState == State_Running && m_directShow.Pause() != S_OK) {
-        Trace("from %s", "CKorvoPlayerDlg::OnCancel()");
-        return;
+    if (nState == State_Running) {
+        if (m_directShow.Pause() != S_OK) {
+            Trace("from %s", "CKorvoPlayerDlg::OnCancel()");
+            return;
+        }
+        m_pSkin->OnPause();
     }
     showMinimized();
 }

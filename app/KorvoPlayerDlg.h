@@ -14,9 +14,16 @@
 #include <QDialog>
 #include <QMessageBox>
 #include <QPointer>
+#include <QTimer>
+#include <memory>
 #include <string>
 
+class CBitmapSlider;
+class CHoverButton;
+class CKorvoUIManager;
+class CPlaylistDlg;
 class CScreenWnd;
+class CTransparentStatic;
 struct SharedPlayerRecord;
 
 class CKorvoPlayerDlg : public QDialog, public IFrameWindow {
@@ -25,6 +32,7 @@ class CKorvoPlayerDlg : public QDialog, public IFrameWindow {
 public:
     // The BrelmSource library is looked for relative to `filterLibraryDir`.
     explicit CKorvoPlayerDlg(const std::string& filterLibraryDir = ProgramDir(), QWidget* pParent = nullptr);
+    ~CKorvoPlayerDlg() override;
 
     // Answers a message of a later instance.
     uint32_t OnInstanceMessage(const InstanceRequest& request);
@@ -37,6 +45,10 @@ public:
     CDirectShow& Graph() { return m_directShow; }
     // The message box showing the last failure, while it is open.
     QMessageBox* MessageBox() const { return m_pMessageBox; }
+    // Null when the skin could not be built.
+    CKorvoUIManager* SkinManager() const { return m_pSkin.get(); }
+    CPlaylistDlg* Playlist() const { return m_pPlaylist; }
+    CScreenWnd* ScreenWnd() const { return m_pScreenWnd; }
 
     // Plays, pauses or resumes, as the state of the graph asks.
     void OnPlay();
@@ -54,6 +66,10 @@ protected:
     void keyPressEvent(QKeyEvent* pEvent) override;
     void closeEvent(QCloseEvent* pEvent) override;
     void resizeEvent(QResizeEvent* pEvent) override;
+    void moveEvent(QMoveEvent* pEvent) override;
+    void changeEvent(QEvent* pEvent) override;
+    void paintEvent(QPaintEvent* pEvent) override;
+    void showEvent(QShowEvent* pEvent) override;
 
     // The window is borderless: its frame moves and sizes it.
     QSize FrameMinimumSize() const override;
@@ -61,6 +77,9 @@ protected:
 
 private:
     void OnInitDialog();
+    bool _InitSkin();
+    void _FindControls();
+    void _CreatePlaylist();
     uint32_t OnOpenForwarded();
     SharedPlayerRecord* _SharedRecord();
     HRESULT _OpenSharedRecord();
@@ -69,18 +88,45 @@ private:
     intptr_t onKorvoPlayerFilterGraph();
     HRESULT _StartFile();
     void _FitToPicture();
-    void _TakePictureSize();
-    void _SizeWindowToPicture();
     void _PlaceScreen();
+    void _ShowTitle();
+    HRESULT _SetPlayLength();
+    void _ShowTime();
+    void OnTimer();
+    void _KillTimer();
+    void _PlayNeighbour(int nID);
+    void _ToggleRepeat();
+    void _TogglePlaylist();
+    void _OnSliderMoving(int nID, int nPos);
+    void _CarryPlaylist();
     HRESULT _MovePosition(LONGLONG llOffset);
     void _Seek(LONGLONG llOffset, const char* pszHandler);
     void _ChangeRate(int nID);
     void _ChangeVolume(int nID);
+    void _ShowVolume();
     void _PostPlay();
     void _ShowLastReport();
 
     CDirectShow m_directShow;
+    // Built in the set-up; the controls below belong to it and are null when
+    // the skin has no such control.
+    std::unique_ptr<CKorvoUIManager> m_pSkin;
+    CBitmapSlider* m_pTimeSlider = nullptr;
+    CBitmapSlider* m_pVolumeSlider = nullptr;
+    CTransparentStatic* m_pTimeText = nullptr;
+    CTransparentStatic* m_pTitle = nullptr;
     CScreenWnd* m_pScreenWnd;
+    // A child of this window (deleted with it); null without a skin.
+    CPlaylistDlg* m_pPlaylist = nullptr;
+    // The duration of the file playing and the last whole second shown.
+    int m_nTotalHours = 0;
+    int m_nTotalMinutes = 0;
+    int m_nTotalSeconds = 0;
+    int m_nCurrentSecond = 0;
+    // The position timer, running while a file plays or is paused.
+    QTimer m_positionTimer;
+    // Where the window was at the last move, for carrying a docked playlist.
+    QPoint m_previousPosition;
     CInstanceServer m_instanceServer;
     std::string m_fileName;
     std::string m_secondArgument;
@@ -89,8 +135,6 @@ private:
     // The file playing sized the window (the first one), so the window
     // follows its picture when that changes shape.
     bool m_bWindowFollowsPicture = false;
-    // The display size of the file playing; empty until it is known.
-    QSize m_pictureSize;
     // A file is being opened, and a play asked for meanwhile.
     bool m_bStarting = false;
     bool m_bPlayPending = false;

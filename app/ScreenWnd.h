@@ -21,6 +21,7 @@ public:
     // The rectangle of the picture inside this window, as last placed; the
     // black around it is painted again.
     void SetPictureRect(const RECT& rect);
+    const RECT& PictureRect() const { return m_pictureRect; }
 
 protected:
     bool event(QEvent* pEvent) override;

@@ -13,10 +13,17 @@
 #include "app/ScreenWnd.h"
 #include "app/SharedMemory.h"
 #include "app/SharedPlayerRecord.h"
+#include "controls/BitmapSlider.h"
+#include "controls/HoverButton.h"
+#include "controls/TransparentStatic.h"
 #include "playback/MediaGraph.h"
+#include "skin/SkinItem.h"
+#include "skinui/KorvoUIManager.h"
+#include "skinui/PlaylistDlg.h"
 
 #include <QApplication>
 #include <QImage>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QSet>
 #include <QTest>
@@ -81,6 +88,34 @@ protected:
 
     CScreenWnd* Screen() const { return m_pDlg->findChild<CScreenWnd*>(); }
 
+    // The picture's rectangle in the player's client area.
+    QRect Picture() const { return Screen()->PictureRect().ToQRect().translated(Screen()->pos()); }
+
+    // The skin's rectangle for the video area, in the player's client area.
+    QRect VideoArea() const
+    {
+        RECT rc = {};
+        m_pDlg->SkinManager()->GetAvailableScreenRect(&rc);
+        return rc.ToQRect();
+    }
+
+    template <typename Control> Control* SkinControl(int nID) const
+    {
+        return qobject_cast<Control*>(m_pDlg->SkinManager()->GetControl(nID));
+    }
+
+    std::string Text(int nID) const { return SkinControl<CTransparentStatic>(nID)->GetText(); }
+
+    // A click of the real mouse on a skin control.
+    void Click(int nID)
+    {
+        QApplication::setActiveWindow(m_pDlg.get());
+        QWidget* pControl = m_pDlg->SkinManager()->GetControl(nID);
+        ASSERT_NE(pControl, nullptr) << nID;
+        ASSERT_TRUE(pControl->isVisible()) << nID;
+        QTest::mouseClick(pControl, Qt::LeftButton);
+    }
+
     ~PlayerWindowTest() override
     {
         m_pDlg.reset();
@@ -94,19 +129,127 @@ TEST_F(PlayerWindowTest, PlaysTheFileOfItsCommandLineInAWindowOfItsPictureSize)
 {
     CKorvoPlayerDlg& dlg = Start(TestMediaPath(TestMedia::Avi));
     ASSERT_TRUE(WaitForState(State_Running)) << LastReport();
-    EXPECT_EQ(dlg.size(), QSize(320, 240));
     ASSERT_NE(Screen(), nullptr);
     EXPECT_TRUE(Screen()->isVisible());
-    EXPECT_EQ(Screen()->geometry(), dlg.rect());
+    EXPECT_EQ(Screen()->geometry(), VideoArea());
+    // The picture fills the skin's video area at its 4:3 shape.
+    EXPECT_NEAR(Picture().width() * 3, Picture().height() * 4, 8) << Picture().width() << "x" << Picture().height();
+    EXPECT_TRUE(VideoArea().contains(Picture()));
 
-    // At the end of the file the player stops and hides the picture.
+    // At the end of its only file the player stops, hides the picture and
+    // stays stopped: the playlist is past its last entry.
     EXPECT_TRUE(WaitFor([&] { return !dlg.Graph().IsOpen(); }));
     EXPECT_FALSE(Screen()->isVisible());
     EXPECT_EQ(dlg.MessageBox(), nullptr);
+    EXPECT_EQ(dlg.Playlist()->GetCurrentFile(), "");
+    Key(Qt::Key_Space);
+    EXPECT_FALSE(dlg.Graph().IsOpen());
 
-    // Space plays the same file again.
+    // Back on the entry, Space plays it again.
+    dlg.Playlist()->MoveToPrevious();
     Key(Qt::Key_Space);
     EXPECT_TRUE(WaitForState(State_Running)) << LastReport();
+}
+
+// The set-up: the skin's size, the volume slider at the volume and the
+// playlist docked at the right edge, which follows the player.
+TEST_F(PlayerWindowTest, StartsSkinnedWithThePlaylistDockedAtItsRightEdge)
+{
+    CKorvoPlayerDlg& dlg = Start("");
+    ASSERT_NE(dlg.SkinManager(), nullptr);
+    EXPECT_EQ(dlg.windowTitle(), "Ostra Viewer");
+    int cx = 0;
+    int cy = 0;
+    dlg.SkinManager()->GetMinimunSize(&cx, &cy);
+    EXPECT_EQ(dlg.minimumSize(), QSize(cx, cy));
+    dlg.SkinManager()->GetPlayerSize(&cx, &cy);
+    EXPECT_EQ(dlg.size(), QSize(cx, cy));
+    auto* pVolume = SkinControl<CBitmapSlider>(IDC_SLIDER_VOLUME);
+    ASSERT_NE(pVolume, nullptr);
+    EXPECT_EQ(pVolume->GetRangeMax(), 100);
+    EXPECT_EQ(pVolume->GetPos(), 100);
+
+    CPlaylistDlg* pList = dlg.Playlist();
+    ASSERT_TRUE(WaitFor([&] { return pList->isVisible(); }));
+    EXPECT_EQ(pList->size(), QSize(238, 302));
+    EXPECT_EQ(pList->GetDockSide(), DOCK_RIGHT);
+    auto rightEdge = [&] { return dlg.geometry().topRight() + QPoint(1, 0); };
+    EXPECT_EQ(pList->pos(), rightEdge());
+
+    // Space on an empty playlist does nothing.
+    Key(Qt::Key_Space);
+    EXPECT_FALSE(dlg.Graph().IsOpen());
+
+    dlg.move(dlg.pos() + QPoint(40, 30));
+    EXPECT_TRUE(WaitFor([&] { return pList->pos() == rightEdge(); })) << pList->pos().x() << "," << pList->pos().y();
+    Click(IDC_LIST);
+    EXPECT_FALSE(pList->isVisible());
+    Click(IDC_LIST);
+    EXPECT_TRUE(pList->isVisible());
+}
+
+TEST_F(PlayerWindowTest, PlayingShowsTheTitleTheTimeAndTheSkinsLooks)
+{
+    CKorvoPlayerDlg& dlg = Start(TestMediaPath(TestMedia::Wmv20s));
+    ASSERT_TRUE(WaitForState(State_Running)) << LastReport();
+    EXPECT_EQ(Text(IDC_TITLE), std::filesystem::path(dlg.FileName()).filename().string());
+    auto* pTime = SkinControl<CBitmapSlider>(IDC_SLIDER_TIME);
+    ASSERT_NE(pTime, nullptr);
+    EXPECT_EQ(pTime->GetRangeMax(), 20);
+    const QRegularExpression format("^00:00:(\\d\\d)/00:00:20$");
+    EXPECT_TRUE(WaitFor([&] {
+        QRegularExpressionMatch match = format.match(QString::fromStdString(Text(IDC_TXT_TIMEINFO)));
+        return match.hasMatch() && match.captured(1).toInt() >= 2;
+    })) << Text(IDC_TXT_TIMEINFO);
+    EXPECT_GE(pTime->GetPos(), 2);
+
+    auto* pPlay = SkinControl<CHoverButton>(IDC_PLAY);
+    ASSERT_NE(pPlay, nullptr);
+    const CSkinItem* pItem = CSkinItem::FromWindow(pPlay);
+    EXPECT_EQ(pPlay->CurrentImage(), &pItem->Image(SKINIMAGE_ONPLAYING));
+    Click(IDC_PLAY);
+    EXPECT_EQ(State(), State_Paused);
+    EXPECT_EQ(pPlay->CurrentImage(), &pItem->Image(SKINIMAGE_ONPAUSE));
+    // Previous and next do nothing while paused.
+    Click(IDC_NEXTPLAYLIST);
+    Click(IDC_PREPLAYLIST);
+    EXPECT_EQ(State(), State_Paused);
+    Key(Qt::Key_Space);
+    EXPECT_EQ(State(), State_Running);
+    EXPECT_EQ(pPlay->CurrentImage(), &pItem->Image(SKINIMAGE_ONPLAYING));
+
+    Click(IDC_STOP);
+    EXPECT_FALSE(dlg.Graph().IsOpen());
+    EXPECT_EQ(pPlay->CurrentImage(), &pItem->Image(SKINIMAGE_ONSTOP));
+    EXPECT_EQ(Text(IDC_TITLE), "");
+    EXPECT_EQ(Text(IDC_TXT_TIMEINFO), "");
+}
+
+// The end of a file plays the next entry; after the last the player stays
+// stopped, unless repeat (its button) is on, which starts the first again.
+TEST_F(PlayerWindowTest, TheEndOfAFileAdvancesThePlaylistAndRepeatWraps)
+{
+    CTempDir dir;
+    const std::string first = dir.Path() + "/a.mp3";
+    const std::string second = dir.Path() + "/b.mp3";
+    std::filesystem::copy_file(TestMediaPath(TestMedia::Mp3), first);
+    std::filesystem::copy_file(TestMediaPath(TestMedia::Mp3), second);
+    CKorvoPlayerDlg& dlg = Start(first);
+    ASSERT_TRUE(WaitForState(State_Running)) << LastReport();
+    dlg.Playlist()->AddFiles({QString::fromStdString(second)});
+    EXPECT_TRUE(WaitFor([&] { return dlg.FileName() == second && dlg.Graph().IsOpen(); })) << LastReport();
+    EXPECT_TRUE(WaitFor([&] { return !dlg.Graph().IsOpen(); }));
+    EXPECT_EQ(dlg.Playlist()->GetCurrentFile(), "");
+
+    Click(IDC_REPEAT);
+    EXPECT_TRUE(dlg.Playlist()->IsRepeat());
+    auto* pRepeat = SkinControl<CHoverButton>(IDC_REPEAT);
+    EXPECT_EQ(pRepeat->CurrentImage(), &CSkinItem::FromWindow(pRepeat)->Image(SKINIMAGE_ONREPEAT));
+    dlg.Playlist()->MoveToPrevious();
+    Key(Qt::Key_Space);
+    EXPECT_TRUE(WaitFor([&] { return dlg.FileName() == second && dlg.Graph().IsOpen(); })) << LastReport();
+    EXPECT_TRUE(WaitFor([&] { return dlg.FileName() == first && dlg.Graph().IsOpen(); })) << LastReport();
+    EXPECT_EQ(dlg.MessageBox(), nullptr);
 }
 
 // The player's client area as the X server shows it (the video sink draws
@@ -162,13 +305,15 @@ TEST_P(PlayerWindowShapeTest, OpensAtTheDisplayShapeWithTheDiscRound)
     const QSize display = GetParam().display;
     CKorvoPlayerDlg& dlg = Start(GetParam().Path());
     ASSERT_TRUE(WaitForState(State_Running)) << LastReport();
-    EXPECT_EQ(dlg.size(), display);
+    const QRect picture = Picture();
+    EXPECT_NEAR(static_cast<double>(picture.width()) / picture.height(),
+                static_cast<double>(display.width()) / display.height(), 0.02);
     // The disc spans 0.8 of the picture's shorter side.
-    const int diameter = static_cast<int>(0.8 * std::min(display.width(), display.height()));
-    QRect disc = WaitForRoundDisc(dlg, dlg.rect(), diameter - 4);
+    const int diameter = static_cast<int>(0.8 * std::min(picture.width(), picture.height()));
+    QRect disc = WaitForRoundDisc(dlg, picture, diameter - 4);
     EXPECT_TRUE(IsRound(disc)) << disc.width() << "x" << disc.height();
     EXPECT_NEAR(disc.height(), diameter, 4);
-    EXPECT_NEAR(disc.center().x(), display.width() / 2, 4);
+    EXPECT_NEAR(disc.center().x(), picture.width() / 2, 4);
 }
 
 INSTANTIATE_TEST_SUITE_P(Clips, PlayerWindowShapeTest, ::testing::ValuesIn(DiscClips()),
@@ -178,13 +323,15 @@ TEST_F(PlayerWindowTest, TheWindowFollowsAPictureThatChangesShape)
 {
     CKorvoPlayerDlg& dlg = Start(ShapeChangingClipPath());
     ASSERT_TRUE(WaitForState(State_Running)) << LastReport();
-    EXPECT_EQ(dlg.size(), QSize(320, 240));
-    EXPECT_TRUE(WaitFor([&] { return dlg.size() == QSize(512, 288); }));
-    EXPECT_EQ(Screen()->geometry(), dlg.rect());
-    // The second half's disc is 230 high, the first half's 192.
-    QRect disc = WaitForRoundDisc(dlg, dlg.rect(), 226);
+    EXPECT_NEAR(Picture().width() * 3, Picture().height() * 4, 8);
+    // The second half is 16:9 and its disc 0.8 of the picture's height.
+    EXPECT_TRUE(WaitFor([&] { return std::abs(Picture().width() * 9 - Picture().height() * 16) <= 16; }))
+        << Picture().width() << "x" << Picture().height();
+    EXPECT_EQ(Screen()->geometry(), VideoArea());
+    const QRect picture = Picture();
+    QRect disc = WaitForRoundDisc(dlg, picture, static_cast<int>(0.8 * picture.height()) - 4);
     EXPECT_TRUE(IsRound(disc)) << disc.width() << "x" << disc.height();
-    EXPECT_NEAR(disc.height(), 230, 4);
+    EXPECT_NEAR(disc.height(), 0.8 * picture.height(), 4);
 }
 
 // A later file keeps the window's size, and its picture keeps its own shape
@@ -193,6 +340,7 @@ TEST_F(PlayerWindowTest, ALaterFileKeepsItsShapeInsideTheWindow)
 {
     CKorvoPlayerDlg& dlg = Start(DiscClipPath(TestMedia::Avi, 320, 240, 1, 1));
     ASSERT_TRUE(WaitForState(State_Running)) << LastReport();
+    const QSize size = dlg.size();
     std::string later = DiscClipPath(TestMedia::Wmv, 352, 288, 16, 11);
     // Handed over as a later start hands it, through a record of this test's own.
     ::setenv("KORVOPLAYER_INSTANCE_TAG", "later-file-shape", 1);
@@ -206,14 +354,18 @@ TEST_F(PlayerWindowTest, ALaterFileKeepsItsShapeInsideTheWindow)
     g_pSharedRecord = nullptr;
     ::unsetenv("KORVOPLAYER_INSTANCE_TAG");
     ASSERT_TRUE(WaitFor([&] { return dlg.FileName() == later && State() == State_Running; })) << LastReport();
-    EXPECT_EQ(dlg.size(), QSize(320, 240));
-    const QRect picture(0, 30, 320, 180);
-    QRect disc = WaitForRoundDisc(dlg, picture, 140);
+    EXPECT_EQ(dlg.size(), size);
+    const QRect picture = Picture();
+    EXPECT_NEAR(picture.width() * 9, picture.height() * 16, 16) << picture.width() << "x" << picture.height();
+    QRect disc = WaitForRoundDisc(dlg, picture, static_cast<int>(0.8 * picture.height()) - 4);
     EXPECT_TRUE(IsRound(disc)) << disc.width() << "x" << disc.height();
     EXPECT_NEAR(disc.height(), 0.8 * picture.height(), 4);
     // The bars are the screen window's black, painted over what the first
     // file left there.
-    EXPECT_TRUE(WaitFor([&] { return qGray(Screenshot(dlg, QRect(160, 10, 1, 1)).pixel(0, 0)) < 50; }));
+    const QRect area = VideoArea();
+    const QPoint bar = picture.top() - area.top() >= 4 ? QPoint(picture.center().x(), (area.top() + picture.top()) / 2)
+                                                       : QPoint((area.left() + picture.left()) / 2, picture.center().y());
+    EXPECT_TRUE(WaitFor([&] { return qGray(Screenshot(dlg, QRect(bar, QSize(1, 1))).pixel(0, 0)) < 50; }));
 }
 
 TEST_F(PlayerWindowTest, KeysPauseSeekAndChangeTheVolume)

@@ -3,6 +3,7 @@
 #include "Accelerators.h"
 #include "CommandIds.h"
 #include "CommandLine.h"
+#include "MainMenu.h"
 #include "ScreenWnd.h"
 #include "SharedMemory.h"
 #include "SharedPlayerRecord.h"
@@ -23,6 +24,8 @@
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QMoveEvent>
 #include <QShowEvent>
 #include <QMessageBox>
@@ -93,6 +96,7 @@ void CKorvoPlayerDlg::OnInitDialog()
     setPalette(QPalette(Qt::black));
     resize(478, 341);
     InstallAccelerators(this, [this](int nID) { OnCommand(nID); });
+    m_pMenu = CreateMainPopupMenu(this, [this](int nID) { OnCommand(nID); });
     m_directShow.Init(m_pScreenWnd);
     if (!_InitSkin())
         return;
@@ -669,8 +673,45 @@ bool CKorvoPlayerDlg::event(QEvent* pEvent)
             OnCommand(static_cast<int>(pMessage->m_wParam & 0xFFFFu));
             return true;
         }
+        if (pMessage->m_nMessage == WM_SLIDER_MOVING) {
+            _OnSliderMoving(static_cast<int>(pMessage->m_wParam), static_cast<int>(pMessage->m_lParam));
+            return true;
+        }
+        if (pMessage->m_nMessage == WM_SLIDER_MOVED)
+            return true;
+        if (pMessage->m_nMessage == WM_RBUTTONDOWN) {
+            const auto lParam = static_cast<uint32_t>(pMessage->m_lParam);
+            const QPoint pt(static_cast<int16_t>(lParam & 0xFFFFu), static_cast<int16_t>(lParam >> 16));
+            _ShowContextMenu(mapToGlobal(pt));
+            return true;
+        }
     }
     return QDialog::event(pEvent);
+}
+
+// Dragging the time slider seeks, so the picture follows the knob; the
+// volume slider sets the graph's volume, leaving the stored volume as it is.
+void CKorvoPlayerDlg::_OnSliderMoving(int nID, int nPos)
+{
+    if (!m_directShow.IsOpen())
+        return;
+    if (nID == IDC_SLIDER_TIME && m_pTimeSlider != nullptr)
+        m_directShow.SetPosition(static_cast<LONGLONG>(nPos) * kSecond);
+    else if (nID == IDC_SLIDER_VOLUME && m_pVolumeSlider != nullptr)
+        m_directShow.SetVolume(nPos);
+}
+
+void CKorvoPlayerDlg::mousePressEvent(QMouseEvent* pEvent)
+{
+    if (pEvent->button() == Qt::RightButton)
+        return _ShowContextMenu(pEvent->globalPosition().toPoint());
+    QDialog::mousePressEvent(pEvent);
+}
+
+// The menu opens without holding up the window, as the graph keeps playing.
+void CKorvoPlayerDlg::_ShowContextMenu(const QPoint& ptScreen)
+{
+    m_pMenu->popup(ptScreen);
 }
 
 // Escape does not close the player.

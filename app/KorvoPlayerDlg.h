@@ -45,6 +45,7 @@ public:
     CDirectShow& Graph() { return m_directShow; }
     // The message box showing the last failure, while it is open.
     QMessageBox* MessageBox() const { return m_pMessageBox; }
+    QMenu* ContextMenu() const { return m_pMenu; }
     // Null when the skin could not be built.
     CKorvoUIManager* SkinManager() const { return m_pSkin.get(); }
     CPlaylistDlg* Playlist() const { return m_pPlaylist; }
@@ -64,6 +65,7 @@ public:
 protected:
     bool event(QEvent* pEvent) override;
     void keyPressEvent(QKeyEvent* pEvent) override;
+    void mousePressEvent(QMouseEvent* pEvent) override;
     void closeEvent(QCloseEvent* pEvent) override;
     void resizeEvent(QResizeEvent* pEvent) override;
     void moveEvent(QMoveEvent* pEvent) override;
@@ -97,8 +99,9 @@ private:
     void _PlayNeighbour(int nID);
     void _ToggleRepeat();
     void _TogglePlaylist();
-    void _OnSliderMoving(int nID, int nPos);
     void _CarryPlaylist();
+    void _ShowContextMenu(const QPoint& ptScreen);
+    void _OnSliderMoving(int nID, int nPos);
     HRESULT _MovePosition(LONGLONG llOffset);
     void _Seek(LONGLONG llOffset, const char* pszHandler);
     void _ChangeRate(int nID);
@@ -125,6 +128,8 @@ private:
     int m_nCurrentSecond = 0;
     // The position timer, running while a file plays or is paused.
     QTimer m_positionTimer;
+    // The context menu, a child of this window.
+    QMenu* m_pMenu = nullptr;
     // Where the window was at the last move, for carrying a docked playlist.
     QPoint m_previousPosition;
     CInstanceServer m_instanceServer;

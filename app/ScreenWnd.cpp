@@ -40,6 +40,13 @@ bool CScreenWnd::event(QEvent* pEvent)
 
 void CScreenWnd::mousePressEvent(QMouseEvent* pEvent)
 {
+    if (pEvent->button() == Qt::RightButton) {
+        const QPoint pt = mapToParent(pEvent->position().toPoint());
+        CMessageEvent::Send(parentWidget(), WM_RBUTTONDOWN, MK_RBUTTON,
+                            static_cast<intptr_t>((static_cast<uint32_t>(pt.y()) & 0xFFFFu) << 16 |
+                                                  (static_cast<uint32_t>(pt.x()) & 0xFFFFu)));
+        return;
+    }
     if (pEvent->button() != Qt::LeftButton)
         return QWidget::mousePressEvent(pEvent);
     m_bDragging = true;

@@ -8,7 +8,13 @@
 #include "winsys/Rect.h"
 
 #include <QPoint>
+#include <cstdint>
 #include <QWidget>
+
+// A right click on the screen window, handed to the player window with the
+// cursor position in the player's client coordinates (low word x, high y).
+constexpr unsigned WM_RBUTTONDOWN = 0x0204;
+constexpr uintptr_t MK_RBUTTON = 0x0002;
 
 class CDirectShow;
 

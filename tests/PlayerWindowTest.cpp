@@ -23,6 +23,7 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QMenu>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QSet>
@@ -225,6 +226,71 @@ TEST_F(PlayerWindowTest, PlayingShowsTheTitleTheTimeAndTheSkinsLooks)
     EXPECT_EQ(Text(IDC_TXT_TIMEINFO), "");
 }
 
+// A right click on the picture opens menu 129 with its submenus; its
+// entries give their commands.
+TEST_F(PlayerWindowTest, ARightClickOnThePictureOpensTheMainPopupMenu)
+{
+    CKorvoPlayerDlg& dlg = Start(TestMediaPath(TestMedia::Wmv20s));
+    ASSERT_TRUE(WaitForState(State_Running)) << LastReport();
+    QApplication::setActiveWindow(&dlg);
+    QTest::mouseClick(Screen(), Qt::RightButton, {}, Screen()->rect().center());
+    QMenu* pMenu = dlg.ContextMenu();
+    ASSERT_TRUE(WaitFor([&] { return pMenu->isVisible(); }));
+    EXPECT_EQ(pMenu->pos(), dlg.mapToGlobal(Screen()->geometry().center()));
+
+    QStringList top;
+    for (QAction* pAction : pMenu->actions())
+        if (!pAction->isSeparator())
+            top << pAction->text();
+    EXPECT_EQ(top, QStringList({"Open", "Close", "Play", "Sound", "Screen Ratio", "Pan && Scan", "Size", "Exit\tAlt+F4"}));
+    auto entry = [&](const QString& submenu, const QString& text) -> QAction* {
+        for (QAction* pAction : pMenu->actions())
+            if (pAction->text() == submenu && pAction->menu() != nullptr)
+                for (QAction* pEntry : pAction->menu()->actions())
+                    if (pEntry->text() == text)
+                        return pEntry;
+        return nullptr;
+    };
+    EXPECT_NE(entry("Play", "Play/Pause\tSpace"), nullptr);
+    EXPECT_NE(entry("Pan && Scan", "Move Bottom\tCtrl+Alt|Numpad 2"), nullptr);
+    EXPECT_NE(entry("Screen Ratio", "4 : 3 (TV)\tCtrl+F7"), nullptr);
+    EXPECT_NE(entry("Size", "Maxmize/Restore\t6"), nullptr);
+    QAction* pMute = entry("Sound", "Mute\tM");
+    ASSERT_NE(pMute, nullptr);
+    pMenu->close();
+    pMute->trigger();
+    EXPECT_EQ(dlg.Volume(), 0);
+    entry("Play", "Play/Pause\tSpace")->trigger();
+    EXPECT_EQ(State(), State_Paused);
+}
+
+// Dragging the time slider seeks; the volume slider changes the graph's
+// volume but not the stored one, which the next Up starts from.
+TEST_F(PlayerWindowTest, TheSlidersSeekAndSetTheVolume)
+{
+    CKorvoPlayerDlg& dlg = Start(TestMediaPath(TestMedia::Wmv20s));
+    ASSERT_TRUE(WaitForState(State_Running)) << LastReport();
+    Key(Qt::Key_Space);
+    auto* pTime = SkinControl<CBitmapSlider>(IDC_SLIDER_TIME);
+    ASSERT_NE(pTime, nullptr);
+    const QPoint start(pTime->width() / 10, pTime->height() / 2);
+    const QPoint end(pTime->width() * 3 / 4, pTime->height() / 2);
+    QTest::mousePress(pTime, Qt::LeftButton, {}, start);
+    QTest::mouseMove(pTime, end);
+    EXPECT_NEAR(static_cast<double>(Position()) / kSecond, pTime->GetPos(), 1.0);
+    EXPECT_GT(pTime->GetPos(), 10);
+    QTest::mouseRelease(pTime, Qt::LeftButton, {}, end);
+
+    auto* pVolume = SkinControl<CBitmapSlider>(IDC_SLIDER_VOLUME);
+    ASSERT_NE(pVolume, nullptr);
+    QTest::mousePress(pVolume, Qt::LeftButton, {}, QPoint(pVolume->width() / 3, pVolume->height() / 2));
+    QTest::mouseRelease(pVolume, Qt::LeftButton, {}, QPoint(pVolume->width() / 3, pVolume->height() / 2));
+    EXPECT_LT(pVolume->GetPos(), 60);
+    EXPECT_EQ(dlg.Volume(), 100);
+    Key(Qt::Key_Up);
+    EXPECT_EQ(pVolume->GetPos(), 100);
+}
+
 // The end of a file plays the next entry; after the last the player stays
 // stopped, unless repeat (its button) is on, which starts the first again.
 TEST_F(PlayerWindowTest, TheEndOfAFileAdvancesThePlaylistAndRepeatWraps)
@@ -332,6 +398,23 @@ TEST_F(PlayerWindowTest, TheWindowFollowsAPictureThatChangesShape)
     QRect disc = WaitForRoundDisc(dlg, picture, static_cast<int>(0.8 * picture.height()) - 4);
     EXPECT_TRUE(IsRound(disc)) << disc.width() << "x" << disc.height();
     EXPECT_NEAR(disc.height(), 0.8 * picture.height(), 4);
+}
+
+// The skinned player with its docked playlist, as the X server shows it
+// while a clip plays: the picture inside the skin's video area, written to
+// the build tree to be looked at.
+TEST_F(PlayerWindowTest, AScreenshotShowsThePictureInsideTheSkin)
+{
+    CKorvoPlayerDlg& dlg = Start(DiscClipPath(TestMedia::Avi, 320, 240, 1, 1));
+    ASSERT_TRUE(WaitForState(State_Running)) << LastReport();
+    const QRect picture = Picture();
+    QRect disc = WaitForRoundDisc(dlg, picture, static_cast<int>(0.8 * picture.height()) - 4);
+    EXPECT_TRUE(IsRound(disc)) << disc.width() << "x" << disc.height();
+    const QRect both = dlg.frameGeometry() | dlg.Playlist()->frameGeometry();
+    QImage shot = dlg.screen()->grabWindow(0, both.x(), both.y(), both.width(), both.height()).toImage();
+    const std::filesystem::path dir = std::filesystem::path(BRELMSOURCE_PATH).parent_path() / "player-artifacts";
+    std::filesystem::create_directories(dir);
+    EXPECT_TRUE(shot.save(QString::fromStdString((dir / "player-playing-clip.png").string())));
 }
 
 // A later file keeps the window's size, and its picture keeps its own shape

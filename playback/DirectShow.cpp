@@ -475,8 +475,8 @@ HRESULT CDirectShow::SetScreenSize(RECT rect)
     };
     const Side sides[] = {{VideoEdge::Left, rect.left, "IVideoWindow::put_Left()"},
                           {VideoEdge::Top, rect.top, "IVideoWindow::put_Top()"},
-                          {VideoEdge::Width, rect.right - rect.left + 1, "IVideoWindow::put_Width()"},
-                          {VideoEdge::Height, rect.bottom - rect.top + 1, "IVideoWindow::put_Height()"}};
+                          {VideoEdge::Width, rect.Width(), "IVideoWindow::put_Width()"},
+                          {VideoEdge::Height, rect.Height(), "IVideoWindow::put_Height()"}};
     for (const Side& side : sides) {
         HRESULT hr = m_pGraph->PutVideoWindow(side.edge, side.lValue);
         if (hr != S_OK && hr != VFW_E_NOT_CONNECTED) {

@@ -160,6 +160,9 @@ void CWindowFrame::_OnPress(QMouseEvent* pEvent)
     _SetCursor(m_nHit);
     m_rcDrag = RECT::FromQRect(m_pWindow->geometry());
     m_bDragging = true;
+    // The window keeps the mouse until the button goes up, whatever child
+    // the layout puts under the cursor meanwhile.
+    m_pWindow->grabMouse();
 }
 
 // Each step goes on from where the drag has taken the window, not from
@@ -188,8 +191,10 @@ void CWindowFrame::_OnRelease()
     const bool bWasDragging = m_bDragging;
     m_bDragging = false;
     m_nHit = HTCLIENT;
-    if (bWasDragging)
+    if (bWasDragging) {
+        m_pWindow->releaseMouse();
         m_pHost->OnFrameDragEnd();
+    }
 }
 
 void CWindowFrame::_SetCursor(int nHit)

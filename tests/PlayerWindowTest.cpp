@@ -412,14 +412,19 @@ TEST_F(PlayerWindowTest, AScreenshotShowsThePictureInsideTheSkin)
     EXPECT_TRUE(IsRound(disc)) << disc.width() << "x" << disc.height();
     // The picture's white covers exactly its rectangle, the black bars the
     // rest of the video area: the sink draws neither more nor less.
+    // The bars are painted after the first pictures: wait for them.
     const QRect area = VideoArea();
-    const QImage shown = Screenshot(dlg, area);
     QRect white;
-    for (int y = 0; y < shown.height(); ++y)
-        for (int x = 0; x < shown.width(); ++x)
-            if (qGray(shown.pixel(x, y)) > 128)
-                white |= QRect(x, y, 1, 1);
-    EXPECT_EQ(white.translated(area.topLeft()), picture);
+    EXPECT_TRUE(WaitFor([&] {
+        const QImage shown = Screenshot(dlg, area);
+        white = QRect();
+        for (int y = 0; y < shown.height(); ++y)
+            for (int x = 0; x < shown.width(); ++x)
+                if (qGray(shown.pixel(x, y)) > 128)
+                    white |= QRect(x, y, 1, 1);
+        white.translate(area.topLeft());
+        return white == picture;
+    })) << white.x() << "," << white.y() << " " << white.width() << "x" << white.height();
     const QRect both = dlg.frameGeometry() | dlg.Playlist()->frameGeometry();
     QImage shot = dlg.screen()->grabWindow(0, both.x(), both.y(), both.width(), both.height()).toImage();
     const std::filesystem::path dir = std::filesystem::path(BRELMSOURCE_PATH).parent_path() / "player-artifacts";

@@ -48,6 +48,9 @@ gboolean CSourceLocation::Set(const gchar* pszLocation, GError** ppError)
 {
     GstState state = GST_STATE(m_pElement);
     if (state == GST_STATE_PAUSED || state == GST_STATE_PLAYING) {
+        // A program that changes the file of a running source has a fault:
+        // say so where its developer looks, as the stock file source does.
+        g_warning("Changing the location of the running source %s is not supported.", GST_ELEMENT_NAME(m_pElement));
         g_set_error(ppError, GST_URI_ERROR, GST_URI_ERROR_BAD_STATE,
                     "Changing the location of a running source is not supported");
         return FALSE;
@@ -116,11 +119,7 @@ void CSourceLocation::_SetProperty(GObject* pObject, guint id, const GValue* pVa
         G_OBJECT_WARN_INVALID_PROPERTY_ID(pObject, id, pSpec);
         return;
     }
-    GError* pError = nullptr;
-    if (!Of(pObject)->Set(g_value_get_string(pValue), &pError)) {
-        GST_WARNING_OBJECT(pObject, "%s", pError->message);
-        g_error_free(pError);
-    }
+    Of(pObject)->Set(g_value_get_string(pValue), nullptr);
 }
 
 void CSourceLocation::_GetProperty(GObject* pObject, guint id, GValue* pValue, GParamSpec* pSpec)
@@ -145,6 +144,10 @@ gchar* CSourceLocation::_GetUri(GstURIHandler* pHandler)
 
 gboolean CSourceLocation::_SetUri(GstURIHandler* pHandler, const gchar* pszUri, GError** ppError)
 {
+    // The bare scheme is how programs ask whether any element takes file
+    // URIs: it clears the location.
+    if (g_str_equal(pszUri, "file://"))
+        return Of(pHandler)->Set(nullptr, ppError);
     gchar* pszHost = nullptr;
     gchar* pszLocation = g_filename_from_uri(pszUri, &pszHost, nullptr);
     bool isLocal = pszHost == nullptr || g_str_equal(pszHost, "localhost");

@@ -23,8 +23,8 @@ public:
 
     static CSourceLocation* Of(gpointer pElement);
 
-    // Stores a new file for the next start; refused (leaving the old one)
-    // once the element is running.
+    // Stores a new file for the next start; refused with a GLib warning
+    // (leaving the old one) once the element is running.
     gboolean Set(const gchar* pszLocation, GError** ppError);
 
     // As the element starts: loads the file stored since the last start, if

@@ -14,12 +14,6 @@ constexpr int IDC_PREPLAYLIST = 1023;
 constexpr int IDC_NEXTPLAYLIST = 1024;
 constexpr int IDC_REPEAT = 1027;
 
-// Skin controls the window shows its state in.
-constexpr int IDC_SLIDER_TIME = 1003;
-constexpr int IDC_TXT_TIMEINFO = 1007;
-constexpr int IDC_SLIDER_VOLUME = 1009;
-constexpr int IDC_TITLE = 1016;
-
 // Menu and accelerator commands.
 constexpr int ID_FILE_OPEN = 32771;
 constexpr int ID_PLAY_STOP = 32774;

@@ -16,6 +16,12 @@
 
 // The control whose rectangle is the video area.
 constexpr int IDC_LOGOPANEL = 1015;
+// The controls that show the player's state: the skin lays them out and
+// switches them, the player window fills them.
+constexpr int IDC_SLIDER_TIME = 1003;
+constexpr int IDC_TXT_TIMEINFO = 1007;
+constexpr int IDC_SLIDER_VOLUME = 1009;
+constexpr int IDC_TITLE = 1016;
 
 class CUIManager {
 public:

@@ -19,9 +19,6 @@
 
 namespace {
 
-constexpr int IDC_SLIDER_TIME = 1003;
-constexpr int IDC_TXT_TIMEINFO = 1007;
-constexpr int IDC_TITLE = 1016;
 // Faces that hold Latin and Korean glyphs, tried after a skin's own face.
 const QStringList kFallbackFaces = {"NanumGothic", "DejaVu Sans"};
 

@@ -1,6 +1,7 @@
 #include "FilterGraph.h"
 
 #include "MediaGraph.h"
+#include "PictureWindow.h"
 #include "SinkFactory.h"
 #include "common/Report.h"
 
@@ -17,8 +18,17 @@ namespace {
 
 // The volume element of the sound chain, found by name.
 constexpr const char* kVolumeName = "Audio Volume";
+// The first element of the video chain, whose input has the decoded
+// pictures' own size, found by name.
+constexpr const char* kVideoConverterName = "Video Converter";
+// The caps that size the pictures for an X image sink, found by name.
+constexpr const char* kScaleCapsName = "Video Scale";
 
 constexpr LONGLONG kNanosecondsPerUnit = 100;
+
+// How soon a graph changing state is asked again whether its paused picture
+// needs making at a new size.
+constexpr int kRefreshRetryMilliseconds = 20;
 
 constexpr GstSeekFlags kSeekFlags = static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
 
@@ -143,13 +153,30 @@ bool PadDisplaySize(GstPad* pPad, long* plWidth, long* plHeight)
     return isKnown;
 }
 
+// Square pixels (plain X images have no other), at `size` when it is known;
+// the converter keeps the picture's shape otherwise.
+GstCaps* ScaleCaps(uint64_t size)
+{
+    GstCaps* pCaps = gst_caps_new_simple("video/x-raw", "pixel-aspect-ratio", GST_TYPE_FRACTION, 1, 1, nullptr);
+    if (size != 0)
+        gst_caps_set_simple(pCaps, "width", G_TYPE_INT, static_cast<int>(size & 0xFFFFFFFFu), "height", G_TYPE_INT,
+                            static_cast<int>(size >> 32), nullptr);
+    return pCaps;
+}
+
+uint64_t PackedSize(QSize size)
+{
+    return static_cast<uint64_t>(size.width()) | static_cast<uint64_t>(size.height()) << 32;
+}
+
 } // namespace
 
 CFilterGraph::CFilterGraph(guintptr windowHandle, long lVolume)
     : m_pPipeline(static_cast<GstElement*>(gst_object_ref_sink(gst_pipeline_new(nullptr)))),
-      m_windowHandle(windowHandle),
+      m_windowHandle(0),
       m_dGain(Gain(lVolume))
 {
+    m_windowHandle = _UsePictureWindow(windowHandle);
     GstBus* pBus = gst_element_get_bus(m_pPipeline);
     gst_bus_set_sync_handler(pBus, _OnBusMessage, this, nullptr);
     gst_object_unref(pBus);
@@ -334,11 +361,17 @@ HRESULT CFilterGraph::SetRate(double dRate)
 
 HRESULT CFilterGraph::PutOwner(guintptr windowHandle)
 {
-    m_windowHandle = windowHandle;
+    std::unique_ptr<CPictureWindow> pFormer;
+    if (m_pPictureWindow != nullptr && m_pPictureWindow->Owner() != windowHandle)
+        pFormer = std::move(m_pPictureWindow);
+    m_windowHandle = _UsePictureWindow(windowHandle);
+    if (m_pPictureWindow != nullptr)
+        m_pPictureWindow->Show();
     GstElement* pOverlay = _VideoOverlay();
     if (pOverlay == nullptr)
         return VFW_E_NOT_CONNECTED;
-    gst_video_overlay_set_window_handle(GST_VIDEO_OVERLAY(pOverlay), windowHandle);
+    // The sink moves to the new window before the former one goes.
+    gst_video_overlay_set_window_handle(GST_VIDEO_OVERLAY(pOverlay), m_windowHandle.load());
     gst_object_unref(pOverlay);
     return S_OK;
 }
@@ -356,11 +389,11 @@ HRESULT CFilterGraph::PutVideoWindow(VideoEdge edge, long lValue)
 
 HRESULT CFilterGraph::GetVideoSize(long* plWidth, long* plHeight)
 {
-    GstElement* pSink = gst_bin_get_by_name(GST_BIN(m_pPipeline), kVideoRendererName);
-    if (pSink == nullptr)
+    GstElement* pConverter = gst_bin_get_by_name(GST_BIN(m_pPipeline), kVideoConverterName);
+    if (pConverter == nullptr)
         return VFW_E_NOT_CONNECTED;
-    GstPad* pPad = gst_element_get_static_pad(pSink, "sink");
-    gst_object_unref(pSink);
+    GstPad* pPad = gst_element_get_static_pad(pConverter, "sink");
+    gst_object_unref(pConverter);
     bool isKnown = pPad != nullptr && PadDisplaySize(pPad, plWidth, plHeight);
     if (pPad != nullptr)
         gst_object_unref(pPad);
@@ -485,7 +518,7 @@ void CFilterGraph::_OnDecodedPad(GstElement*, GstPad* pPad, gpointer pGraph)
         gst_object_unref(pSinkPad);
 }
 
-// On the thread that set the video renderer's caps: a picture whose display
+// On the thread that set the video chain's input caps: a picture whose display
 // size changes after its first caps (a new sequence header) is an event, so
 // that the player can reshape the window. Caps taken away (at a stop) are
 // no change of size.
@@ -518,12 +551,7 @@ GstElement* CFilterGraph::_MakeRendererChain(const char* pszMediaType)
                                  CSinkFactory::MakeAudioSink(kAudioRendererName)});
         m_bHasAudio = pFirst != nullptr;
     } else if (mediaType.starts_with("video/") && !m_bHasVideo) {
-        GstElement* pSink = CSinkFactory::MakeVideoSink(kVideoRendererName, m_windowHandle.load());
-        if (GstPad* pSinkPad = pSink != nullptr ? gst_element_get_static_pad(pSink, "sink") : nullptr) {
-            g_signal_connect(pSinkPad, "notify::caps", G_CALLBACK(_OnVideoCaps), this);
-            gst_object_unref(pSinkPad);
-        }
-        pFirst = AddChain(pBin, {gst_element_factory_make("videoconvert", nullptr), pSink});
+        pFirst = _MakeVideoChain();
         m_bHasVideo = pFirst != nullptr;
     } else {
         GstElement* pSink = CSinkFactory::MakeNullSink(nullptr);
@@ -531,6 +559,88 @@ GstElement* CFilterGraph::_MakeRendererChain(const char* pszMediaType)
         pFirst = AddChain(pBin, {pSink});
     }
     return pFirst;
+}
+
+// Plain X images are converted and scaled to their window's size, by as
+// many threads as the machine has (late pictures are dropped before they
+// are converted); the other sinks scale themselves.
+GstElement* CFilterGraph::_MakeVideoChain()
+{
+    GstElement* pSink = CSinkFactory::MakeVideoSink(kVideoRendererName, m_windowHandle.load());
+    const bool bScaled = pSink != nullptr && CSinkFactory::NeedsScaledPictures(pSink);
+    GstElement* pConverter = gst_element_factory_make(bScaled ? "videoconvertscale" : "videoconvert", kVideoConverterName);
+    if (GstPad* pInput = pConverter != nullptr ? gst_element_get_static_pad(pConverter, "sink") : nullptr) {
+        g_signal_connect(pInput, "notify::caps", G_CALLBACK(_OnVideoCaps), this);
+        gst_object_unref(pInput);
+    }
+    if (!bScaled)
+        return AddChain(GST_BIN(m_pPipeline), {pConverter, pSink});
+    if (pConverter != nullptr)
+        g_object_set(pConverter, "n-threads", g_get_num_processors(), "qos", TRUE, "add-borders", FALSE, nullptr);
+    GstElement* pCaps = gst_element_factory_make("capsfilter", kScaleCapsName);
+    if (pCaps != nullptr) {
+        GstCaps* pScaleCaps = ScaleCaps(m_scaleSize.load());
+        g_object_set(pCaps, "caps", pScaleCaps, nullptr);
+        gst_caps_unref(pScaleCaps);
+    }
+    return AddChain(GST_BIN(m_pPipeline), {pConverter, pCaps, pSink});
+}
+
+guintptr CFilterGraph::_UsePictureWindow(guintptr windowHandle)
+{
+    if (windowHandle == 0 || CVideoPath::ForThisRun() == VideoPath::Gl)
+        return windowHandle;
+    if (m_pPictureWindow == nullptr) {
+        m_pPictureWindow = std::make_unique<CPictureWindow>(windowHandle);
+        connect(m_pPictureWindow.get(), &CPictureWindow::Exposed, this, &CFilterGraph::_OnPictureExposed);
+        connect(m_pPictureWindow.get(), &CPictureWindow::Resized, this, &CFilterGraph::_OnPictureResized);
+        m_scaleSize = PackedSize(m_pPictureWindow->Size());
+    }
+    return m_pPictureWindow->Handle() != 0 ? m_pPictureWindow->Handle() : windowHandle;
+}
+
+void CFilterGraph::_OnPictureExposed()
+{
+    if (GstElement* pOverlay = _VideoOverlay()) {
+        gst_video_overlay_expose(GST_VIDEO_OVERLAY(pOverlay));
+        gst_object_unref(pOverlay);
+    }
+}
+
+// The next picture comes at the new size; a paused graph makes it at once,
+// by a seek to where it stands (once for the four sides of one placing).
+void CFilterGraph::_OnPictureResized(QSize size)
+{
+    m_scaleSize = PackedSize(size);
+    GstElement* pCaps = gst_bin_get_by_name(GST_BIN(m_pPipeline), kScaleCapsName);
+    if (pCaps == nullptr)
+        return;
+    GstCaps* pScaleCaps = ScaleCaps(m_scaleSize.load());
+    g_object_set(pCaps, "caps", pScaleCaps, nullptr);
+    gst_caps_unref(pScaleCaps);
+    gst_object_unref(pCaps);
+    if (!m_bRefreshQueued) {
+        m_bRefreshQueued = true;
+        QMetaObject::invokeMethod(this, &CFilterGraph::_RefreshPausedPicture, Qt::QueuedConnection);
+    }
+}
+
+void CFilterGraph::_RefreshPausedPicture()
+{
+    m_bRefreshQueued = false;
+    GstState current = GST_STATE_NULL;
+    GstState pending = GST_STATE_VOID_PENDING;
+    // A graph on its way to a state is looked at again once it is there.
+    if (gst_element_get_state(m_pPipeline, &current, &pending, 0) == GST_STATE_CHANGE_ASYNC) {
+        m_bRefreshQueued = true;
+        QTimer::singleShot(kRefreshRetryMilliseconds, this, &CFilterGraph::_RefreshPausedPicture);
+        return;
+    }
+    if (!m_bPrerolled || m_bRunPending || current != GST_STATE_PAUSED)
+        return;
+    LONGLONG llPosition = 0;
+    GetCurrentPosition(&llPosition);
+    SetPositions(llPosition);
 }
 
 // The video sink when it draws into a window, with a new reference.
@@ -550,6 +660,13 @@ void CFilterGraph::_ApplyRenderRectangle()
     GstElement* pOverlay = _VideoOverlay();
     if (pOverlay == nullptr)
         return;
+    if (m_pPictureWindow != nullptr && m_pPictureWindow->Handle() != 0) {
+        gst_object_unref(pOverlay);
+        if (r[2] > 0 && r[3] > 0)
+            m_pPictureWindow->Place(static_cast<int>(r[0]), static_cast<int>(r[1]), static_cast<int>(r[2]),
+                                    static_cast<int>(r[3]));
+        return;
+    }
     // Until the player places it, the picture fills the window.
     if (r[2] > 0 && r[3] > 0) {
         gst_video_overlay_set_render_rectangle(GST_VIDEO_OVERLAY(pOverlay), static_cast<gint>(r[0]),

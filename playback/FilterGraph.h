@@ -15,21 +15,28 @@
 //   _OnDecodedPad as each decoder's pads arrive and read by the UI thread.
 //   Nothing else is taken while it is held. m_windowHandle, m_dGain,
 //   m_bPrerolled and m_hrError are atomics read by streaming threads; the
-//   event queue has a lock of its own. Everything else is the UI thread's.
-// Ownership: the graph owns its pipeline and with it every element in it;
-// the destructor takes the pipeline to NULL first, so that no streaming
-// thread reaches the graph afterwards, then removes the bus handler.
+//   event queue has a lock of its own. m_scaleSize is an atomic written by
+//   the UI thread and read when the video chain is made. Everything else,
+//   the picture window included, is the UI thread's.
+// Ownership: the graph owns its pipeline and with it every element in it,
+// and the picture window an X image or Xv sink draws into; the destructor
+// takes the pipeline to NULL first, so that no streaming thread reaches the
+// graph and no sink draws afterwards, then removes the bus handler; the
+// picture window goes last.
 #pragma once
 
 #include "GraphEventQueue.h"
 #include "common/ComTypes.h"
 
 #include <QObject>
+#include <QSize>
 #include <atomic>
 #include <cstdint>
 #include <gst/gst.h>
+#include <memory>
 #include <mutex>
 
+class CPictureWindow;
 class QEventLoop;
 
 // The graph's own result codes, the numbers the player knows them by.
@@ -107,13 +114,26 @@ private:
     void _OnError(GstMessage* pMessage);
     void _OnPrerolled();
     GstElement* _MakeRendererChain(const char* pszMediaType);
+    GstElement* _MakeVideoChain();
     GstElement* _VideoOverlay() const;
     void _ApplyRenderRectangle();
+    // The window the video sink draws into for the owner `windowHandle`.
+    guintptr _UsePictureWindow(guintptr windowHandle);
+    void _OnPictureExposed();
+    void _OnPictureResized(QSize size);
+    void _RefreshPausedPicture();
     HRESULT _ApplyState(GstState state);
 
     GstElement* m_pPipeline;
-    // Read on a streaming thread when the video renderer is made.
+    // The window the video sink draws into (the picture window when there
+    // is one); read on a streaming thread when the video renderer is made.
     std::atomic<guintptr> m_windowHandle;
+    // Without OpenGL, the sink draws into a window of the picture's own.
+    std::unique_ptr<CPictureWindow> m_pPictureWindow;
+    // The size X images are scaled to, width in the low 32 bits and height
+    // in the high; 0 for their own size.
+    std::atomic<uint64_t> m_scaleSize = 0;
+    bool m_bRefreshQueued = false;
     CGraphEventQueue m_events;
     // Decoded pads arrive on streaming threads, one decoder's at a time.
     std::mutex m_renderLock;
@@ -127,7 +147,7 @@ private:
     // Read on a streaming thread when the sound chain is made.
     std::atomic<double> m_dGain;
     LONGLONG m_llLastPosition = 0;
-    // The display size of the video renderer's caps, width in the low 32
+    // The display size of the video chain's input caps, width in the low 32
     // bits and height in the high; 0 until the first caps. Touched only by
     // the thread that sets the renderer's caps (a streaming thread).
     std::atomic<uint64_t> m_displaySize = 0;

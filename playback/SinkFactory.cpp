@@ -3,15 +3,12 @@
 #include "common/Report.h"
 
 #include <gst/video/videooverlay.h>
+#include <string_view>
 
 namespace {
 
 // Sound outputs in the order a desktop prefers them.
 const char* const kAudioSinks[] = {"pulsesink", "pipewiresink", "alsasink", "oss4sink", "osssink", nullptr};
-
-// Video sinks that draw into a given X11 window: Xv scales in hardware, GL
-// scales everywhere Mesa runs, plain X images do not scale.
-const char* const kVideoSinks[] = {"xvimagesink", "glimagesink", "ximagesink", nullptr};
 
 } // namespace
 
@@ -23,13 +20,23 @@ GstElement* CSinkFactory::MakeAudioSink(const char* pszName)
     return MakeNullSink(pszName);
 }
 
-GstElement* CSinkFactory::MakeVideoSink(const char* pszName, guintptr windowHandle)
+GstElement* CSinkFactory::MakeVideoSink(const char* pszName, guintptr windowHandle, VideoPath path)
 {
-    if (windowHandle != 0)
-        if (GstElement* pSink = _OpenFirst(kVideoSinks, pszName, windowHandle))
+    for (bool bMore = windowHandle != 0; bMore; bMore = CVideoPath::Below(path, &path)) {
+        const char* const factories[] = {CVideoPath::SinkFactoryName(path), nullptr};
+        if (GstElement* pSink = _OpenFirst(factories, pszName, windowHandle))
             return pSink;
+        Trace("CSinkFactory::MakeVideoSink() : %s can not start here", factories[0]);
+    }
     Trace("CSinkFactory::MakeVideoSink() : no display can show the picture; the video is played to a null sink");
     return MakeNullSink(pszName);
+}
+
+bool CSinkFactory::NeedsScaledPictures(GstElement* pSink)
+{
+    GstElementFactory* pFactory = gst_element_get_factory(pSink);
+    return pFactory != nullptr &&
+           std::string_view(GST_OBJECT_NAME(pFactory)) == CVideoPath::SinkFactoryName(VideoPath::X);
 }
 
 GstElement* CSinkFactory::MakeNullSink(const char* pszName)

@@ -13,6 +13,7 @@
 #include <gst/video/video.h>
 #include <gst/video/videooverlay.h>
 #include <string_view>
+#include <utility>
 
 namespace {
 
@@ -608,7 +609,10 @@ void CFilterGraph::_OnPictureExposed()
 }
 
 // The next picture comes at the new size; a paused graph makes it at once,
-// by a seek to where it stands (once for the four sides of one placing).
+// by a seek to where it stands (once for the four sides of one placing), and
+// so does a playing one placed for the first time: its first pictures were
+// made before the player knew their size, and on a busy machine the next
+// ones may all come late and be dropped.
 void CFilterGraph::_OnPictureResized(QSize size)
 {
     m_scaleSize = PackedSize(size);
@@ -621,11 +625,11 @@ void CFilterGraph::_OnPictureResized(QSize size)
     gst_object_unref(pCaps);
     if (!m_bRefreshQueued) {
         m_bRefreshQueued = true;
-        QMetaObject::invokeMethod(this, &CFilterGraph::_RefreshPausedPicture, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, &CFilterGraph::_RefreshPicture, Qt::QueuedConnection);
     }
 }
 
-void CFilterGraph::_RefreshPausedPicture()
+void CFilterGraph::_RefreshPicture()
 {
     m_bRefreshQueued = false;
     GstState current = GST_STATE_NULL;
@@ -633,10 +637,11 @@ void CFilterGraph::_RefreshPausedPicture()
     // A graph on its way to a state is looked at again once it is there.
     if (gst_element_get_state(m_pPipeline, &current, &pending, 0) == GST_STATE_CHANGE_ASYNC) {
         m_bRefreshQueued = true;
-        QTimer::singleShot(kRefreshRetryMilliseconds, this, &CFilterGraph::_RefreshPausedPicture);
+        QTimer::singleShot(kRefreshRetryMilliseconds, this, &CFilterGraph::_RefreshPicture);
         return;
     }
-    if (!m_bPrerolled || m_bRunPending || current != GST_STATE_PAUSED)
+    const bool bFirstPlacing = std::exchange(m_bFirstPlacing, false);
+    if (!m_bPrerolled || m_bRunPending || (current != GST_STATE_PAUSED && !(bFirstPlacing && current == GST_STATE_PLAYING)))
         return;
     LONGLONG llPosition = 0;
     GetCurrentPosition(&llPosition);
@@ -662,6 +667,8 @@ void CFilterGraph::_ApplyRenderRectangle()
         return;
     if (m_pPictureWindow != nullptr && m_pPictureWindow->Handle() != 0) {
         gst_object_unref(pOverlay);
+        if (r[2] > 0 && r[3] > 0 && !std::exchange(m_bPicturePlaced, true))
+            m_bFirstPlacing = true;
         if (r[2] > 0 && r[3] > 0)
             m_pPictureWindow->Place(static_cast<int>(r[0]), static_cast<int>(r[1]), static_cast<int>(r[2]),
                                     static_cast<int>(r[3]));

@@ -53,17 +53,22 @@ CPictureWindow::CPictureWindow(uintptr_t ownerHandle)
         return;
     }
     RegisterDisplay(m_pDisplay);
+    // The owner's size, followed by the backdrop always and by the picture
+    // until the player places it; asked for before the size is read, so
+    // that no change falls between the two.
+    XSelectInput(m_pDisplay, ownerHandle, StructureNotifyMask);
     XWindowAttributes owner = {};
     XGetWindowAttributes(m_pDisplay, ownerHandle, &owner);
     m_size = QSize(std::max(owner.width, 1), std::max(owner.height, 1));
     const unsigned long black = BlackPixel(m_pDisplay, DefaultScreen(m_pDisplay));
-    m_window = XCreateSimpleWindow(m_pDisplay, ownerHandle, 0, 0, m_size.width(), m_size.height(), 0, black, black);
+    m_backdrop = XCreateSimpleWindow(m_pDisplay, ownerHandle, 0, 0, m_size.width(), m_size.height(), 0, black, black);
+    m_window = XCreateSimpleWindow(m_pDisplay, m_backdrop, 0, 0, m_size.width(), m_size.height(), 0, black, black);
     XSelectInput(m_pDisplay, m_window, ExposureMask);
-    // The owner's size, followed until the player places the picture.
-    XSelectInput(m_pDisplay, ownerHandle, StructureNotifyMask);
+    XMapWindow(m_pDisplay, m_window);
     XFlush(m_pDisplay);
     m_pNotifier = new QSocketNotifier(ConnectionNumber(m_pDisplay), QSocketNotifier::Read, this);
     connect(m_pNotifier, &QSocketNotifier::activated, this, &CPictureWindow::_OnEvents);
+    _OnEvents();
 }
 
 CPictureWindow::~CPictureWindow()
@@ -71,7 +76,7 @@ CPictureWindow::~CPictureWindow()
     if (m_pDisplay == nullptr)
         return;
     delete m_pNotifier;
-    XDestroyWindow(m_pDisplay, m_window);
+    XDestroyWindow(m_pDisplay, m_backdrop);
     XSync(m_pDisplay, False);
     UnregisterDisplay(m_pDisplay);
     XCloseDisplay(m_pDisplay);
@@ -81,8 +86,8 @@ void CPictureWindow::Show()
 {
     if (m_pDisplay == nullptr)
         return;
-    XMapRaised(m_pDisplay, m_window);
-    XFlush(m_pDisplay);
+    XMapRaised(m_pDisplay, m_backdrop);
+    _OnEvents();
 }
 
 void CPictureWindow::Place(int nLeft, int nTop, int nWidth, int nHeight)
@@ -91,15 +96,18 @@ void CPictureWindow::Place(int nLeft, int nTop, int nWidth, int nHeight)
         return;
     m_bPlaced = true;
     XMoveResizeWindow(m_pDisplay, m_window, nLeft, nTop, nWidth, nHeight);
-    XFlush(m_pDisplay);
     if (m_size != QSize(nWidth, nHeight)) {
         m_size = QSize(nWidth, nHeight);
         emit Resized(m_size);
     }
+    _OnEvents();
 }
 
 // One notice for all the exposures waiting; the sink draws its whole
-// picture again anyway.
+// picture again anyway. Called by the socket's notifier and after each of
+// this window's own requests: sending them flushes the connection, which
+// also reads what the server sent into Xlib's queue, and the socket would
+// not tell of those events again.
 void CPictureWindow::_OnEvents()
 {
     bool bExposed = false;
@@ -108,14 +116,15 @@ void CPictureWindow::_OnEvents()
         XNextEvent(m_pDisplay, &event);
         if (event.type == Expose && event.xexpose.window == m_window)
             bExposed = true;
-        if (event.type == ConfigureNotify && event.xconfigure.window == m_owner && !m_bPlaced) {
+        if (event.type == ConfigureNotify && event.xconfigure.window == m_owner) {
             const QSize size(std::max(event.xconfigure.width, 1), std::max(event.xconfigure.height, 1));
-            if (size != m_size) {
+            XResizeWindow(m_pDisplay, m_backdrop, size.width(), size.height());
+            if (!m_bPlaced && size != m_size) {
                 m_size = size;
                 XResizeWindow(m_pDisplay, m_window, size.width(), size.height());
-                XFlush(m_pDisplay);
                 emit Resized(m_size);
             }
+            XFlush(m_pDisplay);
         }
     }
     if (bExposed)

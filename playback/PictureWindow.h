@@ -1,8 +1,11 @@
 // A bare X window inside the screen window that an X image or Xv sink draws
 // the picture into, placed at the picture's rectangle: the sink fills it, and
 // the screen window clips it when the rectangle reaches past its edges. It
-// selects no input, so clicks and motion go on to the screen window. Until
-// it is first placed it follows the screen window's size. When the server
+// sits on a black backdrop that always covers the whole screen window, so
+// that the area around the picture is black whatever the screen window
+// paints. Neither selects input, so clicks and motion go on to the screen
+// window. Until it is first placed the picture follows the screen window's
+// size. When the server
 // asks for a part of it to be drawn again, Exposed() is emitted. It is
 // made hidden (a file may turn out to have no picture) and shown once the
 // picture is attached.
@@ -48,6 +51,7 @@ private:
 
     _XDisplay* m_pDisplay = nullptr;
     uintptr_t m_owner;
+    uintptr_t m_backdrop = 0;
     uintptr_t m_window = 0;
     QSocketNotifier* m_pNotifier = nullptr;
     QSize m_size;

@@ -1,0 +1,151 @@
+// Watches the X server for the benchmark clips' picture and tells when it
+// first appears and how many different pictures were shown.
+//
+// The clips of the whole-process benchmark carry a band across the top of
+// every picture: the upper half of the band is orange, the lower half holds
+// the picture's number in 12 black or white cells (bit 0 leftmost). The
+// first picture is the first screenshot of the root window that has a long
+// orange run (at least a quarter of the screen's width) with a valid number
+// below it; after that only the two rows of the band are read, as fast as
+// the server answers, and every number read twice in a row counts as one
+// picture shown (a read in the middle of an update is not counted).
+//
+// screen_watch TIMEOUT-S WARMUP-S COUNT-S
+// prints "first T" (CLOCK_MONOTONIC seconds) when the picture appears, then,
+// WARMUP-S later, counts for COUNT-S and prints "shown N SECONDS"; prints
+// "none" when nothing appears within TIMEOUT-S.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <set>
+#include <thread>
+
+namespace {
+
+constexpr int kBits = 12;
+
+struct Band {
+    int x = 0;
+    int width = 0;
+    int orangeY = 0;
+    int cellsY = 0;
+};
+
+double Now()
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+bool IsOrange(unsigned long pixel)
+{
+    const unsigned r = (pixel >> 16) & 0xFF, g = (pixel >> 8) & 0xFF, b = pixel & 0xFF;
+    return r > 190 && g > 70 && g < 190 && b < 90;
+}
+
+// The number in the cells row, or -1 when a cell is neither black nor white.
+int ReadNumber(XImage* pImage, int y, const Band& band, int xOrigin)
+{
+    int number = 0;
+    for (int bit = 0; bit < kBits; ++bit) {
+        const int x = band.x - xOrigin + (2 * bit + 1) * band.width / (2 * kBits);
+        const unsigned long pixel = XGetPixel(pImage, x, y);
+        const unsigned gray = (((pixel >> 16) & 0xFF) + ((pixel >> 8) & 0xFF) + (pixel & 0xFF)) / 3;
+        if (gray > 170)
+            number |= 1 << bit;
+        else if (gray > 85)
+            return -1;
+    }
+    return number;
+}
+
+// Looks for the band in a screenshot of the whole screen.
+bool FindBand(Display* pDisplay, Window root, int screenWidth, int screenHeight, Band* pBand)
+{
+    XImage* pImage = XGetImage(pDisplay, root, 0, 0, screenWidth, screenHeight, AllPlanes, ZPixmap);
+    if (pImage == nullptr)
+        return false;
+    bool bFound = false;
+    for (int y = 0; y < screenHeight && !bFound; y += 2) {
+        int runStart = -1;
+        for (int x = 0; x <= screenWidth && !bFound; ++x) {
+            const bool bOrange = x < screenWidth && IsOrange(XGetPixel(pImage, x, y));
+            if (bOrange && runStart < 0)
+                runStart = x;
+            if (!bOrange && runStart >= 0) {
+                const int width = x - runStart;
+                if (width >= screenWidth / 4) {
+                    // The band's orange half is width / 32 high (a sixteenth
+                    // of a 16:9 picture's height): the cells start below it.
+                    Band band{runStart, width, y, 0};
+                    int bottom = y;
+                    while (bottom + 1 < screenHeight && IsOrange(XGetPixel(pImage, runStart + width / 2, bottom + 1)))
+                        ++bottom;
+                    band.cellsY = bottom + (bottom - y + 1) / 2 + 1;
+                    if (band.cellsY < screenHeight && ReadNumber(pImage, band.cellsY, band, 0) >= 0) {
+                        *pBand = band;
+                        bFound = true;
+                    }
+                }
+                runStart = -1;
+            }
+        }
+    }
+    XDestroyImage(pImage);
+    return bFound;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: screen_watch TIMEOUT-S WARMUP-S COUNT-S\n");
+        return 2;
+    }
+    const double timeout = std::atof(argv[1]), warmup = std::atof(argv[2]), count = std::atof(argv[3]);
+    Display* pDisplay = XOpenDisplay(nullptr);
+    if (pDisplay == nullptr)
+        return 2;
+    const Window root = DefaultRootWindow(pDisplay);
+    const int screenWidth = DisplayWidth(pDisplay, DefaultScreen(pDisplay));
+    const int screenHeight = DisplayHeight(pDisplay, DefaultScreen(pDisplay));
+    const double start = Now();
+    Band band;
+    while (!FindBand(pDisplay, root, screenWidth, screenHeight, &band)) {
+        if (Now() - start > timeout) {
+            std::printf("none\n");
+            return 1;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    const double first = Now();
+    std::printf("first %.6f\n", first);
+    std::fflush(stdout);
+    while (Now() < first + warmup)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    std::set<int> shown;
+    int previous = -1;
+    const double countStart = Now();
+    while (Now() < countStart + count) {
+        // One pixel of the orange half (the picture is still there) and the
+        // row through the cells: small reads, so that every picture is seen.
+        XImage* pOrange = XGetImage(pDisplay, root, band.x + band.width / 2, band.orangeY, 1, 1, AllPlanes, ZPixmap);
+        XImage* pCells = XGetImage(pDisplay, root, band.x, band.cellsY, band.width, 1, AllPlanes, ZPixmap);
+        int number = -1;
+        if (pOrange != nullptr && pCells != nullptr && IsOrange(XGetPixel(pOrange, 0, 0)))
+            number = ReadNumber(pCells, 0, band, band.x);
+        if (number >= 0 && number == previous)
+            shown.insert(number);
+        previous = number;
+        for (XImage* pImage : {pOrange, pCells})
+            if (pImage != nullptr)
+                XDestroyImage(pImage);
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    std::printf("shown %zu %.3f\n", shown.size(), Now() - countStart);
+    XCloseDisplay(pDisplay);
+    return 0;
+}

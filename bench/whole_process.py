@@ -1,0 +1,172 @@
+#!/usr/bin/env python3
+"""Whole processes as a user starts them: korvoplayer against gst-play-1.0,
+mpv (its default output) and mpv --vo=x11, on clips made here with ffmpeg.
+
+For each clip and round, the players run one after the other in an order
+that rotates between rounds, each on an X server of the benchmark's own
+(Xvfb, no GPU, no sound device), and give:
+
+  first   seconds from the launch to the first picture on screen, read from
+          the X server by screen_watch (see bench/ScreenWatch.cpp: every
+          picture carries an orange band with its number in 12 cells);
+  cpu     CPU seconds (user + system, /proc/PID/stat) over COUNT seconds of
+          steady playback, which starts WARMUP seconds after the first
+          picture;
+  fps     different pictures seen on screen per second over the same span;
+  rss     resident memory (VmRSS) sampled every half second over the span,
+          median, in MiB;
+  peak    the process's peak resident memory (VmHWM) at the end, in MiB.
+
+Printed: the median of each measure over the rounds, and the ratios
+korvoplayer / each peer (lower is better; for fps higher is better).
+
+usage: bench/whole_process.py BUILD-DIR [--rounds N] [--count S]
+       [--media DIR] [--display :N] [--clips wmv,avi,mp4]
+"""
+import argparse
+import os
+import shutil
+import signal
+import statistics
+import subprocess
+import sys
+import time
+
+CLIPS = {
+    # name: (file, size, ffmpeg video codec options)
+    "wmv": ("bench-720p.wmv", "1280x720", ["-c:v", "wmv2", "-b:v", "3M", "-c:a", "wmav2", "-f", "asf"]),
+    "avi": ("bench-720p.avi", "1280x720", ["-c:v", "mpeg4", "-q:v", "4", "-c:a", "libmp3lame"]),
+    "mp4": ("bench-1080p.mp4", "1920x1080", ["-c:v", "libx264", "-preset", "fast", "-crf", "23", "-pix_fmt", "yuv420p",
+                                             "-c:a", "aac"]),
+}
+
+
+def make_clip(path, size, codec, seconds):
+    if os.path.exists(path):
+        return
+    width, height = (int(v) for v in size.split("x"))
+    band = height // 16
+    part = os.path.join(os.path.dirname(path), "part-" + os.path.basename(path))
+    filters = [f"drawbox=x=0:y=0:w=iw:h={band}:color=0xFF8000:t=fill",
+               f"drawbox=x=0:y={band}:w=iw:h={band}:color=black:t=fill"]
+    for bit in range(12):
+        filters.append(f"drawbox=x={bit}*iw/12:y={band}:w=iw/12:h={band}:color=white:t=fill:"
+                       f"enable='eq(mod(floor(n/{2 ** bit}),2),1)'")
+    subprocess.run(["ffmpeg", "-loglevel", "error", "-y", "-f", "lavfi", "-i", f"testsrc2=size={size}:rate=30",
+                    "-f", "lavfi", "-i", "sine=frequency=440", "-t", str(seconds), "-vf", ",".join(filters)]
+                   + codec + [part], check=True)
+    os.rename(part, path)
+
+
+def proc_cpu(pid):
+    with open(f"/proc/{pid}/stat") as f:
+        fields = f.read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
+
+def proc_status(pid, key):
+    with open(f"/proc/{pid}/status") as f:
+        for line in f:
+            if line.startswith(key + ":"):
+                return int(line.split()[1]) / 1024.0
+    return 0.0
+
+
+def run_one(command, env, watch, count, warmup):
+    watcher = subprocess.Popen([watch, "20", str(warmup), str(count)], stdout=subprocess.PIPE, text=True, env=env)
+    time.sleep(0.3)  # the watcher is up and looking before the launch
+    launch = time.monotonic()
+    player = subprocess.Popen(command, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    result = {}
+    try:
+        line = watcher.stdout.readline().split()
+        if not line or line[0] != "first":
+            return None
+        first = float(line[1])
+        result["first"] = first - launch
+        while time.monotonic() < first + warmup:
+            time.sleep(0.01)
+        cpu_start = proc_cpu(player.pid)
+        span_start = time.monotonic()
+        rss = []
+        while time.monotonic() < span_start + count:
+            rss.append(proc_status(player.pid, "VmRSS"))
+            time.sleep(0.5)
+        result["cpu"] = proc_cpu(player.pid) - cpu_start
+        result["rss"] = statistics.median(rss)
+        result["peak"] = max([proc_status(player.pid, "VmHWM")] + rss)
+        shown = watcher.stdout.readline().split()
+        result["fps"] = int(shown[1]) / float(shown[2]) if shown and shown[0] == "shown" else 0.0
+        return result
+    except (FileNotFoundError, ProcessLookupError):
+        return None
+    finally:
+        player.send_signal(signal.SIGTERM)
+        try:
+            player.wait(5)
+        except subprocess.TimeoutExpired:
+            player.kill()
+            player.wait()
+        watcher.kill()
+        watcher.wait()
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("build")
+    parser.add_argument("--rounds", type=int, default=3)
+    parser.add_argument("--count", type=float, default=30.0)
+    parser.add_argument("--warmup", type=float, default=3.0)
+    parser.add_argument("--media", default="/tmp/korvobench")
+    parser.add_argument("--display", default=":171")
+    parser.add_argument("--clips", default="wmv,avi,mp4")
+    args = parser.parse_args()
+    if shutil.which("mpv") is None:
+        subprocess.run(["apt-get", "install", "-y", "-q", "mpv"], check=True, stdout=subprocess.DEVNULL)
+    os.makedirs(args.media, exist_ok=True)
+    seconds = int(args.warmup + args.count + 15)
+    watch = os.path.join(args.build, "bench", "screen_watch")
+    player = os.path.join(args.build, "korvoplayer")
+    server = subprocess.Popen(["Xvfb", args.display, "-screen", "0", "1920x1080x24", "-nolisten", "tcp", "-noreset"],
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    env = dict(os.environ, DISPLAY=args.display)
+    players = [("korvoplayer", lambda f: [player, f]),
+               ("gst-play", lambda f: ["gst-play-1.0", "--no-interactive", f]),
+               ("mpv", lambda f: ["mpv", "--no-config", "--really-quiet", f]),
+               ("mpv-x11", lambda f: ["mpv", "--no-config", "--really-quiet", "--vo=x11", f])]
+    measures = ["first", "cpu", "fps", "rss", "peak"]
+    try:
+        time.sleep(1)
+        for clip in args.clips.split(","):
+            name, size, codec = CLIPS[clip]
+            path = os.path.join(args.media, name)
+            make_clip(path, size, codec, seconds)
+            subprocess.run(["cat", path], stdout=subprocess.DEVNULL)
+            results = {p: {m: [] for m in measures} for p, _ in players}
+            for r in range(args.rounds):
+                order = players[r % len(players):] + players[:r % len(players)]
+                for label, command in order:
+                    # A player instance of its own each time, whatever is left of the last one.
+                    env["KORVOPLAYER_INSTANCE_TAG"] = f"bench{os.getpid()}-{clip}-{r}"
+                    one = run_one(command(path), env, watch, args.count, args.warmup)
+                    print(f"  {clip} round {r + 1} {label}: {one}", file=sys.stderr, flush=True)
+                    for m in measures:
+                        if one is not None:
+                            results[label][m].append(one[m])
+            print(f"\n{clip} ({name}, {size}, 30 fps), medians of {args.rounds} rounds")
+            print(f"{'player':<12}" + "".join(f"{m:>10}" for m in measures))
+            med = {p: {m: statistics.median(v) if v else float('nan') for m, v in results[p].items()} for p in results}
+            for label, _ in players:
+                print(f"{label:<12}" + "".join(f"{med[label][m]:>10.3f}" for m in measures))
+            for label, _ in players[1:]:
+                print(f"{'ours/' + label:<12}" + "".join(
+                    f"{med['korvoplayer'][m] / med[label][m] if med[label][m] else float('nan'):>10.3f}"
+                    for m in measures))
+            sys.stdout.flush()
+    finally:
+        server.terminate()
+        server.wait()
+
+
+if __name__ == "__main__":
+    main()

@@ -7,9 +7,10 @@
 //
 // CYCLES defaults to 300. PLAY-MS is how long each cycle plays before it
 // stops; 0 (the default) plays every cycle to the end of the stream. Options:
-//   --video-sink=K   K = auto (what the player picks), gl, x or fake: the
-//                    video sinks the player would prefer to K are taken out
-//                    of GStreamer's registry first
+//   --video-sink=K   K = auto (the path the player picks), gl or x (the
+//                    path forced as KORVOPLAYER_VIDEO_SINK forces it), or
+//                    fake (every window sink taken out of GStreamer's
+//                    registry first)
 //   --mappings=N     at the end, the N mappings whose resident memory grew
 //                    most over the first 50 cycles and after them
 
@@ -67,19 +68,24 @@ Options ParseOptions(int argc, char** argv)
     return options;
 }
 
-// Takes the video sinks the player prefers to `kind` out of the registry, so
-// that its sink factory falls through to `kind`.
+// Forces the player's video path (gl, x), or takes every video sink that
+// draws into a window out of the registry (fake), so that the sink factory
+// falls through to a null sink.
 void ForceVideoSink(const std::string& kind)
 {
-    const char* const preferred[] = {"xvimagesink", "glimagesink", "ximagesink"};
-    const size_t nRemoved = kind == "auto" ? 0 : kind == "gl" ? 1 : kind == "x" ? 2 : kind == "fake" ? 3 : 4;
-    if (nRemoved > std::size(preferred)) {
+    if (kind == "gl" || kind == "x") {
+        ::setenv("KORVOPLAYER_VIDEO_SINK", kind.c_str(), 1);
+        return;
+    }
+    if (kind != "auto" && kind != "fake") {
         std::fprintf(stderr, "unknown video sink %s: auto, gl, x or fake\n", kind.c_str());
         std::exit(1);
     }
+    if (kind == "auto")
+        return;
     GstRegistry* pRegistry = gst_registry_get();
-    for (size_t i = 0; i < nRemoved; ++i)
-        if (GstPluginFeature* pFeature = gst_registry_lookup_feature(pRegistry, preferred[i])) {
+    for (const char* pszSink : {"xvimagesink", "glimagesink", "ximagesink"})
+        if (GstPluginFeature* pFeature = gst_registry_lookup_feature(pRegistry, pszSink)) {
             gst_registry_remove_feature(pRegistry, pFeature);
             gst_object_unref(pFeature);
         }

@@ -6,9 +6,10 @@
 // the picture's number in 12 black or white cells (bit 0 leftmost). The
 // first picture is the first screenshot of the root window that has a long
 // orange run (at least a quarter of the screen's width) with a valid number
-// below it; after that only the two rows of the band are read, as fast as
-// the server answers, and every number read twice in a row counts as one
-// picture shown (a read in the middle of an update is not counted).
+// below it; after that one pixel of the orange half and the row through the
+// cells are read, as fast as the server answers, and every number read
+// counts as one picture shown (the server carries out each drawing request
+// whole, so a read sees the picture before it or after it, never a mix).
 //
 // screen_watch TIMEOUT-S WARMUP-S COUNT-S
 // prints "first T" (CLOCK_MONOTONIC seconds) when the picture appears, then,
@@ -127,7 +128,6 @@ int main(int argc, char** argv)
     while (Now() < first + warmup)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     std::set<int> shown;
-    int previous = -1;
     const double countStart = Now();
     while (Now() < countStart + count) {
         // One pixel of the orange half (the picture is still there) and the
@@ -137,9 +137,8 @@ int main(int argc, char** argv)
         int number = -1;
         if (pOrange != nullptr && pCells != nullptr && IsOrange(XGetPixel(pOrange, 0, 0)))
             number = ReadNumber(pCells, 0, band, band.x);
-        if (number >= 0 && number == previous)
+        if (number >= 0)
             shown.insert(number);
-        previous = number;
         for (XImage* pImage : {pOrange, pCells})
             if (pImage != nullptr)
                 XDestroyImage(pImage);

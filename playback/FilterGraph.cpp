@@ -165,6 +165,13 @@ GstCaps* ScaleCaps(uint64_t size)
     return pCaps;
 }
 
+void SetScaleCaps(GstElement* pCapsFilter, uint64_t size)
+{
+    GstCaps* pCaps = ScaleCaps(size);
+    g_object_set(pCapsFilter, "caps", pCaps, nullptr);
+    gst_caps_unref(pCaps);
+}
+
 uint64_t PackedSize(QSize size)
 {
     return static_cast<uint64_t>(size.width()) | static_cast<uint64_t>(size.height()) << 32;
@@ -579,11 +586,8 @@ GstElement* CFilterGraph::_MakeVideoChain()
     if (pConverter != nullptr)
         g_object_set(pConverter, "n-threads", g_get_num_processors(), "qos", TRUE, "add-borders", FALSE, nullptr);
     GstElement* pCaps = gst_element_factory_make("capsfilter", kScaleCapsName);
-    if (pCaps != nullptr) {
-        GstCaps* pScaleCaps = ScaleCaps(m_scaleSize.load());
-        g_object_set(pCaps, "caps", pScaleCaps, nullptr);
-        gst_caps_unref(pScaleCaps);
-    }
+    if (pCaps != nullptr)
+        SetScaleCaps(pCaps, m_scaleSize.load());
     return AddChain(GST_BIN(m_pPipeline), {pConverter, pCaps, pSink});
 }
 
@@ -619,9 +623,7 @@ void CFilterGraph::_OnPictureResized(QSize size)
     GstElement* pCaps = gst_bin_get_by_name(GST_BIN(m_pPipeline), kScaleCapsName);
     if (pCaps == nullptr)
         return;
-    GstCaps* pScaleCaps = ScaleCaps(m_scaleSize.load());
-    g_object_set(pCaps, "caps", pScaleCaps, nullptr);
-    gst_caps_unref(pScaleCaps);
+    SetScaleCaps(pCaps, m_scaleSize.load());
     gst_object_unref(pCaps);
     if (!m_bRefreshQueued) {
         m_bRefreshQueued = true;

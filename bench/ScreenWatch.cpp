@@ -6,10 +6,10 @@
 // the picture's number in 12 black or white cells (bit 0 leftmost). The
 // first picture is the first screenshot of the root window that has a long
 // orange run (at least a quarter of the screen's width) with a valid number
-// below it; after that one pixel of the orange half and the row through the
-// cells are read, as fast as the server answers, and every number read
-// counts as one picture shown (the server carries out each drawing request
-// whole, so a read sees the picture before it or after it, never a mix).
+// below it; after that the damage extension reports every drawing on the
+// screen, and each one that spans the middle half of the band's row of
+// cells counts as one picture shown (reading the screen itself cannot keep
+// up with 30 pictures a second while the server is busy drawing them).
 //
 // screen_watch TIMEOUT-S WARMUP-S COUNT-S
 // prints "first T" (CLOCK_MONOTONIC seconds) when the picture appears, then,
@@ -17,11 +17,11 @@
 // "none" when nothing appears within TIMEOUT-S.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xdamage.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <set>
 #include <thread>
 
 namespace {
@@ -127,24 +127,38 @@ int main(int argc, char** argv)
     std::fflush(stdout);
     while (Now() < first + warmup)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    std::set<int> shown;
+    // Every drawing the server does across the band's row of cells is one
+    // picture put on the screen (a player draws each picture with one
+    // request); the damage extension reports each one.
+    int damageEvent = 0;
+    int damageError = 0;
+    if (!XDamageQueryExtension(pDisplay, &damageEvent, &damageError)) {
+        std::printf("shown 0 0 (no damage extension)\n");
+        return 1;
+    }
+    const Damage damage = XDamageCreate(pDisplay, root, XDamageReportRawRectangles);
+    size_t shown = 0;
+    bool bInGroup = false;
     const double countStart = Now();
     while (Now() < countStart + count) {
-        // One pixel of the orange half (the picture is still there) and the
-        // row through the cells: small reads, so that every picture is seen.
-        XImage* pOrange = XGetImage(pDisplay, root, band.x + band.width / 2, band.orangeY, 1, 1, AllPlanes, ZPixmap);
-        XImage* pCells = XGetImage(pDisplay, root, band.x, band.cellsY, band.width, 1, AllPlanes, ZPixmap);
-        int number = -1;
-        if (pOrange != nullptr && pCells != nullptr && IsOrange(XGetPixel(pOrange, 0, 0)))
-            number = ReadNumber(pCells, 0, band, band.x);
-        if (number >= 0)
-            shown.insert(number);
-        for (XImage* pImage : {pOrange, pCells})
-            if (pImage != nullptr)
-                XDestroyImage(pImage);
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        while (XPending(pDisplay) > 0) {
+            XEvent event;
+            XNextEvent(pDisplay, &event);
+            if (event.type != damageEvent + XDamageNotify)
+                continue;
+            const auto* pDamage = reinterpret_cast<const XDamageNotifyEvent*>(&event);
+            const XRectangle& area = pDamage->area;
+            bInGroup = bInGroup || (area.y <= band.cellsY && band.cellsY < area.y + area.height &&
+                                    area.x <= band.x + band.width / 4 && area.x + area.width >= band.x + 3 * band.width / 4);
+            if (!pDamage->more) {
+                shown += bInGroup ? 1 : 0;
+                bInGroup = false;
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    std::printf("shown %zu %.3f\n", shown.size(), Now() - countStart);
+    XDamageDestroy(pDisplay, damage);
+    std::printf("shown %zu %.3f\n", shown, Now() - countStart);
     XCloseDisplay(pDisplay);
     return 0;
 }

@@ -112,6 +112,7 @@ void CKorvoPlayerDlg::OnInitDialog()
     pPublish->start(kPublishPeriodMs);
 
     _CreatePlaylist();
+    _CentreOnScreen();
     // A name too long to play is kept whole, so that Play reports it.
     const auto& arguments = CommandLineArguments();
     if (arguments.size() > 1) {
@@ -449,6 +450,7 @@ void CKorvoPlayerDlg::_FitToPicture()
         QSize player = QSize(cx, cy).boundedTo(screen()->availableGeometry().size());
         if (player != QSize(cx, cy))
             m_pSkin->SetPlayerSize(player.width(), player.height());
+        _KeepOnScreen(player);
         resize(player);
     } else {
         m_pSkin->SetPlayerSize(width(), height());
@@ -766,8 +768,14 @@ void CKorvoPlayerDlg::_CarryPlaylist()
     const QRect player = geometry();
     const QPoint moved = player.topLeft() - m_previousPosition;
     m_previousPosition = player.topLeft();
-    if (m_pPlaylist == nullptr)
-        return;
+    if (m_pPlaylist != nullptr && m_pPlaylist->GetDockSide() != DOCK_NONE)
+        m_pPlaylist->move(_PlaylistBeside(player, moved).topLeft());
+}
+
+// Where a docked playlist goes when the player is at `player` after moving
+// by `moved`: against the side it is docked on, following the move along it.
+QRect CKorvoPlayerDlg::_PlaylistBeside(const QRect& player, const QPoint& moved) const
+{
     QRect list = m_pPlaylist->geometry();
     switch (m_pPlaylist->GetDockSide()) {
     case DOCK_ABOVE:
@@ -783,9 +791,34 @@ void CKorvoPlayerDlg::_CarryPlaylist()
         list.moveTo(list.x() + moved.x(), player.y() + player.height());
         break;
     default:
-        return;
+        break;
     }
-    m_pPlaylist->move(list.topLeft());
+    return list;
+}
+
+// The player starts in the middle of the work area, with its docked playlist.
+void CKorvoPlayerDlg::_CentreOnScreen()
+{
+    const QRect pair = geometry() | _PlaylistBeside(geometry(), QPoint());
+    move(pos() + screen()->availableGeometry().center() - pair.center());
+    _KeepOnScreen(size());
+}
+
+// Moves the player, at its new size, and a docked playlist with it, back
+// inside the work area where a size taken from the skin or a picture would
+// put them past its edges; the top left edge wins when the pair is larger.
+void CKorvoPlayerDlg::_KeepOnScreen(const QSize& size)
+{
+    const QRect player(pos(), size);
+    QRect pair = player;
+    if (m_pPlaylist != nullptr && m_pPlaylist->GetDockSide() != DOCK_NONE)
+        pair |= _PlaylistBeside(player, QPoint());
+    const QRect area = screen()->availableGeometry();
+    QPoint shift(std::min(0, area.right() - pair.right()), std::min(0, area.bottom() - pair.bottom()));
+    shift.rx() = std::max(shift.x(), area.left() - pair.left());
+    shift.ry() = std::max(shift.y(), area.top() - pair.top());
+    if (!shift.isNull())
+        move(pos() + shift);
 }
 
 // The skin's controls follow the activation, but not while minimized.

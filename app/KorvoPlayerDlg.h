@@ -100,6 +100,9 @@ private:
     void _ToggleRepeat();
     void _TogglePlaylist();
     void _CarryPlaylist();
+    QRect _PlaylistBeside(const QRect& player, const QPoint& moved) const;
+    void _CentreOnScreen();
+    void _KeepOnScreen(const QSize& size);
     void _ShowContextMenu(const QPoint& ptScreen);
     void _OnSliderMoving(int nID, int nPos);
     HRESULT _MovePosition(LONGLONG llOffset);

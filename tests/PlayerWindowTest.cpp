@@ -628,6 +628,96 @@ TEST_F(PlayerWindowTest, CancelPausesAndMinimisesWhileClosingLeaves)
     EXPECT_FALSE(dlg.Graph().IsOpen());
 }
 
+// Escape leaves the player as it is; Alt+F4 ends it.
+TEST_F(PlayerWindowTest, EscapeDoesNothingAndAltF4Leaves)
+{
+    CKorvoPlayerDlg& dlg = Start(TestMediaPath(TestMedia::Wmv20s));
+    ASSERT_TRUE(WaitForState(State_Running)) << LastReport();
+    Key(Qt::Key_Escape);
+    EXPECT_TRUE(dlg.isVisible());
+    EXPECT_FALSE(dlg.isMinimized());
+    EXPECT_EQ(State(), State_Running);
+    Key(Qt::Key_F4, Qt::AltModifier);
+    EXPECT_FALSE(dlg.isVisible());
+    EXPECT_FALSE(dlg.Playlist()->isVisible());
+    EXPECT_FALSE(dlg.Graph().IsOpen());
+}
+
+// While a file plays, next and previous play the neighbouring entries; past
+// either end of the list they stop.
+TEST_F(PlayerWindowTest, NextAndPreviousPlayTheNeighboursWhileRunning)
+{
+    CTempDir dir;
+    QStringList files;
+    for (const char* name : {"a.mp3", "b.mp3", "c.mp3"}) {
+        files << QString::fromStdString(dir.Path() + "/" + name);
+        std::filesystem::copy_file(TestMediaPath(TestMedia::Mp3), files.back().toStdString());
+    }
+    CKorvoPlayerDlg& dlg = Start(files[0].toStdString());
+    dlg.Playlist()->AddFiles(files.mid(1));
+    const auto playing = [&](int nEntry) {
+        return WaitFor([&] { return dlg.FileName() == files[nEntry].toStdString() && State() == State_Running; });
+    };
+    ASSERT_TRUE(playing(0)) << LastReport();
+    Click(IDC_NEXTPLAYLIST);
+    EXPECT_TRUE(playing(1)) << LastReport();
+    Click(IDC_NEXTPLAYLIST);
+    EXPECT_TRUE(playing(2)) << LastReport();
+    Click(IDC_PREPLAYLIST);
+    EXPECT_TRUE(playing(1)) << LastReport();
+    Click(IDC_PREPLAYLIST);
+    EXPECT_TRUE(playing(0)) << LastReport();
+    Click(IDC_PREPLAYLIST);
+    EXPECT_TRUE(WaitFor([&] { return !dlg.Graph().IsOpen(); }));
+    EXPECT_EQ(dlg.MessageBox(), nullptr);
+}
+
+// A playlist docked above, to the left or below keeps to that side of the
+// player when the player moves, following the move along the side.
+TEST_F(PlayerWindowTest, ThePlaylistFollowsThePlayerOnEverySide)
+{
+    CKorvoPlayerDlg& dlg = Start("");
+    CPlaylistDlg* pList = dlg.Playlist();
+    ASSERT_TRUE(WaitFor([&] { return pList->isVisible(); }));
+    struct Side {
+        int nSide;
+        QPoint offset;  // of the playlist from the player's top left
+    };
+    const QSize list(238, 302);
+    for (const Side& side : {Side{DOCK_LEFT, QPoint(-list.width(), 20)}, Side{DOCK_ABOVE, QPoint(30, -list.height())},
+                             Side{DOCK_BELOW, QPoint(30, dlg.height())}, Side{DOCK_RIGHT, QPoint(dlg.width(), 10)}}) {
+        dlg.move(QPoint(400, 400));
+        ASSERT_TRUE(WaitFor([&] { return dlg.pos() == QPoint(400, 400); }));
+        pList->PlaceWindow(QRect(dlg.pos() + side.offset, list));
+        ASSERT_EQ(pList->GetDockSide(), side.nSide);
+        const QPoint placed = pList->pos();
+        dlg.move(dlg.pos() + QPoint(-25, 35));
+        EXPECT_TRUE(WaitFor([&] { return pList->pos() == placed + QPoint(-25, 35); }))
+            << side.nSide << ": " << pList->pos().x() << "," << pList->pos().y();
+    }
+}
+
+// The player starts with its docked playlist inside the work area, and a
+// picture that makes the player larger does not push the pair past its edge.
+TEST_F(PlayerWindowTest, ThePlayerAndItsPlaylistStayOnTheScreen)
+{
+    CKorvoPlayerDlg& dlg = Start("");
+    CPlaylistDlg* pList = dlg.Playlist();
+    ASSERT_TRUE(WaitFor([&] { return pList->isVisible(); }));
+    const QRect area = dlg.screen()->availableGeometry();
+    const auto onScreen = [&] { return area.contains(dlg.geometry() | pList->geometry()); };
+    EXPECT_TRUE(onScreen());
+    dlg.move(area.right() - dlg.width() - pList->width(), area.bottom() - dlg.height());
+    ASSERT_TRUE(WaitFor(onScreen));
+    const QSize before = dlg.size();
+    dlg.Playlist()->AddFiles({QString::fromStdString(DiscClipPath(TestMedia::Avi, 960, 540, 1, 1))});
+    Key(Qt::Key_Space);
+    ASSERT_TRUE(WaitFor([&] { return dlg.size() != before; })) << LastReport();
+    EXPECT_TRUE(WaitFor(onScreen)) << dlg.geometry().x() << "," << dlg.geometry().y() << " "
+                                   << dlg.width() << "x" << dlg.height();
+    EXPECT_EQ(pList->pos(), dlg.geometry().topRight() + QPoint(1, 0));
+}
+
 // Two entries on one key would make the key give no command at all.
 TEST(AcceleratorTableTest, EveryKeyGivesOneCommand)
 {

@@ -31,6 +31,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <memory>
+#include <random>
 #include <unistd.h>
 
 namespace {
@@ -716,6 +717,40 @@ TEST_F(PlayerWindowTest, ThePlayerAndItsPlaylistStayOnTheScreen)
     EXPECT_TRUE(WaitFor(onScreen)) << dlg.geometry().x() << "," << dlg.geometry().y() << " "
                                    << dlg.width() << "x" << dlg.height();
     EXPECT_EQ(pList->pos(), dlg.geometry().topRight() + QPoint(1, 0));
+}
+
+// Every key of the table, pressed over and over in a shuffled order while a
+// file opens, plays, is paused, stopped, and while the window is minimized,
+// never wedges the player: afterwards Space still plays a file. Open (a
+// dialog), close and exit are left out.
+TEST_F(PlayerWindowTest, KeysInAnyOrderAtAnyMomentLeaveAUsablePlayer)
+{
+    CKorvoPlayerDlg& dlg = Start(TestMediaPath(TestMedia::Wmv20s));
+    std::vector<QKeyCombination> keys;
+    for (const Accelerator& accelerator : AcceleratorTable())
+        if (accelerator.nCommand != ID_FILE_OPEN && accelerator.nCommand != ID_APP_EXIT)
+            keys.push_back(accelerator.key[0]);
+    std::mt19937 random(7);
+    for (int nRound = 0; nRound < 6; ++nRound) {
+        std::shuffle(keys.begin(), keys.end(), random);
+        if (nRound == 4)
+            dlg.showMinimized();
+        for (QKeyCombination key : keys) {
+            QApplication::setActiveWindow(&dlg);
+            QTest::keyClick(&dlg, key.key(), key.keyboardModifiers());
+        }
+        QTest::qWait(50);
+    }
+    dlg.showNormal();
+    if (QWidget* pBox = dlg.MessageBox())
+        pBox->close();
+    Key(Qt::Key_Backspace, Qt::ControlModifier);
+    ASSERT_FALSE(dlg.Graph().IsOpen());
+    dlg.Playlist()->SetCurrentIndex(0);
+    Key(Qt::Key_Space);
+    EXPECT_TRUE(WaitForState(State_Running)) << LastReport();
+    EXPECT_GE(dlg.width(), dlg.minimumWidth());
+    EXPECT_GE(dlg.height(), dlg.minimumHeight());
 }
 
 // Two entries on one key would make the key give no command at all.

@@ -30,6 +30,7 @@
 #include <QTest>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <functional>
 #include <memory>
 #include <random>
 #include <unistd.h>
@@ -717,6 +718,35 @@ TEST_F(PlayerWindowTest, ThePlayerAndItsPlaylistStayOnTheScreen)
     EXPECT_TRUE(WaitFor(onScreen)) << dlg.geometry().x() << "," << dlg.geometry().y() << " "
                                    << dlg.width() << "x" << dlg.height();
     EXPECT_EQ(pList->pos(), dlg.geometry().topRight() + QPoint(1, 0));
+}
+
+// Without its skin the player says why in a message box and stays up as a
+// bare window that plays nothing, not even the file it was started with.
+} // namespace
+
+// The resource functions have external linkage; they are declared where used.
+static void WithoutTheBuiltInSkin(const std::function<void()>& test)
+{
+    Q_CLEANUP_RESOURCE(korvoskin);
+    test();
+    Q_INIT_RESOURCE(korvoskin);
+}
+
+namespace {
+
+TEST_F(PlayerWindowTest, WithoutItsSkinThePlayerReportsAndPlaysNothing)
+{
+    WithoutTheBuiltInSkin([&] {
+        CKorvoPlayerDlg& dlg = Start(TestMediaPath(TestMedia::Wmv));
+        EXPECT_EQ(dlg.SkinManager(), nullptr);
+        ASSERT_TRUE(WaitFor([&] { return dlg.MessageBox() != nullptr && dlg.MessageBox()->isVisible(); }));
+        EXPECT_EQ(dlg.MessageBox()->text().toStdString(), LastReport());
+        EXPECT_EQ(dlg.Playlist(), nullptr);
+        Key(Qt::Key_Space);
+        QTest::qWait(200);
+        EXPECT_FALSE(dlg.Graph().IsOpen());
+        EXPECT_TRUE(dlg.isVisible());
+    });
 }
 
 // Every key of the table, pressed over and over in a shuffled order while a

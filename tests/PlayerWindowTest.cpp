@@ -328,6 +328,17 @@ QImage Screenshot(const QWidget& window, const QRect& area)
     return window.screen()->grabWindow(0, origin.x(), origin.y(), area.width(), area.height()).toImage();
 }
 
+// The player and its docked playlist as the X server shows them, kept in
+// the build tree to be looked at.
+void KeepScreenshot(const CKorvoPlayerDlg& dlg, const char* pszName)
+{
+    const QRect both = dlg.frameGeometry() | dlg.Playlist()->frameGeometry();
+    QImage shot = dlg.screen()->grabWindow(0, both.x(), both.y(), both.width(), both.height()).toImage();
+    const std::filesystem::path dir = std::filesystem::path(BRELMSOURCE_PATH).parent_path() / "player-artifacts";
+    std::filesystem::create_directories(dir);
+    EXPECT_TRUE(shot.save(QString::fromStdString((dir / pszName).string())));
+}
+
 // The bounds of the disc in a screenshot of a disc clip: its dark pixels,
 // once the picture's white is drawn in the middle of each side (before the
 // first frame the whole area is black).
@@ -427,11 +438,28 @@ TEST_F(PlayerWindowTest, AScreenshotShowsThePictureInsideTheSkin)
         white.translate(area.topLeft());
         return white == picture;
     })) << white.x() << "," << white.y() << " " << white.width() << "x" << white.height();
-    const QRect both = dlg.frameGeometry() | dlg.Playlist()->frameGeometry();
-    QImage shot = dlg.screen()->grabWindow(0, both.x(), both.y(), both.width(), both.height()).toImage();
-    const std::filesystem::path dir = std::filesystem::path(BRELMSOURCE_PATH).parent_path() / "player-artifacts";
-    std::filesystem::create_directories(dir);
-    EXPECT_TRUE(shot.save(QString::fromStdString((dir / "player-playing-clip.png").string())));
+    KeepScreenshot(dlg, "player-playing-clip.png");
+}
+
+// A sound file shows the animated logo in the video area, drawn by the X
+// server like a picture.
+TEST_F(PlayerWindowTest, AScreenshotShowsTheLogoOfASoundFile)
+{
+    CKorvoPlayerDlg& dlg = Start(TestMediaPath(TestMedia::Mp3));
+    ASSERT_TRUE(WaitForState(State_Running)) << LastReport();
+    const QRect picture = Picture();
+    ASSERT_FALSE(picture.isEmpty());
+    EXPECT_TRUE(WaitFor([&] {
+        dlg.raise();
+        const QImage shown = Screenshot(dlg, picture);
+        QSet<QRgb> colours;
+        for (int y = 0; y < shown.height(); y += 4)
+            for (int x = 0; x < shown.width(); x += 4)
+                colours.insert(shown.pixel(x, y));
+        return colours.size() > 50 && !Text(IDC_TXT_TIMEINFO).empty();
+    }));
+    QTest::qWait(300);
+    KeepScreenshot(dlg, "player-playing-mp3.png");
 }
 
 // A later file keeps the window's size, and its picture keeps its own shape

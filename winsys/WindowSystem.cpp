@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QGuiApplication>
+#include <QPixmap>
 #include <QWindow>
 #include <memory>
 
@@ -25,4 +26,13 @@ bool LoadResourceData(unsigned nID, const char* pszType, QByteArray& data)
         return false;
     data = resource.readAll();
     return true;
+}
+
+QIcon LoadResourceIcon(unsigned nID)
+{
+    QByteArray data;
+    QPixmap pixmap;
+    if (!LoadResourceData(nID, "ICON", data) || !pixmap.loadFromData(data))
+        return QIcon();
+    return QIcon(pixmap);
 }

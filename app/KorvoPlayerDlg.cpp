@@ -92,6 +92,8 @@ CKorvoPlayerDlg::~CKorvoPlayerDlg()
 void CKorvoPlayerDlg::OnInitDialog()
 {
     setWindowFlag(Qt::FramelessWindowHint);
+    // The playlist, a window of its own, takes its icon from this one.
+    setWindowIcon(LoadResourceIcon(IDR_MAINFRAME));
     setAutoFillBackground(true);
     setPalette(QPalette(Qt::black));
     resize(478, 341);
@@ -529,12 +531,21 @@ void CKorvoPlayerDlg::PlayChosenEntry()
 void CKorvoPlayerDlg::OnFileOpen()
 {
     QString file = QFileDialog::getOpenFileName(this, QString(), QString(), OpenFileFilter());
-    if (file.isEmpty())
+    if (!file.isEmpty())
+        OpenFiles({file});
+}
+
+// The first file is added last, so that it is the current entry.
+void CKorvoPlayerDlg::OpenFiles(const QStringList& files)
+{
+    if (files.isEmpty())
         return;
-    m_fileName = file.toStdString();
+    m_fileName = files.first().toStdString();
     OnStop();
-    if (m_pPlaylist != nullptr)
+    if (m_pPlaylist != nullptr) {
+        m_pPlaylist->AddFiles(files.mid(1));
         m_pPlaylist->AddFile(m_fileName.c_str());
+    }
     OnPlay();
 }
 
@@ -600,6 +611,17 @@ void CKorvoPlayerDlg::_ChangeVolume(int nID)
     } else {
         m_nVolume = 0;
     }
+    _SetVolume(m_nVolume, pszHandler);
+}
+
+void CKorvoPlayerDlg::SetVolume(int nVolume)
+{
+    _SetVolume(std::clamp(nVolume, 0, 100), "CKorvoPlayerDlg::SetVolume()");
+}
+
+void CKorvoPlayerDlg::_SetVolume(int nVolume, const char* pszHandler)
+{
+    m_nVolume = nVolume;
     _ShowVolume();
     if (m_directShow.IsOpen() && m_directShow.SetVolume(m_nVolume) != S_OK)
         Trace("from %s", pszHandler);

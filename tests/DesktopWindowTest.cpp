@@ -21,9 +21,11 @@
 #include <QMimeData>
 #include <QTreeWidget>
 #include <QUrl>
+#include <QGuiApplication>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <memory>
+#include <xcb/xcb.h>
 
 #include "EventLoopWait.h"
 
@@ -153,16 +155,49 @@ TEST_F(DesktopWindowTest, ADragWithoutFilesIsNotTaken)
     EXPECT_FALSE(enter.isAccepted());
 }
 
-// Resource 128 is the window icon of the player and of its playlist.
+// The icon as the X server holds it for a window: the _NET_WM_ICON
+// property's length in 32-bit items.
+uint32_t WindowIconLength(QWidget* pWindow)
+{
+    auto* pX11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (pX11 == nullptr)
+        return 0;
+    xcb_connection_t* pConnection = pX11->connection();
+    xcb_intern_atom_reply_t* pAtom = xcb_intern_atom_reply(pConnection, xcb_intern_atom(pConnection, 0, 12, "_NET_WM_ICON"), nullptr);
+    if (pAtom == nullptr)
+        return 0;
+    xcb_get_property_reply_t* pProperty = xcb_get_property_reply(
+        pConnection, xcb_get_property(pConnection, 0, static_cast<xcb_window_t>(pWindow->winId()), pAtom->atom,
+                                      XCB_ATOM_CARDINAL, 0, 1u << 20),
+        nullptr);
+    free(pAtom);
+    const uint32_t nLength = pProperty != nullptr ? static_cast<uint32_t>(xcb_get_property_value_length(pProperty) / 4) : 0;
+    free(pProperty);
+    return nLength;
+}
+
+// Resource 128 is the window icon of the player and of its playlist, and
+// it reaches the X server at the usual window-icon sizes.
 TEST_F(DesktopWindowTest, BothWindowsCarryTheApplicationIcon)
 {
     QIcon icon = LoadResourceIcon(IDR_MAINFRAME);
     ASSERT_FALSE(icon.isNull());
-    EXPECT_EQ(icon.availableSizes(), QList<QSize>{QSize(256, 256)});
-    const QImage expected = icon.pixmap(32).toImage();
-    EXPECT_EQ(m_pDlg->windowIcon().pixmap(32).toImage(), expected);
-    EXPECT_EQ(m_pDlg->Playlist()->windowIcon().pixmap(32).toImage(), expected);
+    const QList<QSize> sizes = icon.availableSizes();
+    for (int nSize : {16, 32, 48, 128})
+        EXPECT_TRUE(sizes.contains(QSize(nSize, nSize))) << nSize;
     EXPECT_TRUE(LoadResourceIcon(IDR_MAINFRAME + 1000).isNull());
+
+    const QImage expected = icon.pixmap(32).toImage();
+    uint32_t nExpectedLength = 0;
+    for (const QSize& size : sizes)
+        nExpectedLength += 2 + static_cast<uint32_t>(size.width() * size.height());
+    for (QWidget* pWindow : {static_cast<QWidget*>(m_pDlg.get()), static_cast<QWidget*>(m_pDlg->Playlist())}) {
+        EXPECT_EQ(pWindow->windowIcon().pixmap(32).toImage(), expected);
+        QApplication::sync();
+        if (QGuiApplication::platformName() == QStringLiteral("xcb")) {
+            EXPECT_EQ(WindowIconLength(pWindow), nExpectedLength);
+        }
+    }
 }
 
 } // namespace

@@ -34,5 +34,10 @@ QIcon LoadResourceIcon(unsigned nID)
     QPixmap pixmap;
     if (!LoadResourceData(nID, "ICON", data) || !pixmap.loadFromData(data))
         return QIcon();
-    return QIcon(pixmap);
+    // The window manager gets the sizes it shows; the 256-pixel picture
+    // itself would make the window's icon property four times larger.
+    QIcon icon;
+    for (int nSize : {16, 24, 32, 48, 64, 128})
+        icon.addPixmap(pixmap.scaled(nSize, nSize, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    return icon;
 }

@@ -35,7 +35,8 @@ constexpr int IDR_LOGO_GIF = 208;
 // into the program under ":/TYPE/NUMBER"; false when there is none.
 bool LoadResourceData(unsigned nID, const char* pszType, QByteArray& data);
 
-// Icon resource `nID` (type "ICON"); a null icon when there is none.
+// Icon resource `nID` (type "ICON") at the sizes of window icons, 16 to 128
+// pixels; a null icon when there is none.
 QIcon LoadResourceIcon(unsigned nID);
 
 // Raises the top-level window `hWnd` of another process of this display

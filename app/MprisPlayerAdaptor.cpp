@@ -67,7 +67,9 @@ QVariantMap CMprisPlayerAdaptor::Metadata() const
         return metadata;
     const QString file = LocalName(sample.fileName);
     metadata.insert(QStringLiteral("xesam:title"), QFileInfo(file).fileName());
-    metadata.insert(QStringLiteral("xesam:url"), QUrl::fromLocalFile(file).toString(QUrl::FullyEncoded));
+    // A name from the command line may be relative to the player's folder.
+    metadata.insert(QStringLiteral("xesam:url"),
+                    QUrl::fromLocalFile(QFileInfo(file).absoluteFilePath()).toString(QUrl::FullyEncoded));
     if (sample.llLength > 0)
         metadata.insert(QStringLiteral("mpris:length"), qlonglong(sample.llLength / kReferencePerMicrosecond));
     return metadata;

@@ -61,10 +61,12 @@ protected:
         return path;
     }
 
-    // Starts the first player with `file` and waits until it is on the bus.
-    void StartPlayer(const std::string& file)
+    // Starts the first player with `file` (in `folder`, when one is given)
+    // and waits until it is on the bus.
+    void StartPlayer(const std::string& file, const std::string& folder = {})
     {
-        m_pPlayer = std::make_unique<CPlayerProcess>(QStringList{QString::fromStdString(file)});
+        m_pPlayer = std::make_unique<CPlayerProcess>(QStringList{QString::fromStdString(file)},
+                                                     QString::fromStdString(folder));
         ASSERT_TRUE(WaitUntil([] { return QDBusConnection::sessionBus().interface()->isServiceRegistered(kService); },
                               kWaitMs));
     }
@@ -267,7 +269,11 @@ TEST_F(MprisTest, MalformedCallsNeitherCrashNorWedgeThePlayer)
 // player byte for byte.
 TEST_F(MprisTest, ALaterStartHandsOverNamesWithSpacesKoreanAndNewlines)
 {
-    StartPlayer(Media("first.wmv", TestMedia::Wmv));
+    // The desktop is told an absolute URL for a name relative to the player.
+    Media("first.wmv", TestMedia::Wmv);
+    const std::string folder = std::filesystem::canonical(m_dir.Path()).string();
+    StartPlayer("first.wmv", folder);
+    EXPECT_TRUE(WaitUntil([&] { return PlayingFile() == QString::fromStdString(folder + "/first.wmv"); }, kWaitMs));
     for (const char* pszName : {"with  two spaces.wmv", "한국어 동영상.wmv", "new\nline.wmv", "-dash.wmv"}) {
         const std::string file = Media(pszName, TestMedia::Wmv);
         HandOver(file);

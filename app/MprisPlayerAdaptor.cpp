@@ -120,8 +120,11 @@ void CMprisPlayerAdaptor::Previous()
     _Command(IDC_PREPLAYLIST);
 }
 
+// Pause and Play look at the state as it is now, not at the last sample:
+// a rate change or seek just before moves it.
 void CMprisPlayerAdaptor::Pause()
 {
+    m_watch.Sample();
     if (m_watch.Current().nState == State_Running)
         _Command(ID_PLAY_PAUSE);
 }
@@ -138,6 +141,7 @@ void CMprisPlayerAdaptor::Stop()
 
 void CMprisPlayerAdaptor::Play()
 {
+    m_watch.Sample();
     if (m_watch.Current().nState != State_Running)
         _Command(ID_PLAY_PLAY);
 }

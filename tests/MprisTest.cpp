@@ -18,6 +18,7 @@
 #include <QDBusReply>
 #include <QDBusVariant>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QUrl>
 #include <cmath>
 #include <filesystem>
@@ -218,6 +219,14 @@ TEST_F(MprisTest, MalformedCallsNeitherCrashNorWedgeThePlayer)
     const QString trackId = metadata.value(QStringLiteral("mpris:trackid")).value<QDBusObjectPath>().path();
     ASSERT_FALSE(trackId.isEmpty());
 
+    // A rate within the range is the graph's; 0 pauses, as MPRIS asks.
+    SetProperty(QStringLiteral("Rate"), 0.5);
+    EXPECT_DOUBLE_EQ(Property(QStringLiteral("Rate")).toDouble(), 0.5);
+    SetProperty(QStringLiteral("Rate"), 0.0);
+    EXPECT_TRUE(WaitForStatus(QStringLiteral("Paused")));
+    Playerctl({QStringLiteral("play")});
+    EXPECT_TRUE(WaitForStatus(QStringLiteral("Playing")));
+
     EXPECT_EQ(Call(QStringLiteral("Seek"), qlonglong(std::numeric_limits<qlonglong>::min())).type(),
               QDBusMessage::ReplyMessage);
     EXPECT_LT(Property(QStringLiteral("Position")).toLongLong(), 3'000'000);
@@ -263,6 +272,33 @@ TEST_F(MprisTest, MalformedCallsNeitherCrashNorWedgeThePlayer)
     EXPECT_EQ(Call(QStringLiteral("OpenUri"), QUrl::fromLocalFile(QString::fromStdString(song)).toString()).type(),
               QDBusMessage::ReplyMessage);
     EXPECT_TRUE(WaitUntil([&] { return PlayingFile() == QString::fromStdString(song); }, kWaitMs));
+}
+
+// Without a session bus the player plays as before and says so once.
+TEST_F(MprisTest, WithoutASessionBusThePlayerRunsAndTracesOnce)
+{
+    QProcess player;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
+                       QStringLiteral("unix:path=") + QString::fromStdString(m_dir.Path()) + "/no-bus");
+    player.setProcessEnvironment(environment);
+    player.start(QStringLiteral(KORVOPLAYER_PATH), {QString::fromStdString(Media("clip.wmv", TestMedia::Wmv))});
+    ASSERT_TRUE(player.waitForStarted());
+    QByteArray errors;
+    const QByteArray trace = "No session bus";
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            errors += player.readAllStandardError();
+            return errors.contains(trace);
+        },
+        kWaitMs));
+    EXPECT_EQ(player.state(), QProcess::Running);
+    player.terminate();
+    EXPECT_TRUE(WaitUntil([&] { return player.state() == QProcess::NotRunning; }, kWaitMs));
+    errors += player.readAllStandardError();
+    EXPECT_EQ(player.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(player.exitCode(), 0);
+    EXPECT_EQ(errors.count(trace), 1);
 }
 
 // Names as a file manager hands them to "korvoplayer %f" reach the running

@@ -11,5 +11,6 @@ CDesktopIntegration::CDesktopIntegration(CKorvoPlayerDlg& dlg)
       m_pPlayerDrops(new CFileDropTarget(&dlg, [&dlg](const QStringList& files) { dlg.OpenFiles(files); }))
 {
     if (CPlaylistDlg* pPlaylist = dlg.Playlist())
-        m_pPlaylistDrops = new CFileDropTarget(pPlaylist, [pPlaylist](const QStringList& files) { pPlaylist->AddFiles(files); });
+        m_pPlaylistDrops =
+            new CFileDropTarget(pPlaylist, [pPlaylist](const QStringList& files) { pPlaylist->AddFiles(files); });
 }

@@ -5,7 +5,10 @@
 
 #include <QTimer>
 
-CMprisRootAdaptor::CMprisRootAdaptor(QObject* pObject, CKorvoPlayerDlg& dlg) : QDBusAbstractAdaptor(pObject), m_dlg(dlg) {}
+CMprisRootAdaptor::CMprisRootAdaptor(QObject* pObject, CKorvoPlayerDlg& dlg)
+    : QDBusAbstractAdaptor(pObject), m_dlg(dlg)
+{
+}
 
 QString CMprisRootAdaptor::Identity() const
 {

@@ -27,8 +27,9 @@ CMprisService::CMprisService(CKorvoPlayerDlg& dlg, CPlayerStateWatch& watch)
         Trace("Can not register %s on the session bus", CMprisPlayerAdaptor::kObjectPath);
         return;
     }
-    for (QString name : {QString::fromLatin1(kBusName),
-                         QStringLiteral("%1.instance%2").arg(QLatin1StringView(kBusName)).arg(QCoreApplication::applicationPid())}) {
+    const QString instanceName =
+        QStringLiteral("%1.instance%2").arg(QLatin1StringView(kBusName)).arg(QCoreApplication::applicationPid());
+    for (const QString& name : {QString::fromLatin1(kBusName), instanceName}) {
         if (m_connection.registerService(name)) {
             m_busName = name;
             return;

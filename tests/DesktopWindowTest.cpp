@@ -163,7 +163,8 @@ uint32_t WindowIconLength(QWidget* pWindow)
     if (pX11 == nullptr)
         return 0;
     xcb_connection_t* pConnection = pX11->connection();
-    xcb_intern_atom_reply_t* pAtom = xcb_intern_atom_reply(pConnection, xcb_intern_atom(pConnection, 0, 12, "_NET_WM_ICON"), nullptr);
+    xcb_intern_atom_reply_t* pAtom =
+        xcb_intern_atom_reply(pConnection, xcb_intern_atom(pConnection, 0, 12, "_NET_WM_ICON"), nullptr);
     if (pAtom == nullptr)
         return 0;
     xcb_get_property_reply_t* pProperty = xcb_get_property_reply(
@@ -171,7 +172,8 @@ uint32_t WindowIconLength(QWidget* pWindow)
                                       XCB_ATOM_CARDINAL, 0, 1u << 20),
         nullptr);
     free(pAtom);
-    const uint32_t nLength = pProperty != nullptr ? static_cast<uint32_t>(xcb_get_property_value_length(pProperty) / 4) : 0;
+    const uint32_t nLength =
+        pProperty != nullptr ? static_cast<uint32_t>(xcb_get_property_value_length(pProperty) / 4) : 0;
     free(pProperty);
     return nLength;
 }

@@ -148,7 +148,8 @@ TEST_F(MprisTest, PlayerctlSeesAndDrivesThePlayer)
     const qlonglong llLength = Playerctl({QStringLiteral("metadata"), QStringLiteral("mpris:length")}).toLongLong(&bOk);
     EXPECT_TRUE(bOk);
     EXPECT_NEAR(static_cast<double>(llLength), 20e6, 0.5e6);
-    EXPECT_TRUE(Playerctl({QStringLiteral("metadata"), QStringLiteral("mpris:trackid")}).contains("/org/korvoplayer/track/"));
+    EXPECT_TRUE(Playerctl({QStringLiteral("metadata"), QStringLiteral("mpris:trackid")})
+                    .contains(QStringLiteral("/org/korvoplayer/track/")));
 
     // Next and previous go through the sorted three-entry playlist.
     Playerctl({QStringLiteral("next")});
@@ -230,23 +231,23 @@ TEST_F(MprisTest, MalformedCallsNeitherCrashNorWedgeThePlayer)
     EXPECT_EQ(Call(QStringLiteral("Seek"), qlonglong(std::numeric_limits<qlonglong>::min())).type(),
               QDBusMessage::ReplyMessage);
     EXPECT_LT(Property(QStringLiteral("Position")).toLongLong(), 3'000'000);
-    EXPECT_EQ(Call(QStringLiteral("SetPosition"), QVariant::fromValue(QDBusObjectPath(QStringLiteral("/org/korvoplayer/track/999"))),
-                   qlonglong(15'000'000)).type(),
-              QDBusMessage::ReplyMessage);
+    const QVariant staleId = QVariant::fromValue(QDBusObjectPath(QStringLiteral("/org/korvoplayer/track/999")));
+    EXPECT_EQ(Call(QStringLiteral("SetPosition"), staleId, qlonglong(15'000'000)).type(), QDBusMessage::ReplyMessage);
     EXPECT_LT(Property(QStringLiteral("Position")).toLongLong(), 10'000'000) << "a stale track id moves nothing";
-    EXPECT_EQ(Call(QStringLiteral("SetPosition"), QVariant::fromValue(QDBusObjectPath(trackId)), qlonglong(-5)).type(),
-              QDBusMessage::ReplyMessage);
-    EXPECT_EQ(Call(QStringLiteral("SetPosition"), QVariant::fromValue(QDBusObjectPath(trackId)), qlonglong(15'000'000)).type(),
-              QDBusMessage::ReplyMessage);
+    const QVariant currentId = QVariant::fromValue(QDBusObjectPath(trackId));
+    EXPECT_EQ(Call(QStringLiteral("SetPosition"), currentId, qlonglong(-5)).type(), QDBusMessage::ReplyMessage);
+    EXPECT_EQ(Call(QStringLiteral("SetPosition"), currentId, qlonglong(15'000'000)).type(), QDBusMessage::ReplyMessage);
     EXPECT_GE(Property(QStringLiteral("Position")).toLongLong(), 14'000'000);
 
     QDBusMessage reply = Call(QStringLiteral("OpenUri"), QStringLiteral("http://example.invalid/song.mp3"));
     EXPECT_EQ(reply.type(), QDBusMessage::ErrorMessage);
     EXPECT_TRUE(reply.errorMessage().contains(QStringLiteral("local files"))) << reply.errorMessage().toStdString();
-    reply = Call(QStringLiteral("OpenUri"), QStringLiteral("file://") + QString::fromStdString(m_dir.Path()) + "/missing.mp3");
+    const QString missing = QUrl::fromLocalFile(QString::fromStdString(m_dir.Path() + "/missing.mp3")).toString();
+    reply = Call(QStringLiteral("OpenUri"), missing);
     EXPECT_EQ(reply.type(), QDBusMessage::ErrorMessage);
     EXPECT_TRUE(reply.errorMessage().contains(QStringLiteral("missing.mp3"))) << reply.errorMessage().toStdString();
-    EXPECT_EQ(Call(QStringLiteral("OpenUri"), QStringLiteral("not a uri at all %%")).type(), QDBusMessage::ErrorMessage);
+    EXPECT_EQ(Call(QStringLiteral("OpenUri"), QStringLiteral("not a uri at all %%")).type(),
+              QDBusMessage::ErrorMessage);
 
     SetProperty(QStringLiteral("Volume"), 0.5);
     SetProperty(QStringLiteral("Volume"), std::nan(""));
@@ -345,7 +346,8 @@ TEST_F(MprisTest, TheScreenSaverIsHeldWhileVideoPlays)
     m_pPlayer->Terminate();
     ASSERT_TRUE(m_pPlayer->WaitForExit(kWaitMs));
     EXPECT_EQ(screenSaver.Held(), 0) << "leaving the player releases the screen";
-    EXPECT_EQ(screenSaver.Calls(), (QStringList{"Inhibit", "UnInhibit", "Inhibit", "UnInhibit", "Inhibit", "UnInhibit"}));
+    const QStringList held = {QStringLiteral("Inhibit"), QStringLiteral("UnInhibit")};
+    EXPECT_EQ(screenSaver.Calls(), held + held + held);
 }
 
 } // namespace

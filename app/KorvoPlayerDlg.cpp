@@ -22,6 +22,7 @@
 #include "winsys/StringTable.h"
 
 #include <QCloseEvent>
+#include <QFile>
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QMenu>
@@ -535,16 +536,16 @@ void CKorvoPlayerDlg::OnFileOpen()
         OpenFiles({file});
 }
 
-// The first file is added last, so that it is the current entry.
+// Each file added becomes the current entry: the first is added last.
 void CKorvoPlayerDlg::OpenFiles(const QStringList& files)
 {
     if (files.isEmpty())
         return;
-    m_fileName = files.first().toStdString();
+    m_fileName = QFile::encodeName(files.first()).toStdString();
     OnStop();
     if (m_pPlaylist != nullptr) {
-        m_pPlaylist->AddFiles(files.mid(1));
-        m_pPlaylist->AddFile(m_fileName.c_str());
+        for (auto file = files.crbegin(); file != files.crend(); ++file)
+            m_pPlaylist->AddFile(QFile::encodeName(*file).constData());
     }
     OnPlay();
 }

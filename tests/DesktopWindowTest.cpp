@@ -110,7 +110,8 @@ TEST_F(DesktopWindowTest, FilesDroppedOnThePlayerJoinThePlaylistAndTheFirstPlays
     ASSERT_TRUE(Drop(m_pDlg.get(), {Url(first), Url(second), Url(third)}));
     EXPECT_EQ(m_pDlg->FileName(), first);
     ASSERT_TRUE(WaitFor([&] { return State() == State_Running; })) << LastReport();
-    EXPECT_EQ(Entries().size(), 3);
+    // Sorted by name, each under its name with the extension.
+    EXPECT_EQ(Entries(), (QStringList{"a third.avi", "b second.wmv", "c first.mp3"}));
     EXPECT_EQ(m_pDlg->Playlist()->GetCurrentFile(), first);
     EXPECT_EQ(m_pDesktop->PlayerDrops()->MessageBox(), nullptr);
 }

@@ -52,6 +52,10 @@ echo "installed player says: $version"
 [ "$version" = "korvoplayer $(dpkg-deb -f "$deb" Version)" ] || { echo "unexpected version"; fail=1; }
 # The installed player finds its library beside itself, as the build tree's does.
 [ -e "$scratch/root/usr/bin/../lib/korvoplayer/libBrelmSource.so" ] || { echo "library not where the player looks"; fail=1; }
+# The stripped library still registers and loads as a GStreamer plugin.
+HOME="$scratch/home" XDG_CACHE_HOME="$scratch/home/cache" "$scratch/root/usr/bin/brelm-register" >/dev/null
+HOME="$scratch/home" XDG_CACHE_HOME="$scratch/home/cache" gst-inspect-1.0 brelmasfsrc >/dev/null ||
+    { echo "the installed library does not load as a plugin"; fail=1; }
 desktop-file-validate "$scratch/root/usr/share/applications/korvoplayer.desktop" || fail=1
 grep -qx 'Exec=korvoplayer %f' "$scratch/root/usr/share/applications/korvoplayer.desktop" || { echo "no Exec line"; fail=1; }
 exit $fail

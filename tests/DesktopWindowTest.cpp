@@ -5,6 +5,7 @@
 #include "PrivateSessionBus.h"
 #include "TempDir.h"
 #include "TestMedia.h"
+#include "app/CommandIds.h"
 #include "app/CommandLine.h"
 #include "app/DesktopIntegration.h"
 #include "app/FileDropTarget.h"
@@ -19,6 +20,7 @@
 #include <QDropEvent>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QSignalSpy>
 #include <QTreeWidget>
 #include <QUrl>
 #include <QGuiApplication>
@@ -154,6 +156,26 @@ TEST_F(DesktopWindowTest, ADragWithoutFilesIsNotTaken)
     QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(m_pDlg.get(), &enter);
     EXPECT_FALSE(enter.isAccepted());
+}
+
+// What the player's own keys do is seen from outside: a seek by key is a
+// seek, and without a screen-saver service on the bus the screen is still
+// held (through the X server) while the picture plays, and let go on pause.
+TEST_F(DesktopWindowTest, TheWatchSeesKeySeeksAndTheScreenIsHeldWithoutAService)
+{
+    m_pDlg->OpenFiles({QString::fromStdString(Media("clip.wmv", TestMedia::Wmv20s))});
+    ASSERT_TRUE(WaitFor([&] { return State() == State_Running; })) << LastReport();
+    CPlayerStateWatch& watch = m_pDesktop->Watch();
+    ASSERT_TRUE(WaitFor([&] { return watch.Current().VideoPlaying(); }));
+    EXPECT_TRUE(m_pDesktop->ScreenSaver().IsHolding());
+
+    QSignalSpy seeked(&watch, &CPlayerStateWatch::Seeked);
+    m_pDlg->OnCommand(ID_PLAY_FORWARD10);
+    ASSERT_TRUE(WaitFor([&] { return !seeked.isEmpty(); }));
+    EXPECT_GE(seeked.first().first().value<LONGLONG>(), 10 * kReferenceTimePerSecond);
+
+    m_pDlg->OnCommand(ID_PLAY_PAUSE);
+    EXPECT_TRUE(WaitFor([&] { return !m_pDesktop->ScreenSaver().IsHolding(); }));
 }
 
 // The icon as the X server holds it for a window: the _NET_WM_ICON

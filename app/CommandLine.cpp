@@ -3,6 +3,7 @@
 #include <cctype>
 #include <climits>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -26,7 +27,12 @@ bool IsUri(const std::string& argument)
 
 void SetCommandLine(int argc, char** argv)
 {
-    g_arguments.assign(argv, argv + argc);
+    SetCommandLine(std::vector<std::string>(argv, argv + argc));
+}
+
+void SetCommandLine(std::vector<std::string> arguments)
+{
+    g_arguments = std::move(arguments);
 }
 
 const std::vector<std::string>& CommandLineArguments()

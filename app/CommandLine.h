@@ -6,6 +6,7 @@
 #include <vector>
 
 void SetCommandLine(int argc, char** argv);
+void SetCommandLine(std::vector<std::string> arguments);
 
 // Element 0 is the program itself.
 const std::vector<std::string>& CommandLineArguments();

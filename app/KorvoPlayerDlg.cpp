@@ -22,6 +22,7 @@
 #include "winsys/StringTable.h"
 
 #include <QCloseEvent>
+#include <QFile>
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QMenu>
@@ -92,6 +93,8 @@ CKorvoPlayerDlg::~CKorvoPlayerDlg()
 void CKorvoPlayerDlg::OnInitDialog()
 {
     setWindowFlag(Qt::FramelessWindowHint);
+    // The playlist, a window of its own, takes its icon from this one.
+    setWindowIcon(LoadResourceIcon(IDR_MAINFRAME));
     setAutoFillBackground(true);
     setPalette(QPalette(Qt::black));
     resize(478, 341);
@@ -531,12 +534,21 @@ void CKorvoPlayerDlg::PlayChosenEntry()
 void CKorvoPlayerDlg::OnFileOpen()
 {
     QString file = QFileDialog::getOpenFileName(this, QString(), QString(), OpenFileFilter());
-    if (file.isEmpty())
+    if (!file.isEmpty())
+        OpenFiles({file});
+}
+
+// Each file added becomes the current entry: the first is added last.
+void CKorvoPlayerDlg::OpenFiles(const QStringList& files)
+{
+    if (files.isEmpty())
         return;
-    m_fileName = file.toStdString();
+    m_fileName = QFile::encodeName(files.first()).toStdString();
     OnStop();
-    if (m_pPlaylist != nullptr)
-        m_pPlaylist->AddFile(m_fileName.c_str());
+    if (m_pPlaylist != nullptr) {
+        for (auto file = files.crbegin(); file != files.crend(); ++file)
+            m_pPlaylist->AddFile(QFile::encodeName(*file).constData());
+    }
     OnPlay();
 }
 
@@ -602,6 +614,17 @@ void CKorvoPlayerDlg::_ChangeVolume(int nID)
     } else {
         m_nVolume = 0;
     }
+    _SetVolume(m_nVolume, pszHandler);
+}
+
+void CKorvoPlayerDlg::SetVolume(int nVolume)
+{
+    _SetVolume(std::clamp(nVolume, 0, 100), "CKorvoPlayerDlg::SetVolume()");
+}
+
+void CKorvoPlayerDlg::_SetVolume(int nVolume, const char* pszHandler)
+{
+    m_nVolume = nVolume;
     _ShowVolume();
     if (m_directShow.IsOpen() && m_directShow.SetVolume(m_nVolume) != S_OK)
         Trace("from %s", pszHandler);

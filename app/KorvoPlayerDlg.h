@@ -14,6 +14,7 @@
 #include <QDialog>
 #include <QMessageBox>
 #include <QPointer>
+#include <QStringList>
 #include <QTimer>
 #include <memory>
 #include <string>
@@ -50,6 +51,12 @@ public:
     CKorvoUIManager* SkinManager() const { return m_pSkin.get(); }
     CPlaylistDlg* Playlist() const { return m_pPlaylist; }
     CScreenWnd* ScreenWnd() const { return m_pScreenWnd; }
+
+    // Stops, adds the files to the playlist and plays the first of them
+    // (as the Open command does with one file).
+    void OpenFiles(const QStringList& files);
+    // The player's volume (held to 0..100), shown and applied to the graph.
+    void SetVolume(int nVolume);
 
     // Plays, pauses or resumes, as the state of the graph asks.
     void OnPlay();
@@ -109,6 +116,7 @@ private:
     void _Seek(LONGLONG llOffset, const char* pszHandler);
     void _ChangeRate(int nID);
     void _ChangeVolume(int nID);
+    void _SetVolume(int nVolume, const char* pszHandler);
     void _ShowVolume();
     void _PostPlay();
     void _ShowLastReport();

@@ -1,12 +1,21 @@
 #include "CommandLine.h"
 
+#include "common/ComTypes.h"
+#include "common/Report.h"
+
 #include <cctype>
 #include <climits>
+#include <cmath>
+#include <cstdio>
 #include <unistd.h>
 
 namespace {
 
+constexpr const char* kUserRatioOption = "--user-ratio";
+
 std::vector<std::string> g_arguments;
+// The value of the user-ratio option, empty without one.
+std::string g_userRatio;
 
 // A scheme: a letter, then letters, digits, '+', '-' or '.', then "://".
 bool IsUri(const std::string& argument)
@@ -26,7 +35,29 @@ bool IsUri(const std::string& argument)
 
 void SetCommandLine(int argc, char** argv)
 {
-    g_arguments.assign(argv, argv + argc);
+    g_arguments.clear();
+    g_userRatio.clear();
+    for (int i = 0; i < argc; ++i) {
+        if (i > 0 && std::string(argv[i]) == kUserRatioOption && i + 1 < argc)
+            g_userRatio = argv[++i];
+        else
+            g_arguments.emplace_back(argv[i]);
+    }
+}
+
+HRESULT CommandLineUserRatio(double* pdWidth, double* pdHeight)
+{
+    if (g_userRatio.empty())
+        return S_FALSE;
+    double dWidth = 0;
+    double dHeight = 0;
+    char cExtra = 0;
+    if (std::sscanf(g_userRatio.c_str(), "%lf:%lf%c", &dWidth, &dHeight, &cExtra) != 2 || !std::isfinite(dWidth) ||
+        !std::isfinite(dHeight) || !(dWidth > 0) || !(dHeight > 0))
+        return ArgumentFault("CommandLineUserRatio()", "%s = %s", kUserRatioOption, g_userRatio.c_str());
+    *pdWidth = dWidth;
+    *pdHeight = dHeight;
+    return S_OK;
 }
 
 const std::vector<std::string>& CommandLineArguments()

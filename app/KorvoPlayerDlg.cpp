@@ -77,7 +77,8 @@ CKorvoPlayerDlg::CKorvoPlayerDlg(const std::string& filterLibraryDir, QWidget* p
       m_directShow(filterLibraryDir),
       m_pScreenWnd(new CScreenWnd(this, &m_directShow)),
       m_instanceServer([this](const InstanceRequest& request) { return OnInstanceMessage(request); }),
-      m_frame(this, this)
+      m_frame(this, this),
+      m_geometry(this, &m_directShow, m_pScreenWnd, [this] { _ShowLastReport(); })
 {
     connect(&m_positionTimer, &QTimer::timeout, this, &CKorvoPlayerDlg::OnTimer);
     OnInitDialog();
@@ -137,6 +138,11 @@ bool CKorvoPlayerDlg::_InitSkin()
         return false;
     }
     m_pSkin = std::move(pSkin);
+    m_geometry.SetSkin(m_pSkin.get());
+    double dWidth = 1.0;
+    double dHeight = 1.0;
+    if (CommandLineUserRatio(&dWidth, &dHeight) == S_OK)
+        m_geometry.SetUserRatio(dWidth, dHeight);
     _FindControls();
     int cx = 0;
     int cy = 0;
@@ -300,7 +306,7 @@ void CKorvoPlayerDlg::OnCommand(int nID)
     case ID_VOLUMN_NONE:
         return _ChangeVolume(nID);
     default:
-        return;
+        return m_geometry.OnCommand(nID);
     }
 }
 
@@ -434,6 +440,9 @@ void CKorvoPlayerDlg::OnTimer()
 // the window otherwise.
 void CKorvoPlayerDlg::_FitToPicture()
 {
+    // In full screen a new file only takes the picture's place.
+    if (m_geometry.FullScreenMode() != kWindowed)
+        return _PlaceScreen();
     long lWidth = 0;
     long lHeight = 0;
     double dRatio = 0.0;
@@ -442,6 +451,7 @@ void CKorvoPlayerDlg::_FitToPicture()
     else
         lWidth = lHeight = 0;
     m_pSkin->SetScreenSize(static_cast<int>(lWidth), static_cast<int>(lHeight), dRatio, 1.0);
+    m_geometry.OnPictureStart(dRatio);
     if (m_bWindowFollowsPicture) {
         int cx = 0;
         int cy = 0;
@@ -456,18 +466,12 @@ void CKorvoPlayerDlg::_FitToPicture()
     _PlaceScreen();
 }
 
-// The screen window covers the skin's video area; the picture keeps its
-// shape inside it, and the screen window is black around it.
+// The screen window covers the skin's video area (the whole window in full
+// screen); the picture keeps its shape inside it, and the screen window is
+// black around it.
 void CKorvoPlayerDlg::_PlaceScreen()
 {
-    RECT available = {};
-    RECT picture = {};
-    m_pSkin->GetAvailableScreenRect(&available);
-    m_pSkin->GetScreenRect(&picture);
-    m_pScreenWnd->setGeometry(available.ToQRect());
-    m_pScreenWnd->SetPictureRect(picture);
-    if (m_directShow.IsOpen())
-        m_directShow.SetScreenSize(picture);
+    m_geometry.PlaceScreen();
 }
 
 // The graph is released even when it refuses to stop; the failure is shown.
@@ -477,7 +481,7 @@ void CKorvoPlayerDlg::OnStop()
     if (m_pSkin != nullptr)
         m_pSkin->OnStop();
     m_bWindowFollowsPicture = false;
-    m_pScreenWnd->hide();
+    m_geometry.OnStop();
     if (m_directShow.Stop() != S_OK) {
         _ShowLastReport();
         Trace("from %s", "CKorvoPlayerDlg::OnStop()");
@@ -738,10 +742,10 @@ void CKorvoPlayerDlg::resizeEvent(QResizeEvent* pEvent)
         return;
     int nState = State_Stopped;
     m_directShow.GetState(0, &nState);
-    if (nState != State_Stopped) {
+    if (nState != State_Stopped)
         m_pSkin->SetPlayerSize(width(), height());
+    if (nState != State_Stopped || m_geometry.FullScreenMode() != kWindowed)
         _PlaceScreen();
-    }
     m_pSkin->Paint();
     if (!m_frame.IsDragging())
         m_pSkin->Dock(isMaximized() ? SIZE_MAXIMIZED : 0);
@@ -823,6 +827,8 @@ void CKorvoPlayerDlg::OnFrameDragEnd()
 
 void CKorvoPlayerDlg::reject()
 {
+    if (m_geometry.FullScreenMode() == kFullScreenKeepRatio)
+        return;
     int nState = State_Stopped;
     if (m_directShow.GetState(0, &nState) != S_OK) {
         Trace("from %s", "CKorvoPlayerDlg::OnCancel()");

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "InstanceServer.h"
+#include "VideoGeometry.h"
 #include "winsys/WindowSystem.h"
 #include "common/ComTypes.h"
 #include "common/LibraryLocation.h"
@@ -50,6 +51,7 @@ public:
     CKorvoUIManager* SkinManager() const { return m_pSkin.get(); }
     CPlaylistDlg* Playlist() const { return m_pPlaylist; }
     CScreenWnd* ScreenWnd() const { return m_pScreenWnd; }
+    const CVideoGeometry& Geometry() const { return m_geometry; }
 
     // Plays, pauses or resumes, as the state of the graph asks.
     void OnPlay();
@@ -147,4 +149,5 @@ private:
     HRESULT m_hrRecord = S_OK;
     QPointer<QMessageBox> m_pMessageBox;
     CWindowFrame m_frame;
+    CVideoGeometry m_geometry;
 };

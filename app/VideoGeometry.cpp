@@ -244,14 +244,13 @@ void CVideoGeometry::OnScaleImage()
     _MoveWindow({corner.x(), corner.y(), corner.x() + cx, corner.y() + cy});
 }
 
+// The window manager maximizes a window onto the work area itself; placing
+// the window there as well would end its maximized state.
 void CVideoGeometry::_OnMaximize()
 {
     if (m_pWindow->isMaximized())
         return m_pWindow->showNormal();
     m_pWindow->showMaximized();
-    RECT work = {};
-    if (ReadWorkArea(m_pWindow->screen(), &work) == S_OK)
-        _MoveWindow(work);
 }
 
 // Enter.

@@ -4,6 +4,7 @@
 #include "app/CommandIds.h"
 #include "app/CommandLine.h"
 #include "app/PanScan.h"
+#include "app/VideoGeometry.h"
 #include "common/ComTypes.h"
 
 #include <gtest/gtest.h>
@@ -78,6 +79,18 @@ TEST(PanScan, DecSizeNeverGoesBelowTheMinimum)
         rc = DecreasedRect(rc, 492, 302);
     EXPECT_EQ(rc.Width(), 492);
     EXPECT_EQ(rc.Height(), 302);
+}
+
+// Without a screen there is no work area to move in: string 5056 is
+// reported and the call that failed traced.
+TEST(PanScan, AMissingWorkAreaIsReported)
+{
+    CDebugCapture capture;
+    RECT rc = {1, 2, 3, 4};
+    EXPECT_EQ(CVideoGeometry::ReadWorkArea(nullptr, &rc), ERROR_NOT_FOUND);
+    EXPECT_EQ(rc, (RECT{1, 2, 3, 4}));
+    EXPECT_NE(LastReport().find("Can not determine workarea of screen"), std::string::npos) << LastReport();
+    EXPECT_EQ(capture.TracesAfterReport(), std::vector<std::string>{"from SystemParametersInfo()"});
 }
 
 HRESULT UserRatio(std::vector<std::string> arguments, double* pdWidth, double* pdHeight)

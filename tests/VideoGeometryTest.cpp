@@ -392,8 +392,12 @@ TEST_F(VideoGeometry, BothFullScreenModesCoverTheDisplayAndRestoreExactly)
     const QRect windowed = Picture();
     const QRect display = dlg.screen()->geometry();
 
+    const size_t nLines = m_capture.Lines().size();
     Key(Qt::Key_Return);
     EXPECT_EQ(dlg.Geometry().FullScreenMode(), kFullScreenKeepRatio);
+    // Enter traces the mode it found.
+    const std::vector<std::string> lines = m_capture.Lines();
+    EXPECT_NE(std::find(lines.begin() + static_cast<long>(nLines), lines.end(), "0"), lines.end());
     EXPECT_TRUE(Settles(display));
     EXPECT_EQ(Screen()->geometry(), QRect(QPoint(), display.size()));
     EXPECT_EQ(Screen()->DragLock(), 1);

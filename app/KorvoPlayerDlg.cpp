@@ -440,9 +440,6 @@ void CKorvoPlayerDlg::OnTimer()
 // the window otherwise.
 void CKorvoPlayerDlg::_FitToPicture()
 {
-    // In full screen a new file only takes the picture's place.
-    if (m_geometry.FullScreenMode() != kWindowed)
-        return _PlaceScreen();
     long lWidth = 0;
     long lHeight = 0;
     double dRatio = 0.0;
@@ -450,6 +447,8 @@ void CKorvoPlayerDlg::_FitToPicture()
         dRatio = static_cast<double>(lWidth) / static_cast<double>(lHeight);
     else
         lWidth = lHeight = 0;
+    if (m_geometry.FullScreenMode() != kWindowed)
+        return m_geometry.OnFullScreenPicture(static_cast<int>(lWidth), static_cast<int>(lHeight), dRatio);
     m_pSkin->SetScreenSize(static_cast<int>(lWidth), static_cast<int>(lHeight), dRatio, 1.0);
     m_geometry.OnPictureStart(dRatio);
     if (m_bWindowFollowsPicture) {

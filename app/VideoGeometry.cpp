@@ -100,6 +100,14 @@ void CVideoGeometry::OnPictureStart(double dRatio)
     m_rcSaved = RECT::FromQRect(m_pWindow->geometry());
 }
 
+void CVideoGeometry::OnFullScreenPicture(int nWidth, int nHeight, double dRatio)
+{
+    m_dAspectRatio = dRatio;
+    m_dScale = 1.0;
+    m_pSkin->SetScreenSize(nWidth, nHeight, m_nFullScreenMode == kFullScreenFill ? 0.0 : dRatio, m_dScale);
+    PlaceScreen();
+}
+
 HRESULT CVideoGeometry::PlaceScreen()
 {
     RECT area = {};

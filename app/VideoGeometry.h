@@ -46,6 +46,10 @@ public:
     // picture's own ratio at scale 1.0, and the window rectangle kept as
     // the one that scale commands place the window at.
     void OnPictureStart(double dRatio);
+    // The same in full screen: the window stays as it is, and the picture
+    // of `nWidth` x `nHeight` takes its own ratio over the display (or fills
+    // it in mode 2).
+    void OnFullScreenPicture(int nWidth, int nHeight, double dRatio);
     // Places the screen window on the video area and the picture inside it,
     // and hands the picture's rectangle to the graph when a file is open;
     // returns what the graph answered. In full screen the video area is the

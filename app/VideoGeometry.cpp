@@ -306,13 +306,18 @@ void CVideoGeometry::_EnterFullScreen(int nMode, const char* pszHandler)
     _Fail(PlaceScreen(), pszHandler, false);
 }
 
+// The window goes back to its saved rectangle, and the skin lays the video
+// area out for it at once: when full screen ends before the window manager
+// has sized the window for it, no size change comes to do that.
 void CVideoGeometry::_LeaveFullScreen()
 {
     if (m_nFullScreenMode == kFullScreenFill)
         m_pSkin->m_dAspectRatio = m_dAspectRatio;
     _LeaveWindowManagerFullScreen();
     _MoveWindow(m_rcSaved);
+    m_pSkin->SetPlayerSize(m_rcSaved.Width(), m_rcSaved.Height());
     m_pScreenWnd->setVisible(m_pDirectShow->IsOpen());
+    PlaceScreen();
 }
 
 // Windowed again, and the window manager's full-screen state left, so that

@@ -208,7 +208,8 @@ protected:
         if (m_pDlg->Graph().IsOpen() || Screen()->isVisible()) {
             EXPECT_TRUE(QRect(QPoint(), Screen()->size()).contains(picture))
                 << what << " picture " << Describe(picture) << " in " << Describe(Screen()->geometry());
-            EXPECT_TRUE(QRect(QPoint(), m_pDlg->size()).contains(Screen()->geometry())) << what;
+            EXPECT_TRUE(QRect(QPoint(), m_pDlg->size()).contains(Screen()->geometry()))
+                << what << " screen " << Describe(Screen()->geometry()) << " in " << Describe(m_pDlg->geometry());
             EXPECT_FALSE(picture.isEmpty()) << what;
         }
     }
@@ -561,10 +562,10 @@ TEST_F(VideoGeometry, PanAndScanKeepToTheWorkAreaBesideAPanel)
     EXPECT_TRUE(Settles(minimum));
 }
 
-// Every command, with no file, playing, paused and minimized, each held
-// down for many repeats: the window never goes below the skin's minimum,
-// pan and scan never leave the work area, and the picture stays inside the
-// screen window.
+// Every command, with no file, while a file opens, playing, paused and
+// minimized, each held down for many repeats: the window never goes below
+// the skin's minimum, pan and scan never leave the work area, and the
+// picture stays inside the screen window.
 TEST_F(VideoGeometry, EveryCommandHeldDownLeavesASoundWindow)
 {
     CKorvoPlayerDlg& dlg = Start("");
@@ -597,9 +598,19 @@ TEST_F(VideoGeometry, EveryCommandHeldDownLeavesASoundWindow)
         EXPECT_TRUE(Settles());
     };
     holdEach("no file");
+    // Every command once more while the file opens: they wait in the queue
+    // that the start serves while the file prerolls.
+    for (int nID : commands) {
+        for (int i = 0; i < 3; ++i)
+            QMetaObject::invokeMethod(&dlg, [&dlg, nID] { dlg.OnCommand(nID); }, Qt::QueuedConnection);
+    }
     dlg.Playlist()->AddFile(TestMediaPath(TestMedia::Wmv20s).c_str());
     dlg.OnPlay();
     ASSERT_TRUE(WaitFor([&] { return State() == State_Running; })) << LastReport();
+    QTest::qWait(100);
+    ExpectSound("opening");
+    while (dlg.Geometry().FullScreenMode() != kWindowed)
+        dlg.OnCommand(ID_SCALE_ENTIRESCREEN);
     holdEach("playing");
     dlg.OnPause();
     holdEach("paused");

@@ -1,5 +1,6 @@
 #include "CommandLineOptions.h"
 
+#include <cstddef>
 #include <utility>
 
 namespace {
@@ -9,19 +10,24 @@ constexpr const char* kUsage =
     "Plays MP3, AVI, MPEG, ASF, WMV and WMA files in a skinned window.\n"
     "Only one player runs per user: a later start hands FILE to the running player.\n"
     "\n"
-    "  --help     show this help and exit\n"
-    "  --version  show the version and exit\n"
-    "  --         end of options: the next argument is the file, even when it starts with '-'\n";
+    "  --user-ratio W:H  the picture ratio of the User Define entry (default 1:1)\n"
+    "  --help            show this help and exit\n"
+    "  --version         show the version and exit\n"
+    "  --                end of options: the next argument is the file, even when it starts with '-'\n";
 
 } // namespace
 
 CCommandLineOptions::CCommandLineOptions(std::vector<std::string> arguments) : m_arguments(std::move(arguments))
 {
-    if (m_arguments.size() < 2)
+    // "--user-ratio W:H" is the player's own and stays on its command line.
+    size_t i = 1;
+    while (i + 1 < m_arguments.size() && m_arguments[i] == "--user-ratio")
+        i += 2;
+    if (i >= m_arguments.size())
         return;
-    const std::string& first = m_arguments[1];
+    const std::string& first = m_arguments[i];
     if (first == "--") {
-        m_arguments.erase(m_arguments.begin() + 1);
+        m_arguments.erase(m_arguments.begin() + static_cast<std::ptrdiff_t>(i));
         return;
     }
     if (first.size() < 2 || first[0] != '-')

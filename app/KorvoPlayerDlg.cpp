@@ -78,7 +78,8 @@ CKorvoPlayerDlg::CKorvoPlayerDlg(const std::string& filterLibraryDir, QWidget* p
       m_directShow(filterLibraryDir),
       m_pScreenWnd(new CScreenWnd(this, &m_directShow)),
       m_instanceServer([this](const InstanceRequest& request) { return OnInstanceMessage(request); }),
-      m_frame(this, this)
+      m_frame(this, this),
+      m_geometry(this, &m_directShow, m_pScreenWnd, [this] { _ShowLastReport(); })
 {
     connect(&m_positionTimer, &QTimer::timeout, this, &CKorvoPlayerDlg::OnTimer);
     OnInitDialog();
@@ -141,6 +142,11 @@ bool CKorvoPlayerDlg::_InitSkin()
         return false;
     }
     m_pSkin = std::move(pSkin);
+    m_geometry.SetSkin(m_pSkin.get());
+    double dWidth = 1.0;
+    double dHeight = 1.0;
+    if (CommandLineUserRatio(&dWidth, &dHeight) == S_OK)
+        m_geometry.SetUserRatio(dWidth, dHeight);
     _FindControls();
     int cx = 0;
     int cy = 0;
@@ -304,7 +310,7 @@ void CKorvoPlayerDlg::OnCommand(int nID)
     case ID_VOLUMN_NONE:
         return _ChangeVolume(nID);
     default:
-        return;
+        return m_geometry.OnCommand(nID);
     }
 }
 
@@ -445,7 +451,10 @@ void CKorvoPlayerDlg::_FitToPicture()
         dRatio = static_cast<double>(lWidth) / static_cast<double>(lHeight);
     else
         lWidth = lHeight = 0;
+    if (m_geometry.FullScreenMode() != kWindowed)
+        return m_geometry.OnFullScreenPicture(static_cast<int>(lWidth), static_cast<int>(lHeight), dRatio);
     m_pSkin->SetScreenSize(static_cast<int>(lWidth), static_cast<int>(lHeight), dRatio, 1.0);
+    m_geometry.OnPictureStart(dRatio);
     if (m_bWindowFollowsPicture) {
         int cx = 0;
         int cy = 0;
@@ -461,18 +470,12 @@ void CKorvoPlayerDlg::_FitToPicture()
     _PlaceScreen();
 }
 
-// The screen window covers the skin's video area; the picture keeps its
-// shape inside it, and the screen window is black around it.
+// The screen window covers the skin's video area (the whole window in full
+// screen); the picture keeps its shape inside it, and the screen window is
+// black around it.
 void CKorvoPlayerDlg::_PlaceScreen()
 {
-    RECT available = {};
-    RECT picture = {};
-    m_pSkin->GetAvailableScreenRect(&available);
-    m_pSkin->GetScreenRect(&picture);
-    m_pScreenWnd->setGeometry(available.ToQRect());
-    m_pScreenWnd->SetPictureRect(picture);
-    if (m_directShow.IsOpen())
-        m_directShow.SetScreenSize(picture);
+    m_geometry.PlaceScreen();
 }
 
 // The graph is released even when it refuses to stop; the failure is shown.
@@ -482,7 +485,7 @@ void CKorvoPlayerDlg::OnStop()
     if (m_pSkin != nullptr)
         m_pSkin->OnStop();
     m_bWindowFollowsPicture = false;
-    m_pScreenWnd->hide();
+    m_geometry.OnStop();
     if (m_directShow.Stop() != S_OK) {
         _ShowLastReport();
         Trace("from %s", "CKorvoPlayerDlg::OnStop()");
@@ -763,10 +766,10 @@ void CKorvoPlayerDlg::resizeEvent(QResizeEvent* pEvent)
         return;
     int nState = State_Stopped;
     m_directShow.GetState(0, &nState);
-    if (nState != State_Stopped) {
+    if (nState != State_Stopped)
         m_pSkin->SetPlayerSize(width(), height());
+    if (nState != State_Stopped || m_geometry.FullScreenMode() != kWindowed)
         _PlaceScreen();
-    }
     m_pSkin->Paint();
     if (!m_frame.IsDragging())
         m_pSkin->Dock(isMaximized() ? SIZE_MAXIMIZED : 0);
@@ -879,6 +882,8 @@ void CKorvoPlayerDlg::OnFrameDragEnd()
 
 void CKorvoPlayerDlg::reject()
 {
+    if (m_geometry.FullScreenMode() == kFullScreenKeepRatio)
+        return;
     int nState = State_Stopped;
     if (m_directShow.GetState(0, &nState) != S_OK) {
         Trace("from %s", "CKorvoPlayerDlg::OnCancel()");

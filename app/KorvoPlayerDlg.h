@@ -5,6 +5,7 @@
 #pragma once
 
 #include "InstanceServer.h"
+#include "VideoGeometry.h"
 #include "winsys/WindowSystem.h"
 #include "common/ComTypes.h"
 #include "common/LibraryLocation.h"
@@ -51,6 +52,7 @@ public:
     CKorvoUIManager* SkinManager() const { return m_pSkin.get(); }
     CPlaylistDlg* Playlist() const { return m_pPlaylist; }
     CScreenWnd* ScreenWnd() const { return m_pScreenWnd; }
+    const CVideoGeometry& Geometry() const { return m_geometry; }
 
     // Stops, adds the files to the playlist and plays the first of them
     // (as the Open command does with one file).
@@ -158,4 +160,5 @@ private:
     HRESULT m_hrRecord = S_OK;
     QPointer<QMessageBox> m_pMessageBox;
     CWindowFrame m_frame;
+    CVideoGeometry m_geometry;
 };

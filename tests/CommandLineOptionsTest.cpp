@@ -31,6 +31,15 @@ TEST(CommandLineOptionsTest, OnlyTheFirstArgumentIsAnOption)
     EXPECT_EQ(plain.ExitCode(), std::nullopt);
     EXPECT_EQ(plain.PlayerArguments(), (Arguments{"korvoplayer", "clip.avi", "--version"}));
     EXPECT_EQ(CCommandLineOptions({"korvoplayer", "-"}).ExitCode(), std::nullopt);
+    // The player's own option may come first, and the first option after it
+    // is answered.
+    CCommandLineOptions ratio({"korvoplayer", "--user-ratio", "2:1", "clip.avi"});
+    EXPECT_EQ(ratio.ExitCode(), std::nullopt);
+    EXPECT_EQ(ratio.PlayerArguments(), (Arguments{"korvoplayer", "--user-ratio", "2:1", "clip.avi"}));
+    EXPECT_EQ(CCommandLineOptions({"korvoplayer", "--user-ratio", "2:1", "--bogus"}).ExitCode(), 2);
+    EXPECT_EQ(CCommandLineOptions({"korvoplayer", "--user-ratio"}).ExitCode(), 2);
+    CCommandLineOptions ratioDashed({"korvoplayer", "--user-ratio", "2:1", "--", "-clip.avi"});
+    EXPECT_EQ(ratioDashed.PlayerArguments(), (Arguments{"korvoplayer", "--user-ratio", "2:1", "-clip.avi"}));
     CCommandLineOptions dashed({"korvoplayer", "--", "--help", "-x"});
     EXPECT_EQ(dashed.ExitCode(), std::nullopt);
     EXPECT_EQ(dashed.PlayerArguments(), (Arguments{"korvoplayer", "--help", "-x"}));

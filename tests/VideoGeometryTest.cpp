@@ -142,8 +142,9 @@ protected:
 
     // Waits until the X server has the window where Qt has it, and the two
     // stay so for a moment (the window manager answers in its own time).
-    // When the window manager places the window itself Qt may keep the old
-    // position: then only the server's rectangle counts (`bServerOnly`).
+    // When the window manager places the window itself (full screen, or
+    // `bServerOnly`) Qt may keep the old position, as a busy server can leave
+    // it without the move: then only the server's rectangle counts.
     bool Settles(const QRect& expected = QRect(), bool bServerOnly = false)
     {
         QRect last;
@@ -152,7 +153,7 @@ protected:
             [&] {
                 QTest::qWait(20);
                 const QRect now = Server();
-                const bool bAgree = bServerOnly || now == m_pDlg->geometry();
+                const bool bAgree = bServerOnly || m_pDlg->isFullScreen() || now == m_pDlg->geometry();
                 nSame = now == last && bAgree && (expected.isNull() || now == expected)
                             ? nSame + 1
                             : 0;

@@ -1,12 +1,22 @@
 #include "CommandLine.h"
 
+#include "common/ComTypes.h"
+#include "common/Report.h"
+
 #include <cctype>
 #include <climits>
+#include <cmath>
+#include <cstdio>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
+constexpr const char* kUserRatioOption = "--user-ratio";
+
 std::vector<std::string> g_arguments;
+// The value of the user-ratio option, empty without one.
+std::string g_userRatio;
 
 // A scheme: a letter, then letters, digits, '+', '-' or '.', then "://".
 bool IsUri(const std::string& argument)
@@ -26,7 +36,34 @@ bool IsUri(const std::string& argument)
 
 void SetCommandLine(int argc, char** argv)
 {
-    g_arguments.assign(argv, argv + argc);
+    SetCommandLine(std::vector<std::string>(argv, argv + argc));
+}
+
+void SetCommandLine(std::vector<std::string> arguments)
+{
+    g_arguments.clear();
+    g_userRatio.clear();
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        if (i > 0 && arguments[i] == kUserRatioOption && i + 1 < arguments.size())
+            g_userRatio = std::move(arguments[++i]);
+        else
+            g_arguments.push_back(std::move(arguments[i]));
+    }
+}
+
+HRESULT CommandLineUserRatio(double* pdWidth, double* pdHeight)
+{
+    if (g_userRatio.empty())
+        return S_FALSE;
+    double dWidth = 0;
+    double dHeight = 0;
+    char cExtra = 0;
+    if (std::sscanf(g_userRatio.c_str(), "%lf:%lf%c", &dWidth, &dHeight, &cExtra) != 2 || !std::isfinite(dWidth) ||
+        !std::isfinite(dHeight) || !(dWidth > 0) || !(dHeight > 0))
+        return ArgumentFault("CommandLineUserRatio()", "%s = %s", kUserRatioOption, g_userRatio.c_str());
+    *pdWidth = dWidth;
+    *pdHeight = dHeight;
+    return S_OK;
 }
 
 const std::vector<std::string>& CommandLineArguments()

@@ -2,10 +2,14 @@
 // exactly, whatever their encoding.
 #pragma once
 
+#include "common/ComTypes.h"
+
 #include <string>
 #include <vector>
 
+// Keeps the arguments, the option `--user-ratio W:H` and its value taken out.
 void SetCommandLine(int argc, char** argv);
+void SetCommandLine(std::vector<std::string> arguments);
 
 // Element 0 is the program itself.
 const std::vector<std::string>& CommandLineArguments();
@@ -14,3 +18,8 @@ const std::vector<std::string>& CommandLineArguments();
 // against the working directory; absolute names, URIs (scheme://...) and
 // names that cannot be resolved (no working directory) unchanged.
 std::string AbsoluteFileArgument(const std::string& argument);
+
+// The picture ratio W:H (two positive numbers) given with `--user-ratio`:
+// S_OK with both values, S_FALSE when the option was not given, or
+// ERROR_INVALID_PARAMETER, reported, when its value is not such a pair.
+HRESULT CommandLineUserRatio(double* pdWidth, double* pdHeight);

@@ -22,6 +22,7 @@
 #include "winsys/StringTable.h"
 
 #include <QCloseEvent>
+#include <QFile>
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QMenu>
@@ -77,7 +78,8 @@ CKorvoPlayerDlg::CKorvoPlayerDlg(const std::string& filterLibraryDir, QWidget* p
       m_directShow(filterLibraryDir),
       m_pScreenWnd(new CScreenWnd(this, &m_directShow)),
       m_instanceServer([this](const InstanceRequest& request) { return OnInstanceMessage(request); }),
-      m_frame(this, this)
+      m_frame(this, this),
+      m_geometry(this, &m_directShow, m_pScreenWnd, [this] { _ShowLastReport(); })
 {
     connect(&m_positionTimer, &QTimer::timeout, this, &CKorvoPlayerDlg::OnTimer);
     OnInitDialog();
@@ -92,6 +94,8 @@ CKorvoPlayerDlg::~CKorvoPlayerDlg()
 void CKorvoPlayerDlg::OnInitDialog()
 {
     setWindowFlag(Qt::FramelessWindowHint);
+    // The playlist, a window of its own, takes its icon from this one.
+    setWindowIcon(LoadResourceIcon(IDR_MAINFRAME));
     setAutoFillBackground(true);
     setPalette(QPalette(Qt::black));
     resize(478, 341);
@@ -112,6 +116,7 @@ void CKorvoPlayerDlg::OnInitDialog()
     pPublish->start(kPublishPeriodMs);
 
     _CreatePlaylist();
+    _CentreOnScreen();
     // A name too long to play is kept whole, so that Play reports it.
     const auto& arguments = CommandLineArguments();
     if (arguments.size() > 1) {
@@ -137,6 +142,11 @@ bool CKorvoPlayerDlg::_InitSkin()
         return false;
     }
     m_pSkin = std::move(pSkin);
+    m_geometry.SetSkin(m_pSkin.get());
+    double dWidth = 1.0;
+    double dHeight = 1.0;
+    if (CommandLineUserRatio(&dWidth, &dHeight) == S_OK)
+        m_geometry.SetUserRatio(dWidth, dHeight);
     _FindControls();
     int cx = 0;
     int cy = 0;
@@ -300,7 +310,7 @@ void CKorvoPlayerDlg::OnCommand(int nID)
     case ID_VOLUMN_NONE:
         return _ChangeVolume(nID);
     default:
-        return;
+        return m_geometry.OnCommand(nID);
     }
 }
 
@@ -441,7 +451,10 @@ void CKorvoPlayerDlg::_FitToPicture()
         dRatio = static_cast<double>(lWidth) / static_cast<double>(lHeight);
     else
         lWidth = lHeight = 0;
+    if (m_geometry.FullScreenMode() != kWindowed)
+        return m_geometry.OnFullScreenPicture(static_cast<int>(lWidth), static_cast<int>(lHeight), dRatio);
     m_pSkin->SetScreenSize(static_cast<int>(lWidth), static_cast<int>(lHeight), dRatio, 1.0);
+    m_geometry.OnPictureStart(dRatio);
     if (m_bWindowFollowsPicture) {
         int cx = 0;
         int cy = 0;
@@ -449,6 +462,7 @@ void CKorvoPlayerDlg::_FitToPicture()
         QSize player = QSize(cx, cy).boundedTo(screen()->availableGeometry().size());
         if (player != QSize(cx, cy))
             m_pSkin->SetPlayerSize(player.width(), player.height());
+        _KeepOnScreen(player);
         resize(player);
     } else {
         m_pSkin->SetPlayerSize(width(), height());
@@ -456,18 +470,12 @@ void CKorvoPlayerDlg::_FitToPicture()
     _PlaceScreen();
 }
 
-// The screen window covers the skin's video area; the picture keeps its
-// shape inside it, and the screen window is black around it.
+// The screen window covers the skin's video area (the whole window in full
+// screen); the picture keeps its shape inside it, and the screen window is
+// black around it.
 void CKorvoPlayerDlg::_PlaceScreen()
 {
-    RECT available = {};
-    RECT picture = {};
-    m_pSkin->GetAvailableScreenRect(&available);
-    m_pSkin->GetScreenRect(&picture);
-    m_pScreenWnd->setGeometry(available.ToQRect());
-    m_pScreenWnd->SetPictureRect(picture);
-    if (m_directShow.IsOpen())
-        m_directShow.SetScreenSize(picture);
+    m_geometry.PlaceScreen();
 }
 
 // The graph is released even when it refuses to stop; the failure is shown.
@@ -477,7 +485,7 @@ void CKorvoPlayerDlg::OnStop()
     if (m_pSkin != nullptr)
         m_pSkin->OnStop();
     m_bWindowFollowsPicture = false;
-    m_pScreenWnd->hide();
+    m_geometry.OnStop();
     if (m_directShow.Stop() != S_OK) {
         _ShowLastReport();
         Trace("from %s", "CKorvoPlayerDlg::OnStop()");
@@ -529,12 +537,21 @@ void CKorvoPlayerDlg::PlayChosenEntry()
 void CKorvoPlayerDlg::OnFileOpen()
 {
     QString file = QFileDialog::getOpenFileName(this, QString(), QString(), OpenFileFilter());
-    if (file.isEmpty())
+    if (!file.isEmpty())
+        OpenFiles({file});
+}
+
+// Each file added becomes the current entry: the first is added last.
+void CKorvoPlayerDlg::OpenFiles(const QStringList& files)
+{
+    if (files.isEmpty())
         return;
-    m_fileName = file.toStdString();
+    m_fileName = QFile::encodeName(files.first()).toStdString();
     OnStop();
-    if (m_pPlaylist != nullptr)
-        m_pPlaylist->AddFile(m_fileName.c_str());
+    if (m_pPlaylist != nullptr) {
+        for (auto file = files.crbegin(); file != files.crend(); ++file)
+            m_pPlaylist->AddFile(QFile::encodeName(*file).constData());
+    }
     OnPlay();
 }
 
@@ -600,6 +617,17 @@ void CKorvoPlayerDlg::_ChangeVolume(int nID)
     } else {
         m_nVolume = 0;
     }
+    _SetVolume(m_nVolume, pszHandler);
+}
+
+void CKorvoPlayerDlg::SetVolume(int nVolume)
+{
+    _SetVolume(std::clamp(nVolume, 0, 100), "CKorvoPlayerDlg::SetVolume()");
+}
+
+void CKorvoPlayerDlg::_SetVolume(int nVolume, const char* pszHandler)
+{
+    m_nVolume = nVolume;
     _ShowVolume();
     if (m_directShow.IsOpen() && m_directShow.SetVolume(m_nVolume) != S_OK)
         Trace("from %s", pszHandler);
@@ -738,10 +766,10 @@ void CKorvoPlayerDlg::resizeEvent(QResizeEvent* pEvent)
         return;
     int nState = State_Stopped;
     m_directShow.GetState(0, &nState);
-    if (nState != State_Stopped) {
+    if (nState != State_Stopped)
         m_pSkin->SetPlayerSize(width(), height());
+    if (nState != State_Stopped || m_geometry.FullScreenMode() != kWindowed)
         _PlaceScreen();
-    }
     m_pSkin->Paint();
     if (!m_frame.IsDragging())
         m_pSkin->Dock(isMaximized() ? SIZE_MAXIMIZED : 0);
@@ -766,8 +794,14 @@ void CKorvoPlayerDlg::_CarryPlaylist()
     const QRect player = geometry();
     const QPoint moved = player.topLeft() - m_previousPosition;
     m_previousPosition = player.topLeft();
-    if (m_pPlaylist == nullptr)
-        return;
+    if (m_pPlaylist != nullptr && m_pPlaylist->GetDockSide() != DOCK_NONE)
+        m_pPlaylist->move(_PlaylistBeside(player, moved).topLeft());
+}
+
+// Where a docked playlist goes when the player is at `player` after moving
+// by `moved`: against the side it is docked on, following the move along it.
+QRect CKorvoPlayerDlg::_PlaylistBeside(const QRect& player, const QPoint& moved) const
+{
     QRect list = m_pPlaylist->geometry();
     switch (m_pPlaylist->GetDockSide()) {
     case DOCK_ABOVE:
@@ -783,9 +817,34 @@ void CKorvoPlayerDlg::_CarryPlaylist()
         list.moveTo(list.x() + moved.x(), player.y() + player.height());
         break;
     default:
-        return;
+        break;
     }
-    m_pPlaylist->move(list.topLeft());
+    return list;
+}
+
+// The player starts in the middle of the work area, with its docked playlist.
+void CKorvoPlayerDlg::_CentreOnScreen()
+{
+    const QRect pair = geometry() | _PlaylistBeside(geometry(), QPoint());
+    move(pos() + screen()->availableGeometry().center() - pair.center());
+    _KeepOnScreen(size());
+}
+
+// Moves the player, at its new size, and a docked playlist with it, back
+// inside the work area where a size taken from the skin or a picture would
+// put them past its edges; the top left edge wins when the pair is larger.
+void CKorvoPlayerDlg::_KeepOnScreen(const QSize& size)
+{
+    const QRect player(pos(), size);
+    QRect pair = player;
+    if (m_pPlaylist != nullptr && m_pPlaylist->GetDockSide() != DOCK_NONE)
+        pair |= _PlaylistBeside(player, QPoint());
+    const QRect area = screen()->availableGeometry();
+    QPoint shift(std::min(0, area.right() - pair.right()), std::min(0, area.bottom() - pair.bottom()));
+    shift.rx() = std::max(shift.x(), area.left() - pair.left());
+    shift.ry() = std::max(shift.y(), area.top() - pair.top());
+    if (!shift.isNull())
+        move(pos() + shift);
 }
 
 // The skin's controls follow the activation, but not while minimized.
@@ -823,6 +882,8 @@ void CKorvoPlayerDlg::OnFrameDragEnd()
 
 void CKorvoPlayerDlg::reject()
 {
+    if (m_geometry.FullScreenMode() == kFullScreenKeepRatio)
+        return;
     int nState = State_Stopped;
     if (m_directShow.GetState(0, &nState) != S_OK) {
         Trace("from %s", "CKorvoPlayerDlg::OnCancel()");

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "InstanceServer.h"
+#include "VideoGeometry.h"
 #include "winsys/WindowSystem.h"
 #include "common/ComTypes.h"
 #include "common/LibraryLocation.h"
@@ -14,6 +15,7 @@
 #include <QDialog>
 #include <QMessageBox>
 #include <QPointer>
+#include <QStringList>
 #include <QTimer>
 #include <memory>
 #include <string>
@@ -50,6 +52,13 @@ public:
     CKorvoUIManager* SkinManager() const { return m_pSkin.get(); }
     CPlaylistDlg* Playlist() const { return m_pPlaylist; }
     CScreenWnd* ScreenWnd() const { return m_pScreenWnd; }
+    const CVideoGeometry& Geometry() const { return m_geometry; }
+
+    // Stops, adds the files to the playlist and plays the first of them
+    // (as the Open command does with one file).
+    void OpenFiles(const QStringList& files);
+    // The player's volume (held to 0..100), shown and applied to the graph.
+    void SetVolume(int nVolume);
 
     // Plays, pauses or resumes, as the state of the graph asks.
     void OnPlay();
@@ -100,12 +109,16 @@ private:
     void _ToggleRepeat();
     void _TogglePlaylist();
     void _CarryPlaylist();
+    QRect _PlaylistBeside(const QRect& player, const QPoint& moved) const;
+    void _CentreOnScreen();
+    void _KeepOnScreen(const QSize& size);
     void _ShowContextMenu(const QPoint& ptScreen);
     void _OnSliderMoving(int nID, int nPos);
     HRESULT _MovePosition(LONGLONG llOffset);
     void _Seek(LONGLONG llOffset, const char* pszHandler);
     void _ChangeRate(int nID);
     void _ChangeVolume(int nID);
+    void _SetVolume(int nVolume, const char* pszHandler);
     void _ShowVolume();
     void _PostPlay();
     void _ShowLastReport();
@@ -147,4 +160,5 @@ private:
     HRESULT m_hrRecord = S_OK;
     QPointer<QMessageBox> m_pMessageBox;
     CWindowFrame m_frame;
+    CVideoGeometry m_geometry;
 };

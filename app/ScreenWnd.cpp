@@ -49,6 +49,8 @@ void CScreenWnd::mousePressEvent(QMouseEvent* pEvent)
     }
     if (pEvent->button() != Qt::LeftButton)
         return QWidget::mousePressEvent(pEvent);
+    if (m_nDragLock == 1)
+        return;
     m_bDragging = true;
     m_lastCursor = pEvent->globalPosition().toPoint();
 }
@@ -72,13 +74,13 @@ void CScreenWnd::mouseReleaseEvent(QMouseEvent* pEvent)
 void CScreenWnd::paintEvent(QPaintEvent*)
 {
     int nState = State_Stopped;
+    QPainter painter(this);
     if (m_pDirectShow->GetState(0, &nState) != S_OK || nState == State_Stopped)
-        return;
+        return painter.fillRect(rect(), Qt::black);
     // Everything but the picture, which the video sink draws itself.
     QPainterPath around;
     around.addRect(rect());
     QPainterPath picture;
     picture.addRect(m_pictureRect.ToQRect());
-    QPainter painter(this);
     painter.fillPath(around.subtracted(picture), Qt::black);
 }

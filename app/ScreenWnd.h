@@ -1,8 +1,9 @@
 // The child window of the player window that holds the picture of the file
 // being played, or the animated logo of a file without one. It passes the
 // graph's notifications on to the player window, moves the player window
-// when dragged with the left button and keeps the area around the picture
-// black while a file is open.
+// when dragged with the left button (unless its drag lock is set) and keeps
+// the area around the picture black while a file is open, and all of itself
+// black when it is shown without one (full screen).
 #pragma once
 
 #include "winsys/Rect.h"
@@ -28,6 +29,9 @@ public:
     // black around it is painted again.
     void SetPictureRect(const RECT& rect);
     const RECT& PictureRect() const { return m_pictureRect; }
+    // While the drag lock is 1 a left-button drag does not move the player.
+    void SetDragLock(int nLock) { m_nDragLock = nLock; }
+    int DragLock() const { return m_nDragLock; }
 
 protected:
     bool event(QEvent* pEvent) override;
@@ -40,5 +44,6 @@ private:
     CDirectShow* m_pDirectShow;
     QPoint m_lastCursor;
     bool m_bDragging = false;
+    int m_nDragLock = 0;
     RECT m_pictureRect = {};
 };

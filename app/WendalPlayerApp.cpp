@@ -1,6 +1,7 @@
 #include "WendalPlayerApp.h"
 
 #include "CommandLine.h"
+#include "DesktopIntegration.h"
 #include "InstanceMessage.h"
 #include "InstanceNames.h"
 #include "KorvoPlayerDlg.h"
@@ -91,6 +92,7 @@ void CWendalPlayerApp::_RunPlayerWindow(CStartupLock& startupLock)
     startupLock.Release();
     CTerminationSignals termination;
     QObject::connect(&termination, &CTerminationSignals::Raised, &dlg, &CKorvoPlayerDlg::OnExit);
+    CDesktopIntegration desktop(dlg);
     dlg.show();
     dlg.exec();
 }

@@ -344,6 +344,14 @@ HRESULT CDirectShow::GetState(long msTimeout, int* pState)
     return S_OK;
 }
 
+int CDirectShow::TargetState()
+{
+    int nState = State_Stopped;
+    if (m_bOpen)
+        m_pGraph->GetState(0, &nState);
+    return nState;
+}
+
 HRESULT CDirectShow::GetEvent(long* plEvent, intptr_t* plParam1, intptr_t* plParam2, long msTimeout)
 {
     if (plEvent == nullptr || plParam1 == nullptr || plParam2 == nullptr)

@@ -54,6 +54,9 @@ public:
     // the same: the controller is idle afterwards either way.
     HRESULT Stop();
     HRESULT GetState(long msTimeout, int* pState);
+    // The state the graph is in or changing to, without waiting and without
+    // a report: for watching the player from outside.
+    int TargetState();
     HRESULT GetEvent(long* plEvent, intptr_t* plParam1, intptr_t* plParam2, long msTimeout);
     HRESULT FreeEventParams(long lEvent, intptr_t lParam1, intptr_t lParam2);
     HRESULT SetPosition(LONGLONG llPosition);
@@ -65,6 +68,8 @@ public:
     HRESULT SetScreenSize(RECT rect);
     HRESULT GetOriginalScreenSize(long* plWidth, long* plHeight);
     bool IsOpen() const { return m_bOpen; }
+    // Whether the open file has a picture (false for sound-only files).
+    bool HasVideo() const { return m_bOpen && m_bHasVideo; }
 
     // The attenuation in hundredths of a decibel for a volume of 0..100,
     // and the level before it was truncated.

@@ -30,7 +30,9 @@
 #include <QTest>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <functional>
 #include <memory>
+#include <random>
 #include <unistd.h>
 
 namespace {
@@ -326,6 +328,17 @@ QImage Screenshot(const QWidget& window, const QRect& area)
     return window.screen()->grabWindow(0, origin.x(), origin.y(), area.width(), area.height()).toImage();
 }
 
+// The player and its docked playlist as the X server shows them, kept in
+// the build tree to be looked at.
+void KeepScreenshot(const CKorvoPlayerDlg& dlg, const char* pszName)
+{
+    const QRect both = dlg.frameGeometry() | dlg.Playlist()->frameGeometry();
+    QImage shot = dlg.screen()->grabWindow(0, both.x(), both.y(), both.width(), both.height()).toImage();
+    const std::filesystem::path dir = std::filesystem::path(BRELMSOURCE_PATH).parent_path() / "player-artifacts";
+    std::filesystem::create_directories(dir);
+    EXPECT_TRUE(shot.save(QString::fromStdString((dir / pszName).string())));
+}
+
 // The bounds of the disc in a screenshot of a disc clip: its dark pixels,
 // once the picture's white is drawn in the middle of each side (before the
 // first frame the whole area is black).
@@ -425,11 +438,28 @@ TEST_F(PlayerWindowTest, AScreenshotShowsThePictureInsideTheSkin)
         white.translate(area.topLeft());
         return white == picture;
     })) << white.x() << "," << white.y() << " " << white.width() << "x" << white.height();
-    const QRect both = dlg.frameGeometry() | dlg.Playlist()->frameGeometry();
-    QImage shot = dlg.screen()->grabWindow(0, both.x(), both.y(), both.width(), both.height()).toImage();
-    const std::filesystem::path dir = std::filesystem::path(BRELMSOURCE_PATH).parent_path() / "player-artifacts";
-    std::filesystem::create_directories(dir);
-    EXPECT_TRUE(shot.save(QString::fromStdString((dir / "player-playing-clip.png").string())));
+    KeepScreenshot(dlg, "player-playing-clip.png");
+}
+
+// A sound file shows the animated logo in the video area, drawn by the X
+// server like a picture.
+TEST_F(PlayerWindowTest, AScreenshotShowsTheLogoOfASoundFile)
+{
+    CKorvoPlayerDlg& dlg = Start(TestMediaPath(TestMedia::Mp3));
+    ASSERT_TRUE(WaitForState(State_Running)) << LastReport();
+    const QRect picture = Picture();
+    ASSERT_FALSE(picture.isEmpty());
+    EXPECT_TRUE(WaitFor([&] {
+        dlg.raise();
+        const QImage shown = Screenshot(dlg, picture);
+        QSet<QRgb> colours;
+        for (int y = 0; y < shown.height(); y += 4)
+            for (int x = 0; x < shown.width(); x += 4)
+                colours.insert(shown.pixel(x, y));
+        return colours.size() > 50 && !Text(IDC_TXT_TIMEINFO).empty();
+    }));
+    QTest::qWait(300);
+    KeepScreenshot(dlg, "player-playing-mp3.png");
 }
 
 // A later file keeps the window's size, and its picture keeps its own shape
@@ -626,6 +656,159 @@ TEST_F(PlayerWindowTest, CancelPausesAndMinimisesWhileClosingLeaves)
     dlg.close();
     EXPECT_FALSE(dlg.isVisible());
     EXPECT_FALSE(dlg.Graph().IsOpen());
+}
+
+// Escape leaves the player as it is; Alt+F4 ends it.
+TEST_F(PlayerWindowTest, EscapeDoesNothingAndAltF4Leaves)
+{
+    CKorvoPlayerDlg& dlg = Start(TestMediaPath(TestMedia::Wmv20s));
+    ASSERT_TRUE(WaitForState(State_Running)) << LastReport();
+    Key(Qt::Key_Escape);
+    EXPECT_TRUE(dlg.isVisible());
+    EXPECT_FALSE(dlg.isMinimized());
+    EXPECT_EQ(State(), State_Running);
+    Key(Qt::Key_F4, Qt::AltModifier);
+    EXPECT_FALSE(dlg.isVisible());
+    EXPECT_FALSE(dlg.Playlist()->isVisible());
+    EXPECT_FALSE(dlg.Graph().IsOpen());
+}
+
+// While a file plays, next and previous play the neighbouring entries; past
+// either end of the list they stop.
+TEST_F(PlayerWindowTest, NextAndPreviousPlayTheNeighboursWhileRunning)
+{
+    CTempDir dir;
+    QStringList files;
+    for (const char* name : {"a.mp3", "b.mp3", "c.mp3"}) {
+        files << QString::fromStdString(dir.Path() + "/" + name);
+        std::filesystem::copy_file(TestMediaPath(TestMedia::Mp3), files.back().toStdString());
+    }
+    CKorvoPlayerDlg& dlg = Start(files[0].toStdString());
+    dlg.Playlist()->AddFiles(files.mid(1));
+    const auto playing = [&](int nEntry) {
+        return WaitFor([&] { return dlg.FileName() == files[nEntry].toStdString() && State() == State_Running; });
+    };
+    ASSERT_TRUE(playing(0)) << LastReport();
+    Click(IDC_NEXTPLAYLIST);
+    EXPECT_TRUE(playing(1)) << LastReport();
+    Click(IDC_NEXTPLAYLIST);
+    EXPECT_TRUE(playing(2)) << LastReport();
+    Click(IDC_PREPLAYLIST);
+    EXPECT_TRUE(playing(1)) << LastReport();
+    Click(IDC_PREPLAYLIST);
+    EXPECT_TRUE(playing(0)) << LastReport();
+    Click(IDC_PREPLAYLIST);
+    EXPECT_TRUE(WaitFor([&] { return !dlg.Graph().IsOpen(); }));
+    EXPECT_EQ(dlg.MessageBox(), nullptr);
+}
+
+// A playlist docked above, to the left or below keeps to that side of the
+// player when the player moves, following the move along the side.
+TEST_F(PlayerWindowTest, ThePlaylistFollowsThePlayerOnEverySide)
+{
+    CKorvoPlayerDlg& dlg = Start("");
+    CPlaylistDlg* pList = dlg.Playlist();
+    ASSERT_TRUE(WaitFor([&] { return pList->isVisible(); }));
+    struct Side {
+        int nSide;
+        QPoint offset;  // of the playlist from the player's top left
+    };
+    const QSize list(238, 302);
+    for (const Side& side : {Side{DOCK_LEFT, QPoint(-list.width(), 20)}, Side{DOCK_ABOVE, QPoint(30, -list.height())},
+                             Side{DOCK_BELOW, QPoint(30, dlg.height())}, Side{DOCK_RIGHT, QPoint(dlg.width(), 10)}}) {
+        dlg.move(QPoint(400, 400));
+        ASSERT_TRUE(WaitFor([&] { return dlg.pos() == QPoint(400, 400); }));
+        pList->PlaceWindow(QRect(dlg.pos() + side.offset, list));
+        ASSERT_EQ(pList->GetDockSide(), side.nSide);
+        const QPoint placed = pList->pos();
+        dlg.move(dlg.pos() + QPoint(-25, 35));
+        EXPECT_TRUE(WaitFor([&] { return pList->pos() == placed + QPoint(-25, 35); }))
+            << side.nSide << ": " << pList->pos().x() << "," << pList->pos().y();
+    }
+}
+
+// The player starts with its docked playlist inside the work area, and a
+// picture that makes the player larger does not push the pair past its edge.
+TEST_F(PlayerWindowTest, ThePlayerAndItsPlaylistStayOnTheScreen)
+{
+    CKorvoPlayerDlg& dlg = Start("");
+    CPlaylistDlg* pList = dlg.Playlist();
+    ASSERT_TRUE(WaitFor([&] { return pList->isVisible(); }));
+    const QRect area = dlg.screen()->availableGeometry();
+    const auto onScreen = [&] { return area.contains(dlg.geometry() | pList->geometry()); };
+    EXPECT_TRUE(onScreen());
+    dlg.move(area.right() - dlg.width() - pList->width(), area.bottom() - dlg.height());
+    ASSERT_TRUE(WaitFor(onScreen));
+    const QSize before = dlg.size();
+    dlg.Playlist()->AddFiles({QString::fromStdString(DiscClipPath(TestMedia::Avi, 960, 540, 1, 1))});
+    Key(Qt::Key_Space);
+    ASSERT_TRUE(WaitFor([&] { return dlg.size() != before; })) << LastReport();
+    EXPECT_TRUE(WaitFor(onScreen)) << dlg.geometry().x() << "," << dlg.geometry().y() << " "
+                                   << dlg.width() << "x" << dlg.height();
+    EXPECT_EQ(pList->pos(), dlg.geometry().topRight() + QPoint(1, 0));
+}
+
+// Without its skin the player says why in a message box and stays up as a
+// bare window that plays nothing, not even the file it was started with.
+} // namespace
+
+// The resource functions have external linkage; they are declared where used.
+static void WithoutTheBuiltInSkin(const std::function<void()>& test)
+{
+    Q_CLEANUP_RESOURCE(korvoskin);
+    test();
+    Q_INIT_RESOURCE(korvoskin);
+}
+
+namespace {
+
+TEST_F(PlayerWindowTest, WithoutItsSkinThePlayerReportsAndPlaysNothing)
+{
+    WithoutTheBuiltInSkin([&] {
+        CKorvoPlayerDlg& dlg = Start(TestMediaPath(TestMedia::Wmv));
+        EXPECT_EQ(dlg.SkinManager(), nullptr);
+        ASSERT_TRUE(WaitFor([&] { return dlg.MessageBox() != nullptr && dlg.MessageBox()->isVisible(); }));
+        EXPECT_EQ(dlg.MessageBox()->text().toStdString(), LastReport());
+        EXPECT_EQ(dlg.Playlist(), nullptr);
+        Key(Qt::Key_Space);
+        QTest::qWait(200);
+        EXPECT_FALSE(dlg.Graph().IsOpen());
+        EXPECT_TRUE(dlg.isVisible());
+    });
+}
+
+// Every key of the table, pressed over and over in a shuffled order while a
+// file opens, plays, is paused, stopped, and while the window is minimized,
+// never wedges the player: afterwards Space still plays a file. Open (a
+// dialog), close and exit are left out.
+TEST_F(PlayerWindowTest, KeysInAnyOrderAtAnyMomentLeaveAUsablePlayer)
+{
+    CKorvoPlayerDlg& dlg = Start(TestMediaPath(TestMedia::Wmv20s));
+    std::vector<QKeyCombination> keys;
+    for (const Accelerator& accelerator : AcceleratorTable())
+        if (accelerator.nCommand != ID_FILE_OPEN && accelerator.nCommand != ID_APP_EXIT)
+            keys.push_back(accelerator.key[0]);
+    std::mt19937 random(7);
+    for (int nRound = 0; nRound < 6; ++nRound) {
+        std::shuffle(keys.begin(), keys.end(), random);
+        if (nRound == 4)
+            dlg.showMinimized();
+        for (QKeyCombination key : keys) {
+            QApplication::setActiveWindow(&dlg);
+            QTest::keyClick(&dlg, key.key(), key.keyboardModifiers());
+        }
+        QTest::qWait(50);
+    }
+    dlg.showNormal();
+    if (QWidget* pBox = dlg.MessageBox())
+        pBox->close();
+    Key(Qt::Key_Backspace, Qt::ControlModifier);
+    ASSERT_FALSE(dlg.Graph().IsOpen());
+    dlg.Playlist()->SetCurrentIndex(0);
+    Key(Qt::Key_Space);
+    EXPECT_TRUE(WaitForState(State_Running)) << LastReport();
+    EXPECT_GE(dlg.width(), dlg.minimumWidth());
+    EXPECT_GE(dlg.height(), dlg.minimumHeight());
 }
 
 // Two entries on one key would make the key give no command at all.

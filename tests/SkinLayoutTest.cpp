@@ -65,10 +65,11 @@ TEST_F(SkinLayout, DockRulesPlaceTheControls)
     EXPECT_EQ(m_manager.GetControl(1006)->geometry(), QRect(6, 1, 48, 31));
     EXPECT_EQ(m_manager.GetControl(1009)->parentWidget()->geometry(), QRect(400, 0, 80, 32));
     EXPECT_EQ(m_manager.GetControl(1009)->geometry(), QRect(0, 16, 80, 7));
-    // The time panel spans 147..327; its text takes the right 90 first.
+    // The time panel spans 147..327; its text takes the right 96 first,
+    // 6 short of the panel's edge.
     EXPECT_EQ(m_manager.GetControl(1003)->parentWidget()->geometry(), QRect(147, 0, 180, 32));
-    EXPECT_EQ(m_manager.GetControl(1003)->geometry(), QRect(6, 11, 90 - 5 - 6, 8));
-    EXPECT_EQ(m_manager.GetControl(1007)->geometry(), QRect(90, 0, 90, 29));
+    EXPECT_EQ(m_manager.GetControl(1003)->geometry(), QRect(6, 11, 180 - 6 - 96 - 5 - 6, 8));
+    EXPECT_EQ(m_manager.GetControl(1007)->geometry(), QRect(180 - 6 - 96, 0, 96, 29));
 }
 
 TEST_F(SkinLayout, PaintComposesAndHidesDockShows)

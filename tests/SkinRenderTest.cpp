@@ -8,6 +8,7 @@
 #include "skinui/KorvoUIManager.h"
 
 #include <QDir>
+#include <QFontMetrics>
 #include <QImage>
 #include <QWidget>
 #include <gtest/gtest.h>
@@ -122,4 +123,31 @@ TEST(SkinRender, PlaylistWindowAtMinimumAndLargeSize)
         EXPECT_NE(At(image, 0, 150), QColor(Qt::white));
         EXPECT_NE(At(image, size.width() - 1, 150), QColor(Qt::white));
     }
+}
+
+// The time text holds the longest time the player writes, whole, at the
+// window's minimum size, on the light time display of the bottom frame and
+// clear of the slider and the repeat button.
+TEST(SkinRender, TheTimeTextFitsItsDisplayAtTheMinimumSize)
+{
+    SkinnedWindow w;
+    ASSERT_EQ(w.Build("korvoplayer"), S_OK);
+    const QImage composed = w.Render(QSize(492, 302));
+    w.window.show();
+    w.manager.Dock(0);
+    QWidget* pTime = w.manager.GetControl(1007);
+    QWidget* pSlider = w.manager.GetControl(1003);
+    QWidget* pRepeat = w.manager.GetControl(1027);
+    ASSERT_TRUE(pTime != nullptr && pSlider != nullptr && pRepeat != nullptr);
+    const auto inWindow = [&](QWidget* p) { return QRect(p->mapTo(&w.window, QPoint(0, 0)), p->size()); };
+    const QRect time = inWindow(pTime);
+    const int nText = QFontMetrics(pTime->font()).horizontalAdvance("88:88:88/88:88:88");
+    ASSERT_LE(nText, time.width());
+    const int nLeft = time.left() + (time.width() - nText) / 2;
+    const QColor display(208, 218, 231);
+    for (int x = nLeft; x < nLeft + nText; ++x)
+        ASSERT_EQ(At(composed, x, time.center().y()), display) << "x " << x;
+    EXPECT_LT(inWindow(pSlider).right(), time.left());
+    EXPECT_LT(time.right(), inWindow(pRepeat).left());
+    EXPECT_GT(pSlider->width(), 40);
 }

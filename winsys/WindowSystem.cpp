@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QGuiApplication>
+#include <QPixmap>
 #include <QWindow>
 #include <memory>
 
@@ -25,4 +26,18 @@ bool LoadResourceData(unsigned nID, const char* pszType, QByteArray& data)
         return false;
     data = resource.readAll();
     return true;
+}
+
+QIcon LoadResourceIcon(unsigned nID)
+{
+    QByteArray data;
+    QPixmap pixmap;
+    if (!LoadResourceData(nID, "ICON", data) || !pixmap.loadFromData(data))
+        return QIcon();
+    // The window manager gets the sizes it shows; the 256-pixel picture
+    // itself would make the window's icon property four times larger.
+    QIcon icon;
+    for (int nSize : {16, 24, 32, 48, 64, 128})
+        icon.addPixmap(pixmap.scaled(nSize, nSize, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    return icon;
 }

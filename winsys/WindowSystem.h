@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QIcon>
 #include <cstdint>
 
 using WindowHandle = uint32_t;
@@ -33,6 +34,10 @@ constexpr int IDR_LOGO_GIF = 208;
 // The bytes of resource `nID` of type `pszType` ("GIF", "XML"), compiled
 // into the program under ":/TYPE/NUMBER"; false when there is none.
 bool LoadResourceData(unsigned nID, const char* pszType, QByteArray& data);
+
+// Icon resource `nID` (type "ICON") at the sizes of window icons, 16 to 128
+// pixels; a null icon when there is none.
+QIcon LoadResourceIcon(unsigned nID);
 
 // Raises the top-level window `hWnd` of another process of this display
 // above the other windows and asks the window manager to activate it.

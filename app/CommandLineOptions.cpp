@@ -1,0 +1,65 @@
+#include "CommandLineOptions.h"
+
+#include <cstddef>
+#include <utility>
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: korvoplayer [OPTION] [FILE [SECOND-ARGUMENT]]\n"
+    "Plays MP3, AVI, MPEG, ASF, WMV and WMA files in a skinned window.\n"
+    "Only one player runs per user: a later start hands FILE to the running player.\n"
+    "\n"
+    "  --user-ratio W:H  the picture ratio of the User Define entry (default 1:1)\n"
+    "  --help            show this help and exit\n"
+    "  --version         show the version and exit\n"
+    "  --                end of options: the next argument is the file, even when it starts with '-'\n";
+
+} // namespace
+
+CCommandLineOptions::CCommandLineOptions(std::vector<std::string> arguments) : m_arguments(std::move(arguments))
+{
+    // "--user-ratio W:H" is the player's own and stays on its command line.
+    size_t i = 1;
+    while (i + 1 < m_arguments.size() && m_arguments[i] == "--user-ratio")
+        i += 2;
+    if (i >= m_arguments.size())
+        return;
+    const std::string& first = m_arguments[i];
+    if (first == "--") {
+        m_arguments.erase(m_arguments.begin() + static_cast<std::ptrdiff_t>(i));
+        return;
+    }
+    if (first.size() < 2 || first[0] != '-')
+        return;
+    // The message stays on one line whatever the option holds.
+    for (char c : first)
+        m_option += static_cast<unsigned char>(c) < 0x20 ? '?' : c;
+    if (first == "--help" || first == "-h") {
+        m_kind = Kind::Help;
+        m_exitCode = 0;
+    } else if (first == "--version") {
+        m_kind = Kind::Version;
+        m_exitCode = 0;
+    } else {
+        m_kind = Kind::Unknown;
+        m_exitCode = 2;
+    }
+}
+
+void CCommandLineOptions::Answer(std::FILE* pOut, std::FILE* pErr) const
+{
+    switch (m_kind) {
+    case Kind::Help:
+        std::fputs(kUsage, pOut);
+        break;
+    case Kind::Version:
+        std::fprintf(pOut, "korvoplayer %s\n", KORVOPLAYER_VERSION);
+        break;
+    case Kind::Unknown:
+        std::fprintf(pErr, "korvoplayer: unknown option '%s' (try 'korvoplayer --help')\n", m_option.c_str());
+        break;
+    case Kind::Run:
+        break;
+    }
+}

@@ -585,9 +585,14 @@ GstElement* CFilterGraph::_MakeVideoChain()
         return AddChain(GST_BIN(m_pPipeline), {pConverter, pSink});
     if (pConverter != nullptr)
         g_object_set(pConverter, "n-threads", g_get_num_processors(), "qos", TRUE, "add-borders", FALSE, nullptr);
+    // A new size takes effect once the converter has renegotiated for it:
+    // until then the pictures already on their way keep the former size,
+    // so sizes changing quickly never leave a picture that fits neither.
     GstElement* pCaps = gst_element_factory_make("capsfilter", kScaleCapsName);
-    if (pCaps != nullptr)
+    if (pCaps != nullptr) {
+        gst_util_set_object_arg(G_OBJECT(pCaps), "caps-change-mode", "delayed");
         SetScaleCaps(pCaps, m_scaleSize.load());
+    }
     return AddChain(GST_BIN(m_pPipeline), {pConverter, pCaps, pSink});
 }
 

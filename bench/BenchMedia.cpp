@@ -34,9 +34,9 @@ std::string Tone(int seconds)
     return "-f lavfi -i sine=frequency=440:sample_rate=44100:duration=" + std::to_string(seconds) + " ";
 }
 
-std::string MakeLargeWmv(const std::string& dir)
+std::string MakeWmv720p(const std::string& dir, const std::string& name, int seconds)
 {
-    return MakeMedia(dir, "large-720p.wmv", PictureAndTone("1280x720", 60) + "-c:v wmv2 -b:v 6M -c:a wmav2 -f asf");
+    return MakeMedia(dir, name, PictureAndTone("1280x720", seconds) + "-c:v wmv2 -b:v 6M -c:a wmav2 -f asf");
 }
 
 void WarmPageCache(const std::string& path)

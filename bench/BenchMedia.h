@@ -14,8 +14,8 @@ std::string MakeMedia(const std::string& dir, const std::string& name, const std
 std::string PictureAndTone(const char* pszSize, int seconds);
 std::string Tone(int seconds);
 
-// The 60 s 1280x720 WMV2 + WMA2 file that several benchmarks play.
-std::string MakeLargeWmv(const std::string& dir);
+// A 1280x720 WMV2 + WMA2 file of `seconds` at 6 Mbit/s, made as `name`.
+std::string MakeWmv720p(const std::string& dir, const std::string& name, int seconds);
 
 // Reads the whole file once, so that timed runs find it in the page cache.
 void WarmPageCache(const std::string& path);

@@ -208,7 +208,7 @@ void CompareCpu(CPlayback* players[2], QWidget& screen, const std::string& dir, 
     const std::pair<const char*, std::string> clips[] = {
         {"avi 720p mpeg4+mp3",
          MakeMedia(dir, "large-720p.avi", PictureAndTone("1280x720", 60) + "-c:v mpeg4 -b:v 6M -c:a libmp3lame -f avi")},
-        {"wmv 720p wmv2+wma2", MakeLargeWmv(dir)}};
+        {"wmv 720p wmv2+wma2", MakeWmv720p(dir, "large-720p.wmv", 60)}};
     for (const auto& [pszName, path] : clips) {
         WarmPageCache(path);
         Best cpu;

@@ -1,8 +1,8 @@
 // Throughput of our sources against GStreamer's own, side by side in one run:
 // brelmasyncfilesrc against filesrc on a 512 MB file straight into a fake
 // sink (the source pushes) and on a large AVI through avidemux (the demuxer
-// pulls), and brelmasfsrc against filesrc ! asfdemux on a 60 s 720p WMV.
-// Prints each time and the ratio of throughputs (ours / peer).
+// pulls), and brelmasfsrc against filesrc ! asfdemux on a 300 s 720p WMV.
+// Prints the median time and CPU of each and the ratios ours / peer.
 //
 //   bench/source_throughput [MEDIA-DIR] [ROUNDS]
 //
@@ -19,6 +19,7 @@
 #include <fstream>
 #include <gst/gst.h>
 #include <string>
+#include <sys/resource.h>
 #include <vector>
 
 namespace {
@@ -50,8 +51,35 @@ std::string MakeLargeAvi(const std::string& dir)
                      "-f lavfi -i testsrc=size=320x240:rate=25:duration=177 -c:v rawvideo -pix_fmt yuv420p -f avi");
 }
 
-// Seconds from PLAYING to the end of the stream.
-double RunToEnd(const std::string& description)
+// The cost of one run: seconds from PLAYING to the end of the stream, and
+// the CPU seconds of the whole process (every thread) over the same span.
+struct RunCost {
+    double seconds;
+    double cpuSeconds;
+};
+
+double CpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+GstMessage* WaitFor(GstBus* pBus, GstMessageType type, const std::string& description)
+{
+    GstMessage* pMessage = gst_bus_timed_pop_filtered(pBus, GST_CLOCK_TIME_NONE,
+                                                      static_cast<GstMessageType>(type | GST_MESSAGE_ERROR));
+    if (GST_MESSAGE_TYPE(pMessage) == GST_MESSAGE_ERROR) {
+        std::fprintf(stderr, "%s failed\n", description.c_str());
+        std::exit(1);
+    }
+    return pMessage;
+}
+
+// Prerolls the pipeline first, so that what is timed is the streaming alone,
+// not the opening of the file or the making of the pads.
+RunCost RunToEnd(const std::string& description)
 {
     GError* pError = nullptr;
     GstElement* pPipeline = gst_parse_launch(description.c_str(), &pError);
@@ -59,38 +87,50 @@ double RunToEnd(const std::string& description)
         std::fprintf(stderr, "%s: %s\n", description.c_str(), pError->message);
         std::exit(1);
     }
-    auto start = std::chrono::steady_clock::now();
-    gst_element_set_state(pPipeline, GST_STATE_PLAYING);
     GstBus* pBus = gst_element_get_bus(pPipeline);
-    GstMessage* pMessage = gst_bus_timed_pop_filtered(
-        pBus, GST_CLOCK_TIME_NONE, static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
-    auto stop = std::chrono::steady_clock::now();
-    if (GST_MESSAGE_TYPE(pMessage) == GST_MESSAGE_ERROR) {
-        std::fprintf(stderr, "%s failed\n", description.c_str());
-        std::exit(1);
-    }
-    gst_message_unref(pMessage);
+    gst_element_set_state(pPipeline, GST_STATE_PAUSED);
+    gst_message_unref(WaitFor(pBus, GST_MESSAGE_ASYNC_DONE, description));
+    auto start = std::chrono::steady_clock::now();
+    double cpuStart = CpuSeconds();
+    gst_element_set_state(pPipeline, GST_STATE_PLAYING);
+    gst_message_unref(WaitFor(pBus, GST_MESSAGE_EOS, description));
+    RunCost cost = {std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
+                    CpuSeconds() - cpuStart};
     gst_object_unref(pBus);
     gst_element_set_state(pPipeline, GST_STATE_NULL);
     gst_object_unref(pPipeline);
-    return std::chrono::duration<double>(stop - start).count();
+    return cost;
 }
 
-// Runs both pipelines in alternation and keeps the best time of each, so
-// that a noisy moment on the machine does not decide the ratio.
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    size_t middle = values.size() / 2;
+    return values.size() % 2 != 0 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+// Runs both pipelines in alternation and prints the medians, so that a noisy
+// moment on the machine does not decide the ratio.
 void Compare(const char* pszName, const std::string& path, const std::string& ours, const std::string& peer,
              int rounds)
 {
-    const uintmax_t size = std::filesystem::file_size(path);
-    double best[2] = {1e9, 1e9};
     const std::string descriptions[2] = {ours, peer};
+    std::vector<double> seconds[2];
+    std::vector<double> cpu[2];
     for (int round = 0; round < rounds; ++round) {
-        for (int i = 0; i < 2; ++i)
-            best[i] = std::min(best[i], RunToEnd(descriptions[i]));
+        for (int i = 0; i < 2; ++i) {
+            RunCost cost = RunToEnd(descriptions[i]);
+            seconds[i].push_back(cost.seconds);
+            cpu[i].push_back(cost.cpuSeconds);
+        }
     }
-    const double mb = static_cast<double>(size) / (1024.0 * 1024.0);
-    std::printf("%-22s %8.0f MB  ours %7.3f s (%7.1f MB/s)  peer %7.3f s (%7.1f MB/s)  ratio %.3f\n", pszName, mb,
-                best[0], mb / best[0], best[1], mb / best[1], best[1] / best[0]);
+    const double mb = static_cast<double>(std::filesystem::file_size(path)) / (1024.0 * 1024.0);
+    const double time[2] = {Median(seconds[0]), Median(seconds[1])};
+    const double used[2] = {Median(cpu[0]), Median(cpu[1])};
+    std::printf("%-22s %5.0f MB  ours %6.3f s %6.3f cpu (%6.1f MB/s)  peer %6.3f s %6.3f cpu (%6.1f MB/s)  "
+                "ratio %.3f, cpu ratio %.3f\n",
+                pszName, mb, time[0], used[0], mb / time[0], time[1], used[1], mb / time[1], time[1] / time[0],
+                used[0] / used[1]);
 }
 
 // The same file through our source and through filesrc, each followed by `tail`.
@@ -111,22 +151,24 @@ int main(int argc, char** argv)
         return 1;
     }
     std::string dir = argc > 1 ? argv[1] : "/tmp/korvobench";
-    int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
+    int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 7;
     std::filesystem::create_directories(dir);
     std::string plain = MakePlainFile(dir);
     std::string avi = MakeLargeAvi(dir);
-    std::string wmv = MakeLargeWmv(dir);
+    std::string wmv = MakeWmv720p(dir, "long-720p.wmv", 300);
     // Read every file once so that every timed run finds it in the page cache.
     for (const std::string& path : {plain, avi, wmv})
         WarmPageCache(path);
-    std::printf("throughput ratio = ours / peer (1.000 is equal, higher is faster), best of %d rounds\n", rounds);
+    std::printf("ratio = throughput ours / peer (higher is faster); cpu ratio = ours / peer (lower is cheaper); "
+                "medians of %d rounds\n",
+                rounds);
     CompareSources("into fakesink (push)", plain, "fakesink sync=false", rounds);
     CompareSources("avidemux (pull)", avi, "avidemux ! fakesink sync=false", rounds);
-    // Both demuxers push every stream of the file into a fake sink of its own;
-    // the sinks do not wait for each other's preroll, because the stock
-    // demuxer pushes both streams from one thread.
+    // Each stream of the file goes through a queue of its own into a fake
+    // sink, so that both demuxers stream both kinds on two threads (the stock
+    // demuxer pushes every stream from one thread, ours from one per pin).
     const std::string wmvLocation = " location=\"" + wmv + "\"";
-    const std::string sink = " ! fakesink sync=false async=false";
+    const std::string sink = " ! queue ! fakesink sync=false";
     Compare("asf demux (push)", wmv, "brelmasfsrc" + wmvLocation + " name=s s.video" + sink + " s.audio" + sink,
             "filesrc" + wmvLocation + " ! asfdemux name=d d." + sink + " d." + sink, rounds);
     return 0;

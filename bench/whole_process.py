@@ -15,12 +15,16 @@ that rotates between rounds, each on an X server of the benchmark's own
   fps     different pictures seen on screen per second over the same span;
   rss     resident memory (VmRSS) sampled every half second over the span,
           median, in MiB;
-  peak    the process's peak resident memory (VmHWM) at the end, in MiB.
+  peak    the process's peak resident memory (VmHWM) at the end, in MiB;
+  paused  resident memory after PAUSE seconds paused, right after the span
+          (median of its samples, in MiB): korvoplayer is paused through
+          MPRIS with playerctl on a session bus of the benchmark's own, mpv
+          through its IPC socket; gst-play-1.0 is not paused (nan).
 
 Printed: the median of each measure over the rounds, and the ratios
 korvoplayer / each peer (lower is better; for fps higher is better).
 
-usage: bench/whole_process.py BUILD-DIR [--rounds N] [--count S]
+usage: bench/whole_process.py BUILD-DIR [--rounds N] [--count S] [--pause S]
        [--media DIR] [--display :N] [--clips wmv,avi,mp4]
 """
 import argparse
@@ -72,7 +76,16 @@ def proc_status(pid, key):
     return 0.0
 
 
-def run_one(command, env, watch, count, warmup):
+def sample_rss(pid, seconds):
+    rss = []
+    end = time.monotonic() + seconds
+    while time.monotonic() < end:
+        rss.append(proc_status(pid, "VmRSS"))
+        time.sleep(0.5)
+    return rss
+
+
+def run_one(command, pause, env, watch, count, warmup, pause_seconds):
     watcher = subprocess.Popen([watch, "20", str(warmup), str(count)], stdout=subprocess.PIPE, text=True, env=env)
     time.sleep(0.3)  # the watcher is up and looking before the launch
     launch = time.monotonic()
@@ -87,16 +100,16 @@ def run_one(command, env, watch, count, warmup):
         while time.monotonic() < first + warmup:
             time.sleep(0.01)
         cpu_start = proc_cpu(player.pid)
-        span_start = time.monotonic()
-        rss = []
-        while time.monotonic() < span_start + count:
-            rss.append(proc_status(player.pid, "VmRSS"))
-            time.sleep(0.5)
+        rss = sample_rss(player.pid, count)
         result["cpu"] = proc_cpu(player.pid) - cpu_start
         result["rss"] = statistics.median(rss)
         result["peak"] = max([proc_status(player.pid, "VmHWM")] + rss)
         shown = watcher.stdout.readline().split()
         result["fps"] = int(shown[1]) / float(shown[2]) if shown and shown[0] == "shown" else 0.0
+        result["paused"] = float("nan")
+        if pause is not None and subprocess.run(pause, env=env, stdout=subprocess.DEVNULL,
+                                                stderr=subprocess.DEVNULL).returncode == 0:
+            result["paused"] = statistics.median(sample_rss(player.pid, pause_seconds))
         return result
     except (FileNotFoundError, ProcessLookupError):
         return None
@@ -117,6 +130,7 @@ def main():
     parser.add_argument("--rounds", type=int, default=3)
     parser.add_argument("--count", type=float, default=30.0)
     parser.add_argument("--warmup", type=float, default=3.0)
+    parser.add_argument("--pause", type=float, default=5.0)
     parser.add_argument("--media", default="/tmp/korvobench")
     parser.add_argument("--display", default=":171")
     parser.add_argument("--clips", default="wmv,avi,mp4")
@@ -129,12 +143,19 @@ def main():
     player = os.path.join(args.build, "korvoplayer")
     server = subprocess.Popen(["Xvfb", args.display, "-screen", "0", "1920x1080x24", "-nolisten", "tcp", "-noreset"],
                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    env = dict(os.environ, DISPLAY=args.display)
-    players = [("korvoplayer", lambda f: [player, f]),
-               ("gst-play", lambda f: ["gst-play-1.0", "--no-interactive", f]),
-               ("mpv", lambda f: ["mpv", "--no-config", "--really-quiet", f]),
-               ("mpv-x11", lambda f: ["mpv", "--no-config", "--really-quiet", "--vo=x11", f])]
-    measures = ["first", "cpu", "fps", "rss", "peak"]
+    bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address=1"], stdout=subprocess.PIPE,
+                           text=True)
+    env = dict(os.environ, DISPLAY=args.display, DBUS_SESSION_BUS_ADDRESS=bus.stdout.readline().strip())
+    ipc = f"/tmp/korvobench-mpv-{os.getpid()}.sock"
+    mpv = ["mpv", "--no-config", "--really-quiet", f"--input-ipc-server={ipc}"]
+    mpv_pause = ["python3", "-c", "import socket, sys; s = socket.socket(socket.AF_UNIX); s.connect(sys.argv[1]); "
+                 "s.sendall(b'{\"command\": [\"set_property\", \"pause\", true]}\\n'); s.recv(256)", ipc]
+    # (label, command for a file, command that pauses it or None)
+    players = [("korvoplayer", lambda f: [player, f], ["playerctl", "-p", "korvoplayer", "pause"]),
+               ("gst-play", lambda f: ["gst-play-1.0", "--no-interactive", f], None),
+               ("mpv", lambda f: mpv + [f], mpv_pause),
+               ("mpv-x11", lambda f: mpv + ["--vo=x11", f], mpv_pause)]
+    measures = ["first", "cpu", "fps", "rss", "peak", "paused"]
     try:
         time.sleep(1)
         for clip in args.clips.split(","):
@@ -142,13 +163,13 @@ def main():
             path = os.path.join(args.media, name)
             make_clip(path, size, codec, seconds)
             subprocess.run(["cat", path], stdout=subprocess.DEVNULL)
-            results = {p: {m: [] for m in measures} for p, _ in players}
+            results = {p: {m: [] for m in measures} for p, _, _ in players}
             for r in range(args.rounds):
                 order = players[r % len(players):] + players[:r % len(players)]
-                for label, command in order:
+                for label, command, pause in order:
                     # A player instance of its own each time, whatever is left of the last one.
                     env["KORVOPLAYER_INSTANCE_TAG"] = f"bench{os.getpid()}-{clip}-{r}"
-                    one = run_one(command(path), env, watch, args.count, args.warmup)
+                    one = run_one(command(path), pause, env, watch, args.count, args.warmup, args.pause)
                     print(f"  {clip} round {r + 1} {label}: {one}", file=sys.stderr, flush=True)
                     for m in measures:
                         if one is not None:
@@ -156,16 +177,17 @@ def main():
             print(f"\n{clip} ({name}, {size}, 30 fps), medians of {args.rounds} rounds")
             print(f"{'player':<12}" + "".join(f"{m:>10}" for m in measures))
             med = {p: {m: statistics.median(v) if v else float('nan') for m, v in results[p].items()} for p in results}
-            for label, _ in players:
+            for label, _, _ in players:
                 print(f"{label:<12}" + "".join(f"{med[label][m]:>10.3f}" for m in measures))
-            for label, _ in players[1:]:
+            for label, _, _ in players[1:]:
                 print(f"{'ours/' + label:<12}" + "".join(
                     f"{med['korvoplayer'][m] / med[label][m] if med[label][m] else float('nan'):>10.3f}"
                     for m in measures))
             sys.stdout.flush()
     finally:
-        server.terminate()
-        server.wait()
+        for process in (server, bus):
+            process.terminate()
+            process.wait()
 
 
 if __name__ == "__main__":

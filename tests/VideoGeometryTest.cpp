@@ -225,10 +225,13 @@ protected:
         }
     }
 
+    // Named after the video path when one is forced, so that the runs on
+    // each path keep their own shots.
     std::string Artifact(const std::string& name) const
     {
         std::filesystem::create_directories(GEOMETRY_ARTIFACT_DIR);
-        return std::string(GEOMETRY_ARTIFACT_DIR) + "/" + name;
+        const char* pszPath = std::getenv("KORVOPLAYER_VIDEO_SINK");
+        return std::string(GEOMETRY_ARTIFACT_DIR) + "/" + (pszPath != nullptr ? std::string(pszPath) + "-" : "") + name;
     }
 
     QImage ScreenShot(const std::string& name)

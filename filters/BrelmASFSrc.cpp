@@ -20,9 +20,13 @@ struct BrelmASFSrc {
     // of the same seek carries too.
     std::mutex* pSeekLock;
     guint32 lastSeekSeqnum;
-    // A seek made before the file was opened, made when it is (guarded by
-    // the seek lock).
+    // A seek made before the file was opened (guarded by the seek lock).
     GstEvent* pPendingSeek;
+    // That seek while the file opens at the start: the pins take its
+    // positions as their pads are activated, before they stream. Touched
+    // only by the thread that changes the state to PAUSED, which also opens
+    // the file and activates the pads.
+    GstEvent* pStartSeek;
 };
 
 struct BrelmASFSrcClass {
@@ -47,13 +51,35 @@ CASFSourceFilterOutputPin* PinOf(BrelmASFSrc* self, GstPad* pPad)
     return nullptr;
 }
 
-// The positions of a seek for one pin, as seeking calls.
-void SeekPin(CASFSourceFilterOutputPin* pPin, double dRate, LONGLONG llStart, GstSeekType stopType, gint64 stop)
+// What a seek asks for, in GStreamer's terms.
+struct SeekRequest {
+    double dRate = 1.0;
+    GstSeekType startType = GST_SEEK_TYPE_NONE;
+    gint64 start = 0;
+    GstSeekType stopType = GST_SEEK_TYPE_NONE;
+    gint64 stop = 0;
+};
+
+// False for a seek the source cannot serve: another format, a rate of zero
+// or below, a start before zero or from the end.
+bool ParseSeek(GstEvent* pEvent, SeekRequest* pRequest)
 {
-    pPin->SetRate(dRate);
-    LONGLONG llStop = stop / 100;
-    DWORD dwStopFlags = stopType == GST_SEEK_TYPE_SET && stop >= 0 ? AM_SEEKING_AbsolutePositioning
-                                                                    : AM_SEEKING_NoPositioning;
+    GstFormat format = GST_FORMAT_UNDEFINED;
+    GstSeekFlags flags = GST_SEEK_FLAG_NONE;
+    gst_event_parse_seek(pEvent, &pRequest->dRate, &format, &flags, &pRequest->startType, &pRequest->start,
+                         &pRequest->stopType, &pRequest->stop);
+    return format == GST_FORMAT_TIME && pRequest->dRate > 0 &&
+           !(pRequest->startType == GST_SEEK_TYPE_SET && pRequest->start < 0) &&
+           pRequest->startType != GST_SEEK_TYPE_END;
+}
+
+// The positions of a seek for one pin, as seeking calls, from `llStart`.
+void SeekPin(CASFSourceFilterOutputPin* pPin, const SeekRequest& request, LONGLONG llStart)
+{
+    pPin->SetRate(request.dRate);
+    LONGLONG llStop = request.stop / 100;
+    DWORD dwStopFlags = request.stopType == GST_SEEK_TYPE_SET && request.stop >= 0 ? AM_SEEKING_AbsolutePositioning
+                                                                                  : AM_SEEKING_NoPositioning;
     pPin->SetPositions(&llStart, AM_SEEKING_AbsolutePositioning, &llStop, dwStopFlags);
 }
 
@@ -61,16 +87,8 @@ void SeekPin(CASFSourceFilterOutputPin* pPin, double dRate, LONGLONG llStart, Gs
 // restarts once at the new start, and both stream again from there.
 gboolean HandleSeek(BrelmASFSrc* self, GstEvent* pEvent)
 {
-    double dRate = 1.0;
-    GstFormat format = GST_FORMAT_UNDEFINED;
-    GstSeekFlags flags = GST_SEEK_FLAG_NONE;
-    GstSeekType startType = GST_SEEK_TYPE_NONE;
-    GstSeekType stopType = GST_SEEK_TYPE_NONE;
-    gint64 start = 0;
-    gint64 stop = 0;
-    gst_event_parse_seek(pEvent, &dRate, &format, &flags, &startType, &start, &stopType, &stop);
-    if (format != GST_FORMAT_TIME || dRate <= 0 || (startType == GST_SEEK_TYPE_SET && start < 0) ||
-        startType == GST_SEEK_TYPE_END) {
+    SeekRequest request;
+    if (!ParseSeek(pEvent, &request)) {
         GST_DEBUG_OBJECT(self, "refusing a seek it cannot serve");
         return FALSE;
     }
@@ -88,7 +106,8 @@ gboolean HandleSeek(BrelmASFSrc* self, GstEvent* pEvent)
         return FALSE;
     self->lastSeekSeqnum = seqnum;
     GST_DEBUG_OBJECT(self, "seek %u to %" GST_TIME_FORMAT " at rate %g", seqnum,
-                     GST_TIME_ARGS(startType == GST_SEEK_TYPE_SET ? start : GST_CLOCK_TIME_NONE), dRate);
+                     GST_TIME_ARGS(request.startType == GST_SEEK_TYPE_SET ? request.start : GST_CLOCK_TIME_NONE),
+                     request.dRate);
     bool wasStreaming[2] = {false, false};
     for (int i = 0; i < cPins; ++i)
         wasStreaming[i] = self->pFilter->GetPin(i)->SuspendForSeek(seqnum);
@@ -96,9 +115,10 @@ gboolean HandleSeek(BrelmASFSrc* self, GstEvent* pEvent)
     // A start that is not given is where the first stream (the video, when
     // there is one) is now, so that a change of rate alone takes effect from
     // there.
-    LONGLONG llStart = startType == GST_SEEK_TYPE_SET ? start / 100 : self->pFilter->GetPin(0)->Position();
+    LONGLONG llStart = request.startType == GST_SEEK_TYPE_SET ? request.start / 100
+                                                               : self->pFilter->GetPin(0)->Position();
     for (int i = 0; i < cPins; ++i)
-        SeekPin(self->pFilter->GetPin(i), dRate, llStart, stopType, stop);
+        SeekPin(self->pFilter->GetPin(i), request, llStart);
     for (int i = 0; i < cPins; ++i) {
         if (wasStreaming[i])
             self->pFilter->GetPin(i)->ResumeAfterSeek(seqnum);
@@ -137,13 +157,21 @@ gboolean OnPadQuery(GstPad* pPad, GstObject* pParent, GstQuery* pQuery)
     }
 }
 
+// A pad of a file opened at start is activated as it is added, before it
+// streams: a seek kept from before the file was opened places its pin
+// there, so that the streams start where the seek asked and nothing that
+// already streams needs a flush.
 gboolean OnPadActivateMode(GstPad* pPad, GstObject* pParent, GstPadMode mode, gboolean isActive)
 {
     if (mode != GST_PAD_MODE_PUSH)
         return FALSE;
-    CASFSourceFilterOutputPin* pPin = PinOf(Self(pParent), pPad);
+    BrelmASFSrc* self = Self(pParent);
+    CASFSourceFilterOutputPin* pPin = PinOf(self, pPad);
     if (pPin == nullptr)
         return !isActive;
+    SeekRequest request;
+    if (isActive && self->pStartSeek != nullptr && ParseSeek(self->pStartSeek, &request))
+        SeekPin(pPin, request, request.startType == GST_SEEK_TYPE_SET ? request.start / 100 : 0);
     return pPin->Activate(isActive != FALSE) == S_OK;
 }
 
@@ -176,33 +204,50 @@ G_DEFINE_TYPE_WITH_CODE(BrelmASFSrc, brelm_asf_src, GST_TYPE_ELEMENT,
 
 namespace {
 
-void MakePendingSeek(BrelmASFSrc* self)
+// Takes the kept seek for the file about to be opened; its copy from
+// another pad passes.
+void TakePendingSeek(BrelmASFSrc* self)
 {
-    GstEvent* pEvent = nullptr;
+    std::lock_guard lock(*self->pSeekLock);
+    self->pStartSeek = std::exchange(self->pPendingSeek, nullptr);
+    if (self->pStartSeek != nullptr)
+        self->lastSeekSeqnum = gst_event_get_seqnum(self->pStartSeek);
+}
+
+// Opens the file stored by location, if any, with its pads: they are
+// activated as they are added (at the kept seek's positions) and stream
+// once they are linked. A seek kept while the file was opening is made now.
+bool OpenAtStart(BrelmASFSrc* self)
+{
+    TakePendingSeek(self);
+    const bool isOpen = self->pLocation->Open();
+    GstEvent* pStartSeek = std::exchange(self->pStartSeek, nullptr);
+    GstEvent* pLaterSeek = nullptr;
     {
         std::lock_guard lock(*self->pSeekLock);
-        pEvent = std::exchange(self->pPendingSeek, nullptr);
+        pLaterSeek = std::exchange(self->pPendingSeek, nullptr);
+        // A file that did not open keeps the latest seek for the next start.
+        if (!isOpen)
+            self->pPendingSeek = std::exchange(pLaterSeek != nullptr ? pLaterSeek : pStartSeek, nullptr);
     }
-    if (pEvent == nullptr)
-        return;
-    HandleSeek(self, pEvent);
-    gst_event_unref(pEvent);
+    if (pLaterSeek != nullptr)
+        HandleSeek(self, pLaterSeek);
+    gst_clear_event(&pLaterSeek);
+    gst_clear_event(&pStartSeek);
+    return isOpen;
 }
 
 GstStateChangeReturn ChangeState(GstElement* pElement, GstStateChange transition)
 {
     BrelmASFSrc* self = Self(pElement);
     if (transition == GST_STATE_CHANGE_READY_TO_PAUSED) {
-        // A file stored by location comes now, with its pads: they are
-        // activated as they are added and stream once they are linked.
-        if (!self->pLocation->Open())
+        if (!OpenAtStart(self))
             return GST_STATE_CHANGE_FAILURE;
         if (self->pFilter->GetPin(0) == nullptr) {
             self->pLocation->PostStartError();
             return GST_STATE_CHANGE_FAILURE;
         }
         GST_DEBUG_OBJECT(self, "starting %d streams", self->pFilter->GetPinCount());
-        MakePendingSeek(self);
     }
     GstStateChangeReturn result = GST_ELEMENT_CLASS(brelm_asf_src_parent_class)->change_state(pElement, transition);
     if (result == GST_STATE_CHANGE_FAILURE)
@@ -256,6 +301,7 @@ static void brelm_asf_src_init(BrelmASFSrc* self)
     self->pSeekLock = new std::mutex();
     self->lastSeekSeqnum = GST_SEQNUM_INVALID;
     self->pPendingSeek = nullptr;
+    self->pStartSeek = nullptr;
     GST_OBJECT_FLAG_SET(self, GST_ELEMENT_FLAG_SOURCE);
 }
 

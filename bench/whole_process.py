@@ -26,6 +26,10 @@ korvoplayer / each peer (lower is better; for fps higher is better).
 
 usage: bench/whole_process.py BUILD-DIR [--rounds N] [--count S] [--pause S]
        [--media DIR] [--display :N] [--clips wmv,avi,mp4]
+       [--players korvoplayer,gst-play,mpv,mpv-x11]
+
+--pause 0 leaves out the paused measure; --players runs only those named
+(the ratios need korvoplayer among them).
 """
 import argparse
 import os
@@ -107,7 +111,7 @@ def run_one(command, pause, env, watch, count, warmup, pause_seconds):
         shown = watcher.stdout.readline().split()
         result["fps"] = int(shown[1]) / float(shown[2]) if shown and shown[0] == "shown" else 0.0
         result["paused"] = float("nan")
-        if pause is not None and subprocess.run(pause, env=env, stdout=subprocess.DEVNULL,
+        if pause is not None and pause_seconds > 0 and subprocess.run(pause, env=env, stdout=subprocess.DEVNULL,
                                                 stderr=subprocess.DEVNULL).returncode == 0:
             result["paused"] = statistics.median(sample_rss(player.pid, pause_seconds))
         return result
@@ -134,6 +138,7 @@ def main():
     parser.add_argument("--media", default="/tmp/korvobench")
     parser.add_argument("--display", default=":171")
     parser.add_argument("--clips", default="wmv,avi,mp4")
+    parser.add_argument("--players", default="korvoplayer,gst-play,mpv,mpv-x11")
     args = parser.parse_args()
     if shutil.which("mpv") is None:
         subprocess.run(["apt-get", "install", "-y", "-q", "mpv"], check=True, stdout=subprocess.DEVNULL)
@@ -155,6 +160,7 @@ def main():
                ("gst-play", lambda f: ["gst-play-1.0", "--no-interactive", f], None),
                ("mpv", lambda f: mpv + [f], mpv_pause),
                ("mpv-x11", lambda f: mpv + ["--vo=x11", f], mpv_pause)]
+    players = [p for p in players if p[0] in args.players.split(",")]
     measures = ["first", "cpu", "fps", "rss", "peak", "paused"]
     try:
         time.sleep(1)
@@ -179,7 +185,7 @@ def main():
             med = {p: {m: statistics.median(v) if v else float('nan') for m, v in results[p].items()} for p in results}
             for label, _, _ in players:
                 print(f"{label:<12}" + "".join(f"{med[label][m]:>10.3f}" for m in measures))
-            for label, _, _ in players[1:]:
+            for label, _, _ in players[1:] if players[0][0] == "korvoplayer" else []:
                 print(f"{'ours/' + label:<12}" + "".join(
                     f"{med['korvoplayer'][m] / med[label][m] if med[label][m] else float('nan'):>10.3f}"
                     for m in measures))

@@ -112,7 +112,6 @@ HRESULT CDirectShow::Init(QWidget* pScreenWnd)
         g_clear_error(&pError);
         return TraceFrom(hr, "CDirectShow::Init()");
     }
-    m_filterLibrary.Preload();
     return S_OK;
 }
 

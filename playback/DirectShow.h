@@ -44,8 +44,6 @@ public:
     CDirectShow(const CDirectShow&) = delete;
     CDirectShow& operator=(const CDirectShow&) = delete;
 
-    // Makes the logo in the screen window, starts GStreamer and starts
-    // loading the filter library in the background.
     HRESULT Init(QWidget* pScreenWnd);
     // Fails with E_ABORT when Stop is called while the file is still being
     // opened (from an event served during the preroll wait).

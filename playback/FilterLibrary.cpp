@@ -8,30 +8,10 @@
 
 CFilterLibrary::CFilterLibrary(std::string programDir) : m_programDir(std::move(programDir)) {}
 
-CFilterLibrary::~CFilterLibrary()
-{
-    if (m_preload.joinable())
-        m_preload.join();
-}
-
-void CFilterLibrary::Preload()
-{
-    if (m_pfnGetClassObject != nullptr || m_preload.joinable())
-        return;
-    std::string path = FindBrelmSource(m_programDir);
-    if (path.empty())
-        return;
-    // Like the load itself, the preload keeps the library for the life of
-    // the process; the load then finds it linked already.
-    m_preload = std::thread([path = std::move(path)] { ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL); });
-}
-
 HRESULT CFilterLibrary::_Load()
 {
     if (m_pfnGetClassObject != nullptr)
         return S_OK;
-    if (m_preload.joinable())
-        m_preload.join();
     std::string path = FindBrelmSource(m_programDir);
     if (path.empty())
         return ReportError(ERROR_MOD_NOT_FOUND, "Can not find libBrelmSource.so beside %s", m_programDir.c_str());

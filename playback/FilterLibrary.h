@@ -2,33 +2,20 @@
 // its own program (in the build tree, or in the installed tree under
 // lib/korvoplayer), loads it without any registration and creates filters by
 // class identifier through the library's class table.
-//
-// Threads: everything is called on the owner's thread. Preload starts one
-// thread that only opens the library file (the dynamic linker serialises it
-// with any other load); the owner joins it before its own load and in the
-// destructor, and that thread touches nothing of the object.
 #pragma once
 
 #include "common/FilterInterfaces.h"
 #include "common/LibraryLocation.h"
 
 #include <string>
-#include <thread>
 
 class CFilterLibrary {
 public:
     // Looks for the library relative to `programDir` (by default the folder
     // of the running program).
     explicit CFilterLibrary(std::string programDir = ProgramDir());
-    ~CFilterLibrary();
     CFilterLibrary(const CFilterLibrary&) = delete;
     CFilterLibrary& operator=(const CFilterLibrary&) = delete;
-
-    // Starts loading the library, and with it the media libraries it links
-    // (the largest part of a first file's start), on a thread of its own, so
-    // that the linking overlaps the window's set-up. Nothing is reported
-    // here: a library that cannot be loaded is reported by the first filter.
-    void Preload();
 
     // A new filter of the class as an element with one reference, which
     // belongs to the caller.
@@ -45,7 +32,6 @@ private:
     std::string m_programDir;
     std::string m_path;
     DllGetClassObjectFn m_pfnGetClassObject = nullptr;
-    std::thread m_preload;
 };
 
 constexpr HRESULT ERROR_MOD_NOT_FOUND = 126;

@@ -156,14 +156,9 @@ TEST(FilterLibraryTest, FindsTheLibraryInTheInstalledTree)
     std::filesystem::create_directories(prefix.Path() + "/lib/korvoplayer");
     std::filesystem::create_symlink(BRELMSOURCE_PATH, prefix.Path() + "/lib/korvoplayer/libBrelmSource.so");
     CFilterLibrary library(prefix.Path() + "/bin");
-    // A preload still under way is waited for by the first filter; a second
-    // one while it runs starts nothing more.
-    library.Preload();
-    library.Preload();
     GstElement* pElement = nullptr;
     ASSERT_EQ(library.CreateFilter(CLSID_AsyncFileSourceFilter, &pElement), S_OK);
     EXPECT_EQ(library.Path(), prefix.Path() + "/lib/korvoplayer/libBrelmSource.so");
-    library.Preload();
     gst_object_unref(pElement);
 }
 
@@ -171,10 +166,6 @@ TEST(FilterLibraryTest, AMissingLibraryIsReported)
 {
     CTempDir empty;
     CFilterLibrary library(empty.Path());
-    // The preload of a missing library says nothing: the filter reports it.
-    const std::string before = LastReport();
-    library.Preload();
-    EXPECT_EQ(LastReport(), before);
     GstElement* pElement = nullptr;
     EXPECT_EQ(library.CreateFilter(CLSID_AsyncFileSourceFilter, &pElement), ERROR_MOD_NOT_FOUND);
     EXPECT_EQ(LastReport(), "Message\t: Can not find libBrelmSource.so beside " + empty.Path() +

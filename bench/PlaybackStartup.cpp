@@ -15,6 +15,7 @@
 #include "BenchWindow.h"
 #include "OurPlayback.h"
 #include "PeerPlayback.h"
+#include "ProcessCpu.h"
 #include "SinkProbe.h"
 
 #include <QWidget>
@@ -29,7 +30,6 @@
 #include <iterator>
 #include <sstream>
 #include <string>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -76,14 +76,6 @@ struct Best {
         }
     }
 };
-
-double CpuSeconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    auto seconds = [](const timeval& time) { return static_cast<double>(time.tv_sec) + time.tv_usec / 1e6; };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
 
 // One line of times or CPU seconds; `pszTarget` is the ratio aimed at, if any.
 void Print(const char* pszWhat, const char* pszClip, const Best& best, const char* pszTarget = "")
@@ -161,7 +153,7 @@ void PlayClip(CPlayback& player, const std::string& path, bool hasVideo, double*
 // the start, and the pictures that reached the renderer meanwhile.
 double PlayForCpu(CPlayback& player, const std::string& path, long* pnFrames)
 {
-    const double cpuBefore = CpuSeconds();
+    const double cpuBefore = ProcessCpuSeconds();
     CSinkProbe::Arm();
     if (!player.Start(path, true))
         std::exit(1);
@@ -170,7 +162,7 @@ double PlayForCpu(CPlayback& player, const std::string& path, long* pnFrames)
         std::fprintf(stderr, "%s ended within %d ms\n", path.c_str(), kCpuWindowMilliseconds);
         std::exit(1);
     }
-    const double cpu = CpuSeconds() - cpuBefore;
+    const double cpu = ProcessCpuSeconds() - cpuBefore;
     *pnFrames = CSinkProbe::VideoBuffers();
     player.Stop();
     return cpu;

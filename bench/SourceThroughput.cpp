@@ -10,6 +10,7 @@
 // and reused afterwards.
 
 #include "BenchMedia.h"
+#include "ProcessCpu.h"
 
 #include <algorithm>
 #include <chrono>
@@ -19,7 +20,6 @@
 #include <fstream>
 #include <gst/gst.h>
 #include <string>
-#include <sys/resource.h>
 #include <vector>
 
 namespace {
@@ -58,14 +58,6 @@ struct RunCost {
     double cpuSeconds;
 };
 
-double CpuSeconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
-
 GstMessage* WaitFor(GstBus* pBus, GstMessageType type, const std::string& description)
 {
     GstMessage* pMessage = gst_bus_timed_pop_filtered(pBus, GST_CLOCK_TIME_NONE,
@@ -91,11 +83,11 @@ RunCost RunToEnd(const std::string& description)
     gst_element_set_state(pPipeline, GST_STATE_PAUSED);
     gst_message_unref(WaitFor(pBus, GST_MESSAGE_ASYNC_DONE, description));
     auto start = std::chrono::steady_clock::now();
-    double cpuStart = CpuSeconds();
+    double cpuStart = ProcessCpuSeconds();
     gst_element_set_state(pPipeline, GST_STATE_PLAYING);
     gst_message_unref(WaitFor(pBus, GST_MESSAGE_EOS, description));
     RunCost cost = {std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
-                    CpuSeconds() - cpuStart};
+                    ProcessCpuSeconds() - cpuStart};
     gst_object_unref(pBus);
     gst_element_set_state(pPipeline, GST_STATE_NULL);
     gst_object_unref(pPipeline);

@@ -36,8 +36,11 @@ void CSubtitleTrack::Finish()
     // cues than the bound, so the second pass drops nothing.
     size_t iKept = 0;
     for (size_t i = 0; i < m_cues.size(); ++i) {
-        if (!dropped[i])
-            m_cues[iKept++] = std::move(m_cues[i]);
+        if (dropped[i])
+            continue;
+        if (iKept != i)
+            m_cues[iKept] = std::move(m_cues[i]);
+        ++iKept;
     }
     m_cSkipped += m_cues.size() - iKept;
     m_cues.resize(iKept);

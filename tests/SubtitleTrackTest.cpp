@@ -75,6 +75,9 @@ TEST(SubtitleTrack, DropsCuesBeyondTheOnScreenBound)
     EXPECT_EQ(track.Cues().size(), CSubtitleTrack::kMaxActiveCues + 1);
     EXPECT_EQ(track.SkippedCues(), 3u);
     EXPECT_EQ(track.ActiveCues(5 * kSecond).size(), CSubtitleTrack::kMaxActiveCues);
+    EXPECT_EQ(track.Cues()[0].sMarkup, "line 0");
+    EXPECT_EQ(track.Cues()[CSubtitleTrack::kMaxActiveCues - 1].sMarkup,
+              "line " + std::to_string(CSubtitleTrack::kMaxActiveCues - 1));
     EXPECT_EQ(track.MarkupAt(20 * kSecond), "later");
 }
 

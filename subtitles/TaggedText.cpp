@@ -3,6 +3,7 @@
 #include "HtmlColor.h"
 #include "HtmlTag.h"
 #include "PangoMarkup.h"
+#include "TextScan.h"
 #include "Utf8Text.h"
 
 #include <cctype>
@@ -149,13 +150,14 @@ private:
     bool _Entity()
     {
         size_t end = m_s.substr(m_i + 1, kMaxEntityBytes).find(';');
-        if (end == std::string_view::npos || end == 0)
-            return false;
-        std::string_view sName = m_s.substr(m_i + 1, end);
         uint32_t codePoint = 0;
-        if (!_EntityCodePoint(sName, &codePoint))
+        if (end != std::string_view::npos && end > 0 && _EntityCodePoint(m_s.substr(m_i + 1, end), &codePoint)) {
+            m_i += end + 2;
+        } else if (size_t cbName = _LegacyEntity(m_s.substr(m_i + 1), &codePoint); cbName > 0) {
+            m_i += cbName + 1;
+        } else {
             return false;
-        m_i += end + 2;
+        }
         if (codePoint != 0) {
             std::string sText;
             CUtf8Text::Append(codePoint, &sText);
@@ -163,6 +165,17 @@ private:
         }
         m_bSpace = false;
         return true;
+    }
+
+    // The entities HTML also reads without their ';' ("&nbsp" is common in
+    // SAMI files): the length of the name at the start of s, 0 for none.
+    static size_t _LegacyEntity(std::string_view s, uint32_t* pCodePoint)
+    {
+        for (std::string_view sName : {"nbsp", "amp", "lt", "gt", "quot"}) {
+            if (CTextScan::StartsWithNoCase(s, sName) && _EntityCodePoint(sName, pCodePoint))
+                return sName.size();
+        }
+        return 0;
     }
 
     static bool _EntityCodePoint(std::string_view sName, uint32_t* pCodePoint)

@@ -129,6 +129,9 @@ TEST(TaggedText, DecodesEntities)
     EXPECT_EQ(Html("&lt;tag&gt; &amp; &quot;q&quot; &#54620;&#xAE00; &hellip;&lrm;"),
               "&lt;tag&gt; &amp; &quot;q&quot; \xED\x95\x9C\xEA\xB8\x80 \xE2\x80\xA6");
     EXPECT_EQ(Html("&nbsp;"), "");
+    // As HTML reads them, the common ones also without their ';'.
+    EXPECT_EQ(Html("&nbsp"), "");
+    EXPECT_EQ(Html("a&NBSPb &amp c &lt&gt &copy"), "a\xC2\xA0" "b &amp; c &lt;&gt; &amp;copy");
     EXPECT_EQ(Html("a&nbsp;b &unknown; &#0; &#x110000; &"), "a\xC2\xA0" "b &amp;unknown; \xEF\xBF\xBD \xEF\xBF\xBD &amp;");
 }
 

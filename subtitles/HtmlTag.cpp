@@ -8,7 +8,7 @@ namespace {
 
 bool IsSpace(char c)
 {
-    return std::isspace(static_cast<unsigned char>(c)) != 0;
+    return c == ' ' || (c >= '\t' && c <= '\r');
 }
 
 void SkipSpace(std::string_view s, size_t* pi)

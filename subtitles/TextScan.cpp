@@ -1,12 +1,12 @@
 #include "TextScan.h"
 
-#include <cctype>
-
 namespace {
 
-char LowerChar(char c)
+// ASCII only, and without the C library's locale lookup: the scans of a
+// large file call it for every byte.
+inline char LowerChar(char c)
 {
-    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
 }
 
 } // namespace

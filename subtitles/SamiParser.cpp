@@ -65,30 +65,47 @@ public:
     explicit CSyncReader(std::vector<CLASSTRACK>* pClasses) : m_pClasses(pClasses) {}
 
     // One sync's body: its paragraphs by class, each ending that class's
-    // open cue and opening the next.
+    // open cue and opening the next. Paragraphs of one class in one sync
+    // are one cue, a line each.
     void Read(LONGLONG rtStart, std::string_view sBody)
     {
+        std::vector<std::pair<std::string, std::string>> parts;
         size_t i = FindParagraph(sBody, 0);
         // Text before the first paragraph counts only when it shows, or
         // when the sync has no paragraph at all (a bare &nbsp; clears).
-        std::string sMarkup = _Markup(sBody.substr(0, i));
-        if (i == std::string_view::npos || !sMarkup.empty())
-            _Paragraph(rtStart, m_sLastKey, std::move(sMarkup));
+        std::string_view sBefore = sBody.substr(0, i);
+        if (i == std::string_view::npos || !_Markup(sBefore).empty())
+            _AddPart(&parts, m_sLastKey, sBefore);
         while (i != std::string_view::npos) {
             std::string_view sTag = TagAt(sBody, i);
-            size_t iContent = i + sTag.size() + 2;
-            if (sTag.empty())
-                iContent = i + 2;
+            size_t iContent = sTag.empty() ? i + 2 : i + sTag.size() + 2;
             size_t next = FindParagraph(sBody, iContent);
-            std::string sKey = CTextScan::Lower(CHtmlTag(sTag).Attribute("class"));
-            m_sLastKey = sKey;
-            _Paragraph(rtStart, sKey,
-                       _Markup(sBody.substr(iContent, next == std::string_view::npos ? next : next - iContent)));
+            m_sLastKey = CTextScan::Lower(CHtmlTag(sTag).Attribute("class"));
+            _AddPart(&parts, m_sLastKey,
+                     sBody.substr(iContent, next == std::string_view::npos ? next : next - iContent));
             i = next;
         }
+        for (auto& [sKey, sContent] : parts)
+            _Paragraph(rtStart, sKey, _Markup(sContent));
     }
 
 private:
+    static void _AddPart(std::vector<std::pair<std::string, std::string>>* pParts, const std::string& sKey,
+                         std::string_view sContent)
+    {
+        for (auto& [sPartKey, sPartContent] : *pParts) {
+            if (sPartKey == sKey) {
+                sPartContent += "<br>";
+                sPartContent += sContent;
+                return;
+            }
+        }
+        // No more classes than could become tracks, so that a hostile sync
+        // of many classes stays linear.
+        if (pParts->size() < CSamiParser::kMaxClasses)
+            pParts->emplace_back(sKey, std::string(sContent));
+    }
+
     static std::string _Markup(std::string_view sContent)
     {
         CPangoMarkup markup;

@@ -93,6 +93,16 @@ TEST(SamiParser, BlankSyncsEndTheCueAndCollapseWhiteSpace)
     EXPECT_EQ(cues[2].sMarkup, "third");
 }
 
+TEST(SamiParser, JoinsParagraphsOfOneClassInOneSync)
+{
+    std::vector<CSubtitleTrack> tracks = Parse("<SAMI><BODY><SYNC Start=0><P Class=KRCC>upper<P Class=KRCC>lower"
+                                               "<SYNC Start=1000><P Class=KRCC>&nbsp;");
+    ASSERT_EQ(tracks.size(), 1u);
+    ASSERT_EQ(tracks[0].Cues().size(), 1u);
+    EXPECT_EQ(tracks[0].Cues()[0].sMarkup, "upper\nlower");
+    EXPECT_EQ(tracks[0].SkippedCues(), 0u);
+}
+
 TEST(SamiParser, ToleratesBrokenFiles)
 {
     std::vector<CSubtitleTrack> tracks =
@@ -122,6 +132,13 @@ TEST(SamiParser, BoundsTheNumberOfClasses)
     for (size_t i = 0; i < CSamiParser::kMaxClasses + 4; ++i)
         sText += "<SYNC Start=" + std::to_string(i * 1000) + "><P Class=C" + std::to_string(i) + ">line\n";
     EXPECT_EQ(Parse(sText).size(), CSamiParser::kMaxClasses);
+    // Also in one sync, however many classes it holds.
+    std::string sOneSync = "<SAMI><BODY><SYNC Start=0>";
+    for (size_t i = 0; i < 50000; ++i)
+        sOneSync += "<P Class=K" + std::to_string(i) + ">line " + std::to_string(i);
+    std::vector<CSubtitleTrack> tracks = Parse(sOneSync);
+    ASSERT_EQ(tracks.size(), CSamiParser::kMaxClasses);
+    EXPECT_EQ(tracks[1].Cues().at(0).sMarkup, "line 1");
 }
 
 } // namespace

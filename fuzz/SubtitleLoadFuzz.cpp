@@ -45,13 +45,14 @@ void CheckTrack(const CSubtitleTrack& track)
 
 } // namespace
 
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    SetDebugOutput([](const char*) {});
+    return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static bool bQuiet = [] {
-        SetDebugOutput([](const char*) {});
-        return true;
-    }();
-    (void)bQuiet;
     if (size == 0)
         return 0;
     static const char* const kLocales[] = {"ko_KR.UTF-8", "en_US.UTF-8", "C", "ru_RU.UTF-8"};

@@ -70,17 +70,23 @@ int Utf16Order(std::string_view sBytes)
 
 // Whether the bytes have CP949's structure, and how many of its double-byte
 // characters are common Hangul syllables (KS X 1001: lead B0-C8, trail
-// A1-FE) out of how many.
-bool Cp949Structure(std::string_view sBytes, size_t* pcDouble, size_t* pcCommonHangul)
+// A1-FE) out of how many. A lead byte at the very end, a character the end
+// of a cut file took half of, is left out of *psBytes.
+bool Cp949Structure(std::string_view* psBytes, size_t* pcDouble, size_t* pcCommonHangul)
 {
+    std::string_view sBytes = *psBytes;
     *pcDouble = 0;
     *pcCommonHangul = 0;
     for (size_t i = 0; i < sBytes.size(); ++i) {
         const auto lead = static_cast<unsigned char>(sBytes[i]);
         if (lead < 0x80)
             continue;
-        if (lead == 0x80 || lead == 0xFF || i + 1 >= sBytes.size())
+        if (lead == 0x80 || lead == 0xFF)
             return false;
+        if (i + 1 == sBytes.size()) {
+            psBytes->remove_suffix(1);
+            return true;
+        }
         const auto trail = static_cast<unsigned char>(sBytes[++i]);
         bool bTrail = (trail >= 0x41 && trail <= 0x5A) || (trail >= 0x61 && trail <= 0x7A) ||
                       (trail >= 0x81 && trail <= 0xFE);
@@ -195,8 +201,9 @@ bool CTextDecoder::_DecodeLegacy(std::string_view sBytes, std::string* pText, st
 {
     size_t cDouble = 0;
     size_t cCommonHangul = 0;
-    if (Cp949Structure(sBytes, &cDouble, &cCommonHangul) && (IsKoreanLocale() || cCommonHangul * 2 >= cDouble) &&
-        CIconv::ToUtf8("CP949", sBytes, pText)) {
+    std::string_view sWhole = sBytes;
+    if (Cp949Structure(&sWhole, &cDouble, &cCommonHangul) && (IsKoreanLocale() || cCommonHangul * 2 >= cDouble) &&
+        CIconv::ToUtf8("CP949", sWhole, pText)) {
         *pEncoding = "CP949";
         return true;
     }

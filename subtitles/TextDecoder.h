@@ -3,7 +3,8 @@
 // where its zero bytes fall; valid UTF-8; CP949 (a superset of EUC-KR) when
 // the bytes have its structure and convert cleanly, taken at once when the
 // locale is Korean and otherwise only when most double-byte characters are
-// common Hangul syllables; then the legacy code page of the locale. A guess
+// common Hangul syllables (a character that the end of a cut file halves is
+// dropped); then the legacy code page of the locale. A guess
 // is used only when the whole file is valid in it, so text is never shown
 // in the wrong encoding; when nothing fits, the text is read as UTF-8 with
 // U+FFFD in place of the bytes that do not fit.

@@ -77,6 +77,16 @@ TEST(TextDecoder, TakesCp949FirstInAKoreanLocale)
     EXPECT_EQ(decoded.sText, sText);
 }
 
+TEST(TextDecoder, TakesACp949FileCutInTheMiddleOfACharacter)
+{
+    const std::string sCut = Encoded(kKorean, "CP949");
+    DECODED decoded = Decode(sCut.substr(0, sCut.size() - 1), "ko_KR.UTF-8");
+    EXPECT_EQ(decoded.hr, S_OK);
+    EXPECT_EQ(decoded.sEncoding, "CP949");
+    // The last syllable, cut in half, is left out.
+    EXPECT_EQ(decoded.sText, kKorean.substr(0, kKorean.size() - 3));
+}
+
 TEST(TextDecoder, TakesCp949ElsewhereWhenHangulDecodesCleanly)
 {
     DECODED decoded = Decode(Encoded(Srt(kKorean), "CP949"), "en_US.UTF-8");

@@ -1,5 +1,6 @@
 #include "TextDecoder.h"
 
+#include "common/Utf8.h"
 #include "Iconv.h"
 #include "Utf8Text.h"
 
@@ -17,13 +18,14 @@ bool StartsWith(std::string_view s, std::string_view prefix)
     return s.substr(0, prefix.size()) == prefix;
 }
 
-// UTF-16 to UTF-8; lone surrogates and an odd last byte become U+FFFD.
-// Returns the number of replacements made.
+// UTF-16 to UTF-8; lone surrogates become U+FFFD, and an odd last byte (a
+// file cut in the middle of a unit) is dropped. Returns the number of
+// replacements made.
 size_t DecodeUtf16(std::string_view sBytes, bool bBigEndian, std::string* pText)
 {
     pText->clear();
     pText->reserve(sBytes.size() * 3 / 2);
-    size_t cBad = sBytes.size() % 2;
+    size_t cBad = 0;
     const size_t cUnits = sBytes.size() / 2;
     auto unit = [&](size_t i) {
         const auto hi = static_cast<unsigned char>(sBytes[2 * i + (bBigEndian ? 0 : 1)]);
@@ -41,8 +43,6 @@ size_t DecodeUtf16(std::string_view sBytes, bool bBigEndian, std::string* pText)
         }
         CUtf8Text::Append(cp == 0 ? 0xFFFD : cp, pText);
     }
-    if (sBytes.size() % 2 != 0)
-        CUtf8Text::Append(0xFFFD, pText);
     return cBad;
 }
 
@@ -189,8 +189,10 @@ bool CTextDecoder::_DecodeUnicode(std::string_view sBytes, std::string* pText, s
             return true;
         }
     }
-    if (CUtf8Text::IsValid(sBytes)) {
-        pText->assign(sBytes);
+    // A character the end of a cut file halves is dropped.
+    std::string_view sComplete = sBytes.substr(0, Utf8CompleteLength(sBytes.data(), sBytes.size()));
+    if (CUtf8Text::IsValid(sComplete)) {
+        pText->assign(sComplete);
         *pEncoding = "UTF-8";
         return true;
     }

@@ -52,10 +52,10 @@ TEST(TextDecoder, TellsUtf16WithoutAMarkByItsZeroBytes)
 
 TEST(TextDecoder, ReplacesBrokenUtf16InsteadOfGuessing)
 {
-    // A lone high surrogate and an odd last byte after a mark.
+    // A lone high surrogate, and an odd last byte of a cut file, after a mark.
     DECODED decoded = Decode(std::string("\xFF\xFE" "a\0\x00\xD8" "b\0c", 9), "C");
     EXPECT_EQ(decoded.sEncoding, "UTF-16LE");
-    EXPECT_EQ(decoded.sText, "a\xEF\xBF\xBD" "b\xEF\xBF\xBD");
+    EXPECT_EQ(decoded.sText, "a\xEF\xBF\xBD" "b");
 }
 
 TEST(TextDecoder, TakesValidUtf8AsItIsInAnyLocale)
@@ -85,6 +85,20 @@ TEST(TextDecoder, TakesACp949FileCutInTheMiddleOfACharacter)
     EXPECT_EQ(decoded.sEncoding, "CP949");
     // The last syllable, cut in half, is left out.
     EXPECT_EQ(decoded.sText, kKorean.substr(0, kKorean.size() - 3));
+}
+
+TEST(TextDecoder, TakesUtf8AndUtf16FilesCutInTheMiddleOfACharacter)
+{
+    const std::string sText = Srt(kKorean);
+    for (const char* pszLocale : {"ko_KR.UTF-8", "C"}) {
+        DECODED utf8 = Decode(sText + "\xEC\x95", pszLocale);
+        EXPECT_EQ(utf8.hr, S_OK) << pszLocale;
+        EXPECT_EQ(utf8.sEncoding, "UTF-8") << pszLocale;
+        EXPECT_EQ(utf8.sText, sText) << pszLocale;
+        DECODED utf16 = Decode(Encoded(sText, "UTF-16LE") + "\x55", pszLocale);
+        EXPECT_EQ(utf16.sEncoding, "UTF-16LE") << pszLocale;
+        EXPECT_EQ(utf16.sText, sText) << pszLocale;
+    }
 }
 
 TEST(TextDecoder, TakesCp949ElsewhereWhenHangulDecodesCleanly)

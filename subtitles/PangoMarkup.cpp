@@ -64,8 +64,11 @@ bool CPangoMarkup::_AppendCharacter(std::string_view c)
     const auto lead = static_cast<unsigned char>(c[0]);
     if ((lead < 0x20 && lead != '\t') || lead == 0x7F)
         return true;
-    if (m_cbText + c.size() > kMaxTextBytes || _IsFull())
+    if (m_cbText + c.size() > kMaxTextBytes || _IsFull()) {
+        // Nothing after the cut, not even a shorter character.
+        m_cbText = kMaxTextBytes;
         return false;
+    }
     m_cbText += c.size();
     if (IsSpaceCharacter(c)) {
         // Kept only between visible characters of one line.

@@ -54,6 +54,7 @@ TEST(PangoMarkup, BoundsTextAndStylesOfOneCue)
 {
     CPangoMarkup markup;
     markup.AppendText(std::string(CPangoMarkup::kMaxTextBytes - 1, 'a') + "\xEA\xB0\x80" + "tail");
+    markup.AppendText("b");
     for (int i = 0; i < 100; ++i)
         markup.Open(CPangoMarkup::Style::Italic);
     std::string sMarkup = markup.Finish();

@@ -17,10 +17,12 @@ void CSubtitleTrack::SetLabel(std::string sName, std::string sLanguage)
 
 void CSubtitleTrack::AddCue(LONGLONG rtStart, LONGLONG rtEnd, std::string sMarkup)
 {
-    if (rtStart < 0 || rtEnd <= rtStart || sMarkup.empty() || m_cues.size() >= kMaxCues) {
+    if (rtStart < 0 || rtEnd <= rtStart || sMarkup.empty() || m_cues.size() >= kMaxCues ||
+        m_cbMarkup + sMarkup.size() > kMaxMarkupBytes) {
         ++m_cSkipped;
         return;
     }
+    m_cbMarkup += sMarkup.size();
     m_cues.push_back({rtStart, rtEnd, std::move(sMarkup)});
 }
 

@@ -15,13 +15,15 @@ class CSubtitleTrack {
 public:
     CSubtitleTrack(std::string sName, std::string sLanguage, SubtitleFormat format, SubtitleKind kind);
 
-    // Bounds: cues kept per track, and cues on screen at once (later ones that
-    // would exceed it are dropped).
+    // Bounds: cues kept per track, the bytes of their markup together, and
+    // cues on screen at once (later ones that would exceed it are dropped).
     static constexpr size_t kMaxCues = 250000;
+    static constexpr size_t kMaxMarkupBytes = 16u << 20;
     static constexpr size_t kMaxActiveCues = 8;
 
     // Adds a cue; one with a negative start, an end not after its start, no
-    // visible text or beyond kMaxCues is counted as skipped instead.
+    // visible text or beyond kMaxCues or kMaxMarkupBytes is counted as
+    // skipped instead.
     void AddCue(LONGLONG rtStart, LONGLONG rtEnd, std::string sMarkup);
     void Finish();
     // Names the track once its parser has learnt what it holds.
@@ -55,6 +57,7 @@ private:
     SubtitleFormat m_format;
     SubtitleKind m_kind;
     size_t m_cSkipped = 0;
+    size_t m_cbMarkup = 0;
     std::vector<SUBTITLECUE> m_cues;
     std::vector<SUBTITLESEGMENT> m_segments;
     std::vector<uint32_t> m_activeIndices;

@@ -81,7 +81,7 @@ TEST(SubtitleTrack, DropsCuesBeyondTheOnScreenBound)
     EXPECT_EQ(track.MarkupAt(20 * kSecond), "later");
 }
 
-TEST(SubtitleTrack, KeepsAtMostTheBoundOfCues)
+TEST(SubtitleTrack, KeepsAtMostTheBoundsOfCuesAndMarkup)
 {
     CSubtitleTrack track = Track();
     for (size_t i = 0; i < CSubtitleTrack::kMaxCues + 5; ++i)
@@ -91,6 +91,14 @@ TEST(SubtitleTrack, KeepsAtMostTheBoundOfCues)
     EXPECT_EQ(track.SkippedCues(), 5u);
     EXPECT_EQ(track.MarkupAt(12345 * 10 + 4), "x");
     EXPECT_EQ(track.MarkupAt(12345 * 10 + 5), "");
+
+    CSubtitleTrack large = Track();
+    const std::string sMarkup(1 << 20, 'm');
+    for (LONGLONG i = 0; i < 20; ++i)
+        large.AddCue(i * kSecond, (i + 1) * kSecond, sMarkup);
+    large.Finish();
+    EXPECT_EQ(large.Cues().size(), CSubtitleTrack::kMaxMarkupBytes / sMarkup.size());
+    EXPECT_EQ(large.SkippedCues(), 20 - large.Cues().size());
 }
 
 } // namespace

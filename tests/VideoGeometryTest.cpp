@@ -572,7 +572,7 @@ TEST_F(VideoGeometry, PanAndScanKeepToTheWorkAreaBesideAPanel)
     EXPECT_TRUE(Settles());
     EXPECT_EQ(dlg.size(), Minimum());
     const QRect minimum = Server();
-    Menu("Dec Size\tCtrl+Alt+Numpad -");
+    Menu("Dec Size\tCtrl+Alt+Numpad -, Ctrl+Alt+-");
     EXPECT_TRUE(Settles(minimum));
 }
 

@@ -5,6 +5,7 @@
 // full-screen player leaves it on the other one.
 #include "DesktopPlayerTest.h"
 
+#include <QImage>
 #include <QProcess>
 #include <X11/keysym.h>
 #include <algorithm>
@@ -35,12 +36,19 @@ protected:
         return 0;
     }
 
-    // Saves a screenshot of the whole X screen as `name`.png.
-    static void Screenshot(const std::string& name)
+    // A screenshot of the whole X screen (the picture is drawn outside Qt,
+    // so only the server has it), kept as `name`.png.
+    static QImage Screenshot(const std::string& name)
     {
-        QProcess::execute(QStringLiteral("import"),
-                          {QStringLiteral("-window"), QStringLiteral("root"),
-                           QString::fromStdString(std::string(MONITOR_ARTIFACT_DIR) + "/" + name + ".png")});
+        const QString path = QString::fromStdString(std::string(MONITOR_ARTIFACT_DIR) + "/" + name + ".png");
+        QProcess::execute(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"), path});
+        return QImage(path);
+    }
+
+    // Whether the screenshot has picture, not black, at `pt`.
+    static bool IsPicture(const QImage& image, const QPoint& pt)
+    {
+        return image.valid(pt) && qGray(image.pixel(pt)) > 32;
     }
 };
 
@@ -58,7 +66,18 @@ TEST_F(MonitorTest, ThePlayerKeepsToTheMonitorUnderThePointer)
     Press({}, XK_Return);
     EXPECT_EQ(WaitForRect(kRight), kRight);
     EXPECT_TRUE(WaitUntil([&] { return !m_x.IsShown(playlist); }, kDesktopWaitMs));
-    Screenshot("full-screen-right-monitor");
+    // The picture keeps its shape across the monitor's width: black above
+    // and below, picture from edge to edge, nothing on the other monitor.
+    QImage shot;
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            shot = Screenshot("full-screen-right-monitor");
+            return IsPicture(shot, {kRight.left() + 4, kRight.center().y()}) &&
+                   IsPicture(shot, {kRight.right() - 4, kRight.center().y()});
+        },
+        kDesktopWaitMs));
+    EXPECT_FALSE(IsPicture(shot, {kRight.center().x(), kRight.top() + 20}));
+    EXPECT_FALSE(IsPicture(shot, {kLeft.right() - 4, kLeft.center().y()}));
     Press({}, XK_Return);
     EXPECT_EQ(WaitForRect(start), start);
     EXPECT_TRUE(WaitUntil([&] { return m_x.IsShown(playlist); }, kDesktopWaitMs));

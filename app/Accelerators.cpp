@@ -1,16 +1,80 @@
 #include "Accelerators.h"
 
-#include <QShortcut>
-#include <QWidget>
+#include "CommandIds.h"
+
+#include <QKeyEvent>
 
 namespace {
 
-constexpr auto kPad = Qt::KeypadModifier;
+constexpr auto kCtrl = Qt::ControlModifier;
+constexpr auto kCtrlAlt = Qt::ControlModifier | Qt::AltModifier;
 constexpr auto kCtrlAltPad = Qt::ControlModifier | Qt::AltModifier | Qt::KeypadModifier;
+constexpr Qt::KeyboardModifiers kCommandModifiers =
+    Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier | Qt::MetaModifier;
+
+// The keysyms an X server's keymap gives Ctrl+Alt with the numeric pad's
+// plus and minus (video-mode switching), should they reach the window.
+constexpr quint32 kXF86NextVMode = 0x1008FE22;
+constexpr quint32 kXF86PrevVMode = 0x1008FE23;
 
 Accelerator Key(QKeyCombination combination, int nCommand)
 {
-    return {QKeySequence(combination), nCommand};
+    return {combination, nCommand, false};
+}
+
+Accelerator Character(Qt::Key key, int nCommand)
+{
+    return {QKeyCombination(key), nCommand, true};
+}
+
+// The digit of a numeric-pad key as Num Lock off gives it (4 is Left, 5
+// Clear, ...), so that the pad's commands hold either way; any other key
+// as it is.
+Qt::Key PadDigit(Qt::Key key)
+{
+    switch (key) {
+    case Qt::Key_Insert:
+        return Qt::Key_0;
+    case Qt::Key_End:
+        return Qt::Key_1;
+    case Qt::Key_Down:
+        return Qt::Key_2;
+    case Qt::Key_PageDown:
+        return Qt::Key_3;
+    case Qt::Key_Left:
+        return Qt::Key_4;
+    case Qt::Key_Clear:
+        return Qt::Key_5;
+    case Qt::Key_Right:
+        return Qt::Key_6;
+    case Qt::Key_Home:
+        return Qt::Key_7;
+    case Qt::Key_Up:
+        return Qt::Key_8;
+    case Qt::Key_PageUp:
+        return Qt::Key_9;
+    default:
+        return key;
+    }
+}
+
+// The character an entry of the table types: its digit, or its letter in
+// lower case.
+QString TypedCharacter(Qt::Key key)
+{
+    return QString(QChar(key)).toLower();
+}
+
+bool Matches(const Accelerator& entry, const QKeyEvent& event, Qt::Key key, Qt::KeyboardModifiers modifiers)
+{
+    if (entry.bCharacter)
+        return !(modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) &&
+               event.text() == TypedCharacter(entry.key.key());
+    const bool bPadEntry = entry.key.keyboardModifiers().testFlag(Qt::KeypadModifier);
+    if (bPadEntry && !event.modifiers().testFlag(Qt::KeypadModifier))
+        return false;
+    return (bPadEntry ? PadDigit(key) : key) == entry.key.key() &&
+           modifiers == (entry.key.keyboardModifiers() & kCommandModifiers);
 }
 
 } // namespace
@@ -18,56 +82,67 @@ Accelerator Key(QKeyCombination combination, int nCommand)
 const std::vector<Accelerator>& AcceleratorTable()
 {
     static const std::vector<Accelerator> table = {
-        Key(Qt::Key_1, 32799),
-        Key(Qt::Key_2, 32800),
-        Key(Qt::Key_3, 32801),
-        Key(Qt::Key_4, 32802),
-        Key(Qt::Key_5, 32803),
-        Key(Qt::Key_6, 32804),
-        Key(Qt::Key_7, 32805),
-        Key(Qt::ControlModifier | Qt::Key_O, 32771),
-        Key(kCtrlAltPad | Qt::Key_Plus, 32817),
-        Key(Qt::ControlModifier | Qt::Key_Backspace, 32774),
-        Key(Qt::Key_Down, 32824),
-        Key(Qt::ControlModifier | Qt::Key_F4, 32779),
-        Key(Qt::AltModifier | Qt::Key_F4, 32812),
-        Key(Qt::Key_Left, 32784),
-        Key(Qt::ControlModifier | Qt::Key_Left, 32786),
-        Key(Qt::ShiftModifier | Qt::Key_Left, 32788),
-        Key(kCtrlAltPad | Qt::Key_1, 32823),
-        Key(kCtrlAltPad | Qt::Key_2, 32816),
-        Key(kCtrlAltPad | Qt::Key_3, 32822),
-        Key(kCtrlAltPad | Qt::Key_4, 32813),
-        Key(kCtrlAltPad | Qt::Key_5, 32819),
-        Key(kCtrlAltPad | Qt::Key_6, 32814),
-        Key(kCtrlAltPad | Qt::Key_7, 32820),
-        Key(kCtrlAltPad | Qt::Key_8, 32815),
-        Key(kCtrlAltPad | Qt::Key_9, 32821),
-        Key(Qt::Key_Return, 32807),
-        Key(Qt::ControlModifier | Qt::Key_Return, 32806),
-        Key(Qt::Key_Right, 32785),
-        Key(Qt::ControlModifier | Qt::Key_Right, 32787),
-        Key(Qt::ShiftModifier | Qt::Key_Right, 32789),
-        Key(Qt::Key_Space, 32778),
-        Key(kCtrlAltPad | Qt::Key_Minus, 32818),
-        Key(Qt::Key_Up, 32825),
-        Key(Qt::Key_C, 32783),
-        Key(Qt::Key_M, 32826),
-        Key(Qt::Key_X, 32782),
-        Key(Qt::Key_Z, 32780),
+        Character(Qt::Key_1, ID_SCALE_0DOT5),
+        Character(Qt::Key_2, ID_SCALE_1DOT0),
+        Character(Qt::Key_3, ID_SCALE_1DOT5),
+        Character(Qt::Key_4, ID_SCALE_2DOT0),
+        Character(Qt::Key_5, ID_SCALE_SCREEN),
+        Character(Qt::Key_6, ID_SCALE_MAXIMIZE),
+        Character(Qt::Key_7, ID_SCALE_IMAGE),
+        Key(kCtrl | Qt::Key_O, ID_FILE_OPEN),
+        Key(kCtrlAltPad | Qt::Key_Plus, ID_SCAN_INCSIZE),
+        Key(kCtrl | Qt::Key_Backspace, ID_PLAY_STOP),
+        Key(Qt::Key_Down, ID_VOLUMN_DOWN),
+        Key(kCtrl | Qt::Key_F4, ID_FILE_CLOSE),
+        Key(Qt::AltModifier | Qt::Key_F4, ID_APP_EXIT),
+        Key(Qt::Key_Left, ID_PLAY_BACK10),
+        Key(kCtrl | Qt::Key_Left, ID_PLAY_BACK60),
+        Key(Qt::ShiftModifier | Qt::Key_Left, ID_PLAY_BACK300),
+        Key(kCtrlAltPad | Qt::Key_1, ID_SCAN_MOVELEFTBOTTOM),
+        Key(kCtrlAltPad | Qt::Key_2, ID_SCAN_MOVEDOWN),
+        Key(kCtrlAltPad | Qt::Key_3, ID_SCAN_MOVERIGHTBOTTOM),
+        Key(kCtrlAltPad | Qt::Key_4, ID_SCAN_MOVELEFT),
+        Key(kCtrlAltPad | Qt::Key_5, ID_SCAN_MOVECENTER),
+        Key(kCtrlAltPad | Qt::Key_6, ID_SCAN_MOVERIGHT),
+        Key(kCtrlAltPad | Qt::Key_7, ID_SCAN_MOVELEFTTOP),
+        Key(kCtrlAltPad | Qt::Key_8, ID_SCAN_MOVEUP),
+        Key(kCtrlAltPad | Qt::Key_9, ID_SCAN_MOVERIGHTTOP),
+        Key(Qt::Key_Return, ID_SCALE_ENTIRESCREEN),
+        Key(kCtrl | Qt::Key_Return, ID_SCALE_FULLSCREEN),
+        Key(Qt::Key_Right, ID_PLAY_FORWARD10),
+        Key(kCtrl | Qt::Key_Right, ID_PLAY_FORWARD60),
+        Key(Qt::ShiftModifier | Qt::Key_Right, ID_PLAY_FORWARD300),
+        Key(Qt::Key_Space, ID_PLAY_PLAY),
+        Key(kCtrlAltPad | Qt::Key_Minus, ID_SCAN_DECSIZE),
+        Key(Qt::Key_Up, ID_VOLUMN_UP),
+        Character(Qt::Key_C, ID_PLAY_FASTER),
+        Character(Qt::Key_M, ID_VOLUMN_NONE),
+        Character(Qt::Key_X, ID_PLAY_SLOWER),
+        Character(Qt::Key_Z, ID_PLAY_NORMALSPEED),
         // The Enter of the numeric pad gives the same commands as the main one.
-        Key(kPad | Qt::Key_Enter, 32807),
-        Key(Qt::ControlModifier | kPad | Qt::Key_Enter, 32806),
+        Key(Qt::KeypadModifier | Qt::Key_Enter, ID_SCALE_ENTIRESCREEN),
+        Key(kCtrl | Qt::KeypadModifier | Qt::Key_Enter, ID_SCALE_FULLSCREEN),
+        // Inc Size and Dec Size from the main keyboard: = or + (wherever the
+        // layout has it) and -.
+        Key(kCtrlAlt | Qt::Key_Equal, ID_SCAN_INCSIZE),
+        Key(kCtrlAlt | Qt::Key_Plus, ID_SCAN_INCSIZE),
+        Key(kCtrlAlt | Qt::ShiftModifier | Qt::Key_Plus, ID_SCAN_INCSIZE),
+        Key(kCtrlAlt | Qt::Key_Minus, ID_SCAN_DECSIZE),
     };
     return table;
 }
 
-void InstallAccelerators(QWidget* pWindow, const std::function<void(int)>& onCommand)
+int AcceleratorCommand(const QKeyEvent& event)
 {
-    for (const Accelerator& accelerator : AcceleratorTable()) {
-        auto* pShortcut = new QShortcut(accelerator.key, pWindow);
-        pShortcut->setAutoRepeat(true);
-        int nCommand = accelerator.nCommand;
-        QObject::connect(pShortcut, &QShortcut::activated, pWindow, [onCommand, nCommand] { onCommand(nCommand); });
+    if (event.nativeVirtualKey() == kXF86NextVMode)
+        return ID_SCAN_INCSIZE;
+    if (event.nativeVirtualKey() == kXF86PrevVMode)
+        return ID_SCAN_DECSIZE;
+    const auto key = static_cast<Qt::Key>(event.key());
+    const Qt::KeyboardModifiers modifiers = event.modifiers() & kCommandModifiers;
+    for (const Accelerator& entry : AcceleratorTable()) {
+        if (Matches(entry, event, key, modifiers))
+            return entry.nCommand;
     }
+    return 0;
 }

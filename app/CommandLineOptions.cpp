@@ -13,7 +13,14 @@ constexpr const char* kUsage =
     "  --user-ratio W:H  the picture ratio of the User Define entry (default 1:1)\n"
     "  --help            show this help and exit\n"
     "  --version         show the version and exit\n"
-    "  --                end of options: the next argument is the file, even when it starts with '-'\n";
+    "  --                end of options: the next argument is the file, even when it starts with '-'\n"
+    "\n"
+    "Keys: Space play/pause, Ctrl+Backspace stop, Ctrl+O open, Left/Right 10 s (Ctrl 60 s, Shift 300 s),\n"
+    "Up/Down volume, M mute, X/C/Z slower/faster/normal, 1-4 scale, 5 fit desktop, 6 maximize,\n"
+    "7 fit clip, Enter/Ctrl+Enter full screen, Alt+F4 exit.\n"
+    "Ctrl+Alt with the numeric pad's 1-9 moves the window (Num Lock on or off); Ctrl+Alt with the\n"
+    "numeric pad's + or - sizes it, and so do Ctrl+Alt+= and Ctrl+Alt+- (most X keymaps keep the\n"
+    "pad's Ctrl+Alt+plus and minus for themselves).\n";
 
 } // namespace
 

@@ -1,9 +1,10 @@
 #include "KorvoPlayerDlg.h"
 
-#include "Accelerators.h"
+#include "AcceleratorFilter.h"
 #include "CommandIds.h"
 #include "CommandLine.h"
 #include "MainMenu.h"
+#include "Monitor.h"
 #include "ScreenWnd.h"
 #include "SharedMemory.h"
 #include "SharedPlayerRecord.h"
@@ -24,6 +25,7 @@
 #include <QCloseEvent>
 #include <QFile>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
@@ -82,6 +84,7 @@ CKorvoPlayerDlg::CKorvoPlayerDlg(const std::string& filterLibraryDir, QWidget* p
       m_geometry(this, &m_directShow, m_pScreenWnd, [this] { _ShowLastReport(); })
 {
     connect(&m_positionTimer, &QTimer::timeout, this, &CKorvoPlayerDlg::OnTimer);
+    connect(qApp, &QGuiApplication::screenRemoved, this, &CKorvoPlayerDlg::_OnMonitorRemoved, Qt::QueuedConnection);
     OnInitDialog();
 }
 
@@ -99,7 +102,7 @@ void CKorvoPlayerDlg::OnInitDialog()
     setAutoFillBackground(true);
     setPalette(QPalette(Qt::black));
     resize(478, 341);
-    InstallAccelerators(this, [this](int nID) { OnCommand(nID); });
+    new CAcceleratorFilter(this, [this](int nID) { OnCommand(nID); });
     m_pMenu = CreateMainPopupMenu(this, [this](int nID) { OnCommand(nID); });
     m_directShow.Init(m_pScreenWnd);
     if (!_InitSkin())
@@ -459,7 +462,7 @@ void CKorvoPlayerDlg::_FitToPicture()
         int cx = 0;
         int cy = 0;
         m_pSkin->GetPlayerSize(&cx, &cy);
-        QSize player = QSize(cx, cy).boundedTo(screen()->availableGeometry().size());
+        QSize player = QSize(cx, cy).boundedTo(_WorkArea().size());
         if (player != QSize(cx, cy))
             m_pSkin->SetPlayerSize(player.width(), player.height());
         _KeepOnScreen(player);
@@ -788,14 +791,19 @@ void CKorvoPlayerDlg::moveEvent(QMoveEvent* pEvent)
         m_pScreenWnd->update();
 }
 
-// A docked playlist keeps to its side of the player, keeping its size.
+// A docked playlist keeps to its side of the player, keeping its size, on
+// the player's monitor: where that side has no room left on it, the
+// playlist stays on the monitor's edge over the player. In full screen it
+// is hidden and stays where it was, for the player's return.
 void CKorvoPlayerDlg::_CarryPlaylist()
 {
+    if (isFullScreen())
+        return;
     const QRect player = geometry();
     const QPoint moved = player.topLeft() - m_previousPosition;
     m_previousPosition = player.topLeft();
     if (m_pPlaylist != nullptr && m_pPlaylist->GetDockSide() != DOCK_NONE)
-        m_pPlaylist->move(_PlaylistBeside(player, moved).topLeft());
+        m_pPlaylist->move(KeptInside(_PlaylistBeside(player, moved), _WorkArea()).topLeft());
 }
 
 // Where a docked playlist goes when the player is at `player` after moving
@@ -822,11 +830,13 @@ QRect CKorvoPlayerDlg::_PlaylistBeside(const QRect& player, const QPoint& moved)
     return list;
 }
 
-// The player starts in the middle of the work area, with its docked playlist.
+// The player starts in the middle of the work area of the monitor under the
+// pointer (where window managers put new windows), with its docked playlist.
 void CKorvoPlayerDlg::_CentreOnScreen()
 {
     const QRect pair = geometry() | _PlaylistBeside(geometry(), QPoint());
-    move(pos() + screen()->availableGeometry().center() - pair.center());
+    if (QScreen* pScreen = MonitorUnderPointer())
+        move(pos() + pScreen->availableGeometry().center() - pair.center());
     _KeepOnScreen(size());
 }
 
@@ -839,18 +849,41 @@ void CKorvoPlayerDlg::_KeepOnScreen(const QSize& size)
     QRect pair = player;
     if (m_pPlaylist != nullptr && m_pPlaylist->GetDockSide() != DOCK_NONE)
         pair |= _PlaylistBeside(player, QPoint());
-    const QRect area = screen()->availableGeometry();
-    QPoint shift(std::min(0, area.right() - pair.right()), std::min(0, area.bottom() - pair.bottom()));
-    shift.rx() = std::max(shift.x(), area.left() - pair.left());
-    shift.ry() = std::max(shift.y(), area.top() - pair.top());
+    const QPoint shift = KeptInside(pair, _WorkArea()).topLeft() - pair.topLeft();
     if (!shift.isNull())
         move(pos() + shift);
 }
 
-// The skin's controls follow the activation, but not while minimized.
+// The work area of the monitor the player is on.
+QRect CKorvoPlayerDlg::_WorkArea() const
+{
+    QScreen* pScreen = MonitorOf(geometry());
+    return pScreen != nullptr ? pScreen->availableGeometry() : geometry();
+}
+
+// A monitor went away: a player left on no monitor comes back to the work
+// area of the one nearest to it; full screen moves to that monitor.
+void CKorvoPlayerDlg::_OnMonitorRemoved()
+{
+    if (m_geometry.FullScreenMode() != kWindowed)
+        return m_geometry.OnMonitorRemoved();
+    if (QGuiApplication::screenAt(geometry().center()) == nullptr)
+        _KeepOnScreen(size());
+}
+
+// The skin's controls follow the activation, but not while minimized. A
+// shown playlist is hidden while the player is full screen.
 void CKorvoPlayerDlg::changeEvent(QEvent* pEvent)
 {
     QDialog::changeEvent(pEvent);
+    if (pEvent->type() == QEvent::WindowStateChange && m_pPlaylist != nullptr) {
+        if (isFullScreen() && m_pPlaylist->isVisible()) {
+            m_bPlaylistAside = true;
+            m_pPlaylist->hide();
+        } else if (!isFullScreen() && std::exchange(m_bPlaylistAside, false)) {
+            m_pPlaylist->show();
+        }
+    }
     if (pEvent->type() == QEvent::ActivationChange && m_pSkin != nullptr && !isMinimized())
         m_pSkin->OnActivate(isActiveWindow() ? 1 : 0);
 }

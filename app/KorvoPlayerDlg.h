@@ -112,6 +112,8 @@ private:
     QRect _PlaylistBeside(const QRect& player, const QPoint& moved) const;
     void _CentreOnScreen();
     void _KeepOnScreen(const QSize& size);
+    QRect _WorkArea() const;
+    void _OnMonitorRemoved();
     void _ShowContextMenu(const QPoint& ptScreen);
     void _OnSliderMoving(int nID, int nPos);
     HRESULT _MovePosition(LONGLONG llOffset);
@@ -145,6 +147,9 @@ private:
     QMenu* m_pMenu = nullptr;
     // Where the window was at the last move, for carrying a docked playlist.
     QPoint m_previousPosition;
+    // The playlist was shown when full screen began, and is hidden until
+    // it ends.
+    bool m_bPlaylistAside = false;
     CInstanceServer m_instanceServer;
     std::string m_fileName;
     std::string m_secondArgument;

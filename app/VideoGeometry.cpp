@@ -1,6 +1,7 @@
 #include "VideoGeometry.h"
 
 #include "CommandIds.h"
+#include "Monitor.h"
 #include "PanScan.h"
 #include "ScreenWnd.h"
 #include "common/Report.h"
@@ -8,6 +9,7 @@
 #include "skin/UIManager.h"
 #include "winsys/StringTable.h"
 
+#include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
 #include <utility>
@@ -212,7 +214,7 @@ HRESULT CVideoGeometry::_ChangeScreenScale()
         int cx = 0;
         int cy = 0;
         m_pSkin->GetPlayerSize(&cx, &cy);
-        _MoveWindow({m_rcSaved.left, m_rcSaved.top, m_rcSaved.left + cx, m_rcSaved.top + cy});
+        _MoveWindow(RECT::FromQRect(_OnWorkArea(QRect(m_rcSaved.left, m_rcSaved.top, cx, cy))));
         hr = PlaceScreen();
     }
     if (hr != S_OK)
@@ -220,19 +222,91 @@ HRESULT CVideoGeometry::_ChangeScreenScale()
     return hr;
 }
 
-// The window as wide as the display, at its top-left corner, as high as the
-// ratio asks (with the Full ratio the video area keeps its height).
+// The window as wide as the monitor's work area, at its top-left corner, as
+// high as the ratio asks (with the Full ratio the video area keeps its
+// height); where that is higher than the work area, as high as the work
+// area and as wide as the ratio then asks, so that the controls stay on
+// the monitor.
 void CVideoGeometry::OnScaleScreen()
 {
-    if (!m_pDirectShow->IsOpen() || m_pWindow->screen() == nullptr)
+    QScreen* pScreen = _Monitor();
+    if (!m_pDirectShow->IsOpen() || pScreen == nullptr)
         return;
-    const QRect display = m_pWindow->screen()->geometry();
-    m_pSkin->SetPlayerWidth(display.width());
+    const QRect work = pScreen->availableGeometry();
+    m_pSkin->SetPlayerWidth(work.width());
+    _LimitPlayerHeight(work.height());
     int cx = 0;
     int cy = 0;
     m_pSkin->GetPlayerSize(&cx, &cy);
-    _MoveWindow({display.left(), display.top(), display.left() + cx, display.top() + cy});
+    _MoveWindow({work.left(), work.top(), work.left() + cx, work.top() + cy});
     _Fail(PlaceScreen(), "CKorvoPlayerDlg::OnScaleScreen()", false);
+}
+
+// A player higher than `cyLimit` is narrowed until its video area, at the
+// skin's ratio, leaves the frame room within `cyLimit`; without a ratio,
+// or when the skin's minimum forbids it, only the height is cut.
+void CVideoGeometry::_LimitPlayerHeight(int cyLimit)
+{
+    int cx = 0;
+    int cy = 0;
+    RECT area = {};
+    m_pSkin->GetPlayerSize(&cx, &cy);
+    m_pSkin->GetAvailableScreenRect(&area);
+    if (cy <= cyLimit)
+        return;
+    if (m_pSkin->m_dAspectRatio > 0) {
+        const int cyArea = cyLimit - (cy - area.Height());
+        m_pSkin->SetPlayerWidth(cx - area.Width() + static_cast<int>(cyArea * m_pSkin->m_dAspectRatio));
+        m_pSkin->GetPlayerSize(&cx, &cy);
+    }
+    if (cy > cyLimit)
+        m_pSkin->SetPlayerSize(cx, cyLimit);
+}
+
+// `rc` no larger than the work area of its monitor and moved onto it,
+// with the skin told the size when it had to shrink.
+QRect CVideoGeometry::_OnWorkArea(const QRect& rc)
+{
+    QScreen* pScreen = MonitorOf(rc);
+    if (pScreen == nullptr)
+        return rc;
+    const QRect work = pScreen->availableGeometry();
+    const QSize size = rc.size().boundedTo(work.size());
+    if (size != rc.size())
+        m_pSkin->SetPlayerSize(size.width(), size.height());
+    return KeptInside(QRect(rc.topLeft(), size), work);
+}
+
+// A monitor may have gone away since the rectangle was saved: a rectangle
+// whose middle is on no monitor any more goes onto the nearest one.
+void CVideoGeometry::_KeepSavedOnAMonitor()
+{
+    const QRect saved = m_rcSaved.ToQRect();
+    if (QGuiApplication::screenAt(saved.center()) != nullptr)
+        return;
+    if (const QScreen* pScreen = MonitorOf(saved))
+        m_rcSaved = RECT::FromQRect(KeptInside(saved, pScreen->availableGeometry()));
+}
+
+void CVideoGeometry::OnMonitorRemoved()
+{
+    if (m_nFullScreenMode == kWindowed || QGuiApplication::screenAt(m_pWindow->geometry().center()) != nullptr)
+        return;
+    _KeepSavedOnAMonitor();
+    m_pWindow->showNormal();
+    _MoveWindow(m_rcSaved);
+    if (QScreen* pScreen = MonitorOf(m_rcSaved.ToQRect())) {
+        const QSize display = pScreen->geometry().size();
+        m_pSkin->SetAvailableScreenSize(display.width(), display.height());
+    }
+    m_pWindow->showFullScreen();
+    PlaceScreen();
+}
+
+// The monitor the window is on.
+QScreen* CVideoGeometry::_Monitor() const
+{
+    return MonitorOf(m_pWindow->geometry());
 }
 
 // The window shrinks or grows around the picture, keeping its top-left
@@ -294,8 +368,8 @@ void CVideoGeometry::_EnterFullScreen(int nMode, const char* pszHandler)
     m_rcSaved = RECT::FromQRect(m_pWindow->geometry());
     m_nFullScreenMode = nMode;
     m_pScreenWnd->SetDragLock(1);
-    if (m_pWindow->screen() != nullptr) {
-        const QSize display = m_pWindow->screen()->geometry().size();
+    if (QScreen* pScreen = _Monitor()) {
+        const QSize display = pScreen->geometry().size();
         m_pSkin->SetAvailableScreenSize(display.width(), display.height());
     }
     if (nMode == kFullScreenFill) {
@@ -314,6 +388,7 @@ void CVideoGeometry::_LeaveFullScreen()
     if (m_nFullScreenMode == kFullScreenFill)
         m_pSkin->m_dAspectRatio = m_dAspectRatio;
     _LeaveWindowManagerFullScreen();
+    _KeepSavedOnAMonitor();
     _MoveWindow(m_rcSaved);
     m_pSkin->SetPlayerSize(m_rcSaved.Width(), m_rcSaved.Height());
     m_pScreenWnd->setVisible(m_pDirectShow->IsOpen());
@@ -333,7 +408,7 @@ void CVideoGeometry::_LeaveWindowManagerFullScreen()
 void CVideoGeometry::_OnPanScan(int nID)
 {
     RECT work = {};
-    if (HRESULT hr = ReadWorkArea(m_pWindow->screen(), &work); hr != S_OK)
+    if (HRESULT hr = ReadWorkArea(_Monitor(), &work); hr != S_OK)
         return _Fail(hr, kPanScanHandlers[nID - ID_SCAN_MOVELEFT], true);
     _MoveWindow(PanScanRect(nID, RECT::FromQRect(m_pWindow->geometry()), work));
 }

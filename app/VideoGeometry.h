@@ -14,6 +14,7 @@
 #include "winsys/Rect.h"
 #include "common/ComTypes.h"
 
+#include <QRect>
 #include <functional>
 
 class CDirectShow;
@@ -57,6 +58,9 @@ public:
     HRESULT PlaceScreen();
     // After a stop: the screen window stays only in full screen.
     void OnStop();
+    // A monitor went away: full screen on it goes to the nearest monitor
+    // left, and the rectangle it returns to with it.
+    void OnMonitorRemoved();
 
     int FullScreenMode() const { return m_nFullScreenMode; }
     double AspectRatio() const { return m_dAspectRatio; }
@@ -75,6 +79,10 @@ private:
     void _OnScale(int nID);
     HRESULT _ChangeScreenScale();
     void OnScaleScreen();
+    void _LimitPlayerHeight(int cyLimit);
+    QRect _OnWorkArea(const QRect& rc);
+    QScreen* _Monitor() const;
+    void _KeepSavedOnAMonitor();
     void OnScaleImage();
     void _OnMaximize();
     void OnScaleEntireScreen();

@@ -2,12 +2,16 @@
 
 #include <QMouseEvent>
 #include <QWidget>
+#include <QWindow>
 #include <algorithm>
 #include <array>
 
 namespace {
 
 constexpr int kBorder = 10;
+// Steps of a move that find the window where it was before the window
+// manager is taken to ignore the window's own moves.
+constexpr int kIgnoredStepsForSystemMove = 3;
 
 struct Zone {
     int nHit;
@@ -42,6 +46,11 @@ int Limit(int nEdge, int nLimit, bool bUpper, int nCursor, int* pq)
 void IFrameWindow::PlaceFrameWindow(QWidget* pWindow, const QRect& rc)
 {
     pWindow->setGeometry(rc);
+}
+
+bool IFrameWindow::StartSystemMove(QWidget* pWindow)
+{
+    return pWindow->windowHandle() != nullptr && pWindow->windowHandle()->startSystemMove();
 }
 
 CWindowFrame::CWindowFrame(QWidget* pWindow, IFrameWindow* pHost)
@@ -159,6 +168,8 @@ void CWindowFrame::_OnPress(QMouseEvent* pEvent)
     m_nHit = _HitTest(m_ptLast);
     _SetCursor(m_nHit);
     m_rcDrag = RECT::FromQRect(m_pWindow->geometry());
+    m_ptPressWindow = m_ptRequested = m_pWindow->geometry().topLeft();
+    m_nIgnoredSteps = 0;
     m_bDragging = true;
     // The window keeps the mouse until the button goes up, whatever child
     // the layout puts under the cursor meanwhile.
@@ -179,11 +190,26 @@ void CWindowFrame::_OnMove(QMouseEvent* pEvent)
     if (!(pEvent->buttons() & Qt::LeftButton))
         return _OnRelease();
     _SetCursor(m_nHit);
+    if (_MoveIgnored() && m_pHost->StartSystemMove(m_pWindow))
+        return _OnRelease();
     const RECT rc = Drag(m_nHit, m_rcDrag, pEvent->globalPosition().toPoint(), &m_ptLast, m_pHost->FrameMinimumSize());
     if (rc == m_rcDrag)
         return;
     m_rcDrag = rc;
     m_pHost->PlaceFrameWindow(m_pWindow, rc.ToQRect());
+    m_ptRequested = m_pWindow->geometry().topLeft();
+}
+
+// A move whose steps keep finding the window where the press found it,
+// although the last step asked for another place: the window manager
+// put it back (it answers a window's own moves with its old place).
+bool CWindowFrame::_MoveIgnored()
+{
+    if (m_nHit != HTCLIENT)
+        return false;
+    const bool bIgnored = m_ptRequested != m_ptPressWindow && m_pWindow->geometry().topLeft() == m_ptPressWindow;
+    m_nIgnoredSteps = bIgnored ? m_nIgnoredSteps + 1 : 0;
+    return m_nIgnoredSteps >= kIgnoredStepsForSystemMove;
 }
 
 void CWindowFrame::_OnRelease()

@@ -4,6 +4,10 @@
 // size. A maximized window has no frame at all. When a move or a size ends
 // the window is told, so that it lays its skin out again.
 //
+// Some window managers ignore a window's own moves (the X window manager of
+// some Wayland compositors): when a move is seen to be ignored, the window
+// manager is asked to carry on with the move itself (_NET_WM_MOVERESIZE).
+//
 // The frame watches the window's mouse events (an event filter on the
 // window). Presses and moves that a child ignores, as the skin's statics do,
 // reach the window and so the frame; buttons, sliders and lists keep theirs.
@@ -40,6 +44,10 @@ public:
     // window manager's border, if any, outside it); for a move `rc` keeps
     // the window's size. The default places `pWindow` there.
     virtual void PlaceFrameWindow(QWidget* pWindow, const QRect& rc);
+    // Asks the window manager to move `pWindow` with the mouse until the
+    // button goes up; false when it cannot. The default asks through the
+    // window's platform window.
+    virtual bool StartSystemMove(QWidget* pWindow);
 
 protected:
     IFrameWindow() = default;
@@ -82,6 +90,7 @@ private:
     void _OnMove(QMouseEvent* pEvent);
     void _OnRelease();
     void _SetCursor(int nHit);
+    bool _MoveIgnored();
 
     QWidget* m_pWindow;
     IFrameWindow* m_pHost;
@@ -91,4 +100,10 @@ private:
     // Where the drag has taken the window so far, before the window placed
     // it (a playlist snapping to the player lands elsewhere).
     RECT m_rcDrag;
+    // Where the window was when the button went down, where the last step
+    // asked the window system to put it, and how many steps in a row found
+    // it still where it was although it had been asked to go elsewhere.
+    QPoint m_ptPressWindow;
+    QPoint m_ptRequested;
+    int m_nIgnoredSteps = 0;
 };

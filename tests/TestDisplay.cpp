@@ -55,9 +55,9 @@ bool WindowManagerRunning(const std::string& display)
 
 } // namespace
 
-CTestDisplay::CTestDisplay()
+CTestDisplay::CTestDisplay(const char* pszScreen)
 {
-    if (_StartServer() && _StartWindowManager())
+    if (_StartServer(pszScreen) && _StartWindowManager())
         return;
     End(m_windowManager);
     End(m_server);
@@ -72,13 +72,13 @@ CTestDisplay::~CTestDisplay()
 }
 
 // Xvfb writes the display number it chose to the descriptor it is given.
-bool CTestDisplay::_StartServer()
+bool CTestDisplay::_StartServer(const char* pszScreen)
 {
     int fds[2];
     if (::pipe(fds) != 0)
         return false;
     const std::string fd = std::to_string(fds[1]);
-    const char* const argv[] = {"Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
+    const char* const argv[] = {"Xvfb", "-displayfd", fd.c_str(), "-screen", "0", pszScreen, "-nolisten", "tcp",
                                 "-noreset", nullptr};
     m_server = Spawn(argv, fds[1]);
     ::close(fds[1]);

@@ -12,7 +12,8 @@
 
 class CTestDisplay {
 public:
-    CTestDisplay();
+    // `pszScreen` is Xvfb's screen: width x height x depth.
+    explicit CTestDisplay(const char* pszScreen = "1280x1024x24");
     ~CTestDisplay();
     CTestDisplay(const CTestDisplay&) = delete;
     CTestDisplay& operator=(const CTestDisplay&) = delete;
@@ -21,7 +22,7 @@ public:
     const std::string& Name() const { return m_name; }
 
 private:
-    bool _StartServer();
+    bool _StartServer(const char* pszScreen);
     bool _StartWindowManager();
 
     CTempDir m_dir;

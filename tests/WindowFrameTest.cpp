@@ -1,7 +1,11 @@
-// The frame of the borderless windows: its zones and the arithmetic of a
-// move or a size step with the minimum size.
+// The frame of the borderless windows: its zones, the arithmetic of a move
+// or a size step with the minimum size, and the move handed to a window
+// manager that ignores the window's own moves.
 #include "controls/WindowFrame.h"
 
+#include <QApplication>
+#include <QMouseEvent>
+#include <QWidget>
 #include <gtest/gtest.h>
 
 namespace {
@@ -101,6 +105,59 @@ TEST(WindowFrameDrag, NoSizeBelowTheMinimumOrBelowOnePixel)
         EXPECT_GE(rc.Width(), 238) << nHit;
         EXPECT_GE(rc.Height(), 302) << nHit;
     }
+}
+
+// The host of a window whose manager may take over a move; it counts the
+// moves it is asked to hand over.
+class CRecordingHost : public IFrameWindow {
+public:
+    QSize FrameMinimumSize() const override { return {10, 10}; }
+    void OnFrameDragEnd() override {}
+    bool StartSystemMove(QWidget*) override
+    {
+        ++m_nSystemMoves;
+        return true;
+    }
+    int m_nSystemMoves = 0;
+};
+
+// A drag of a window at (100, 100) by 10 pixels a step; after each step
+// the window manager puts the window back when `bIgnoring`, as a manager
+// that ignores a window's own moves answers it.
+int SystemMovesOfADrag(bool bIgnoring, QPoint* pEnd)
+{
+    QWidget window;
+    window.setGeometry(100, 100, 300, 200);
+    window.show();
+    CRecordingHost host;
+    CWindowFrame frame(&window, &host);
+    auto send = [&](QEvent::Type type, const QPoint& ptGlobal, Qt::MouseButtons buttons) {
+        QMouseEvent event(type, window.mapFromGlobal(ptGlobal), ptGlobal, Qt::LeftButton, buttons, Qt::NoModifier);
+        QApplication::sendEvent(&window, &event);
+    };
+    send(QEvent::MouseButtonPress, {250, 200}, Qt::LeftButton);
+    for (int i = 1; i <= 6 && frame.IsDragging(); ++i) {
+        send(QEvent::MouseMove, {250 + 10 * i, 200}, Qt::LeftButton);
+        if (bIgnoring)
+            window.setGeometry(100, 100, 300, 200);
+    }
+    send(QEvent::MouseButtonRelease, {310, 200}, Qt::NoButton);
+    *pEnd = window.geometry().topLeft();
+    return host.m_nSystemMoves;
+}
+
+TEST(WindowFrameMove, AMoveTheManagerIgnoresIsHandedToIt)
+{
+    QPoint end;
+    EXPECT_EQ(SystemMovesOfADrag(true, &end), 1);
+    EXPECT_EQ(end, QPoint(100, 100));
+}
+
+TEST(WindowFrameMove, AMoveTheManagerHonoursStaysTheFrames)
+{
+    QPoint end;
+    EXPECT_EQ(SystemMovesOfADrag(false, &end), 0);
+    EXPECT_EQ(end, QPoint(160, 100));
 }
 
 } // namespace

@@ -8,13 +8,18 @@
 #include <cstdlib>
 #include <gtest/gtest.h>
 
+// The screen of the test's X server; a program may ask for another.
+#ifndef TEST_SCREEN
+#define TEST_SCREEN "1280x1024x24"
+#endif
+
 int main(int argc, char** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
     // Listing the tests needs no display.
     if (::testing::GTEST_FLAG(list_tests))
         return RUN_ALL_TESTS();
-    CTestDisplay display;
+    CTestDisplay display(TEST_SCREEN);
     if (display.Name().empty()) {
         std::fprintf(stderr, "cannot start Xvfb with openbox\n");
         return 1;

@@ -1,0 +1,171 @@
+#include "XClient.h"
+
+#include <X11/XKBlib.h>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/extensions/Xrandr.h>
+#include <X11/keysym.h>
+#include <string>
+
+CXClient::CXClient() : m_pDisplay(XOpenDisplay(nullptr)) {}
+
+CXClient::~CXClient()
+{
+    if (m_pDisplay != nullptr)
+        XCloseDisplay(m_pDisplay);
+}
+
+void CXClient::Press(const std::vector<unsigned long>& modifiers, unsigned long nKeysym)
+{
+    auto code = [this](unsigned long nSym) { return XKeysymToKeycode(m_pDisplay, nSym); };
+    for (unsigned long nModifier : modifiers)
+        XTestFakeKeyEvent(m_pDisplay, code(nModifier), True, CurrentTime);
+    XTestFakeKeyEvent(m_pDisplay, code(nKeysym), True, CurrentTime);
+    XTestFakeKeyEvent(m_pDisplay, code(nKeysym), False, CurrentTime);
+    for (auto modifier = modifiers.rbegin(); modifier != modifiers.rend(); ++modifier)
+        XTestFakeKeyEvent(m_pDisplay, code(*modifier), False, CurrentTime);
+    XSync(m_pDisplay, False);
+}
+
+bool CXClient::NumLock()
+{
+    Bool bOn = False;
+    return XkbGetNamedIndicator(m_pDisplay, _Atom("Num Lock"), nullptr, &bOn, nullptr, nullptr) && bOn;
+}
+
+void CXClient::SetNumLock(bool bOn)
+{
+    if (NumLock() != bOn)
+        Press({}, XK_Num_Lock);
+}
+
+std::vector<unsigned long> CXClient::ClientWindows()
+{
+    return _WindowProperty(DefaultRootWindow(m_pDisplay), "_NET_CLIENT_LIST");
+}
+
+std::string CXClient::Title(unsigned long window)
+{
+    XTextProperty property{};
+    std::string title;
+    if (XGetWMName(m_pDisplay, window, &property) && property.value != nullptr) {
+        title.assign(reinterpret_cast<const char*>(property.value), property.nitems);
+        XFree(property.value);
+    }
+    return title;
+}
+
+unsigned long CXClient::FindWindow(const std::string& title)
+{
+    for (unsigned long window : ClientWindows()) {
+        if (Title(window) == title)
+            return window;
+    }
+    return 0;
+}
+
+QRect CXClient::Rect(unsigned long window)
+{
+    XWindowAttributes attributes{};
+    Window child = 0;
+    int x = 0;
+    int y = 0;
+    if (!XGetWindowAttributes(m_pDisplay, window, &attributes) ||
+        !XTranslateCoordinates(m_pDisplay, window, DefaultRootWindow(m_pDisplay), 0, 0, &x, &y, &child))
+        return {};
+    return {x, y, attributes.width, attributes.height};
+}
+
+void CXClient::Activate(unsigned long window)
+{
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = _Atom("_NET_ACTIVE_WINDOW");
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = 2;
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(m_pDisplay, DefaultRootWindow(m_pDisplay), False, SubstructureRedirectMask | SubstructureNotifyMask,
+               &event);
+    XSync(m_pDisplay, False);
+}
+
+unsigned long CXClient::ActiveWindow()
+{
+    const std::vector<unsigned long> active = _WindowProperty(DefaultRootWindow(m_pDisplay), "_NET_ACTIVE_WINDOW");
+    return active.empty() ? 0 : active.front();
+}
+
+bool CXClient::IsShown(unsigned long window)
+{
+    XWindowAttributes attributes{};
+    return XGetWindowAttributes(m_pDisplay, window, &attributes) && attributes.map_state == IsViewable;
+}
+
+void CXClient::MovePointer(const QPoint& pt)
+{
+    XWarpPointer(m_pDisplay, None, DefaultRootWindow(m_pDisplay), 0, 0, 0, 0, pt.x(), pt.y());
+    XSync(m_pDisplay, False);
+}
+
+bool CXClient::SplitScreen(const std::vector<QRect>& monitors)
+{
+    const Window root = DefaultRootWindow(m_pDisplay);
+    XRRScreenResources* pResources = XRRGetScreenResources(m_pDisplay, root);
+    if (pResources == nullptr || pResources->noutput < 1) {
+        XRRFreeScreenResources(pResources);
+        return false;
+    }
+    for (size_t i = 0; i < monitors.size(); ++i) {
+        XRRMonitorInfo* pMonitor = XRRAllocateMonitor(m_pDisplay, i == 0 ? 1 : 0);
+        pMonitor->name = _Atom(("MONITOR" + std::to_string(i)).c_str());
+        pMonitor->x = monitors[i].x();
+        pMonitor->y = monitors[i].y();
+        pMonitor->width = monitors[i].width();
+        pMonitor->height = monitors[i].height();
+        // 96 dots per inch.
+        pMonitor->mwidth = monitors[i].width() * 254 / 960;
+        pMonitor->mheight = monitors[i].height() * 254 / 960;
+        if (i == 0)
+            pMonitor->outputs[0] = pResources->outputs[0];
+        XRRSetMonitor(m_pDisplay, root, pMonitor);
+        XRRFreeMonitors(pMonitor);
+    }
+    XRRFreeScreenResources(pResources);
+    XSync(m_pDisplay, False);
+    int nMonitors = 0;
+    XRRMonitorInfo* pList = XRRGetMonitors(m_pDisplay, root, False, &nMonitors);
+    XRRFreeMonitors(pList);
+    return nMonitors == static_cast<int>(monitors.size());
+}
+
+void CXClient::RemoveMonitor(int nIndex)
+{
+    XRRDeleteMonitor(m_pDisplay, DefaultRootWindow(m_pDisplay), _Atom(("MONITOR" + std::to_string(nIndex)).c_str()));
+    XSync(m_pDisplay, False);
+}
+
+unsigned long CXClient::_Atom(const char* pszName)
+{
+    return XInternAtom(m_pDisplay, pszName, False);
+}
+
+std::vector<unsigned long> CXClient::_WindowProperty(unsigned long window, const char* pszName)
+{
+    Atom type = 0;
+    int nFormat = 0;
+    unsigned long nItems = 0;
+    unsigned long nAfter = 0;
+    unsigned char* pData = nullptr;
+    std::vector<unsigned long> windows;
+    if (XGetWindowProperty(m_pDisplay, window, _Atom(pszName), 0, 4096, False, XA_WINDOW, &type, &nFormat, &nItems,
+                           &nAfter, &pData) == Success &&
+        pData != nullptr) {
+        const auto* pWindows = reinterpret_cast<const unsigned long*>(pData);
+        windows.assign(pWindows, pWindows + nItems);
+        XFree(pData);
+    }
+    return windows;
+}

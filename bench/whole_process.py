@@ -49,20 +49,26 @@ CLIPS = {
 }
 
 
-def make_clip(path, size, codec, seconds):
-    if os.path.exists(path):
-        return
-    width, height = (int(v) for v in size.split("x"))
+def band_filters(height):
+    """ffmpeg filters that draw the band screen_watch looks for: orange over
+    the picture's number in 12 black or white cells (bit 0 leftmost)."""
     band = height // 16
-    part = os.path.join(os.path.dirname(path), "part-" + os.path.basename(path))
     filters = [f"drawbox=x=0:y=0:w=iw:h={band}:color=0xFF8000:t=fill",
                f"drawbox=x=0:y={band}:w=iw:h={band}:color=black:t=fill"]
     for bit in range(12):
         filters.append(f"drawbox=x={bit}*iw/12:y={band}:w=iw/12:h={band}:color=white:t=fill:"
                        f"enable='eq(mod(floor(n/{2 ** bit}),2),1)'")
+    return filters
+
+
+def make_clip(path, size, codec, seconds):
+    if os.path.exists(path):
+        return
+    height = int(size.split("x")[1])
+    part = os.path.join(os.path.dirname(path), "part-" + os.path.basename(path))
     subprocess.run(["ffmpeg", "-loglevel", "error", "-y", "-f", "lavfi", "-i", f"testsrc2=size={size}:rate=30",
-                    "-f", "lavfi", "-i", "sine=frequency=440", "-t", str(seconds), "-vf", ",".join(filters)]
-                   + codec + [part], check=True)
+                    "-f", "lavfi", "-i", "sine=frequency=440", "-t", str(seconds), "-vf",
+                    ",".join(band_filters(height))] + codec + [part], check=True)
     os.rename(part, path)
 
 

@@ -41,7 +41,6 @@ import array
 import json
 import os
 import shutil
-import signal
 import statistics
 import subprocess
 import sys
@@ -279,14 +278,7 @@ def run_one(command, env, watch, sound, seconds, fps, period):
     except (FileNotFoundError, ProcessLookupError):
         return None
     finally:
-        player.send_signal(signal.SIGTERM)
-        try:
-            player.wait(5)
-        except subprocess.TimeoutExpired:
-            player.kill()
-            player.wait()
-        watcher.kill()
-        watcher.wait()
+        whole_process.end_processes(player, watcher)
         recording.stop()
     shown = [(float(f[1]), int(f[2])) for f in (line.split() for line in out.splitlines()) if f[0] == "picture"]
     return analyse(shown, recording, first - launch, cpu, (first, pause_key, resume_key, first + span), fps, period)
@@ -340,13 +332,9 @@ def main():
     os.makedirs(args.media, exist_ok=True)
     watch = os.path.join(args.build, "bench", "screen_watch")
     player = os.path.join(args.build, "korvoplayer")
-    server = subprocess.Popen(["Xvfb", args.display, "-screen", "0", "1920x1080x24", "-nolisten", "tcp", "-noreset"],
-                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address=1"], stdout=subprocess.PIPE,
-                           text=True)
+    servers, env = whole_process.start_servers(args.display)
     sound = SoundServer()
-    env = dict(os.environ, DISPLAY=args.display, DBUS_SESSION_BUS_ADDRESS=bus.stdout.readline().strip(),
-               PULSE_SERVER=sound.address)
+    env["PULSE_SERVER"] = sound.address
     # mpv opens a 2160p window centred on the 1080p screen, its top (and
     # the band) off the screen; a desktop's window manager would fit it to
     # the screen, and so does --autofit-larger (mpv then scales the pictures
@@ -386,9 +374,7 @@ def main():
             sys.stdout.flush()
     finally:
         sound.close()
-        for process in (server, bus):
-            process.terminate()
-            process.wait()
+        whole_process.stop_servers(servers)
 
 
 if __name__ == "__main__":

@@ -95,6 +95,34 @@ def sample_rss(pid, seconds):
     return rss
 
 
+def start_servers(display):
+    """An X server (Xvfb) on the display and a session bus of the
+    benchmark's own; gives them and the environment that reaches them."""
+    server = subprocess.Popen(["Xvfb", display, "-screen", "0", "1920x1080x24", "-nolisten", "tcp", "-noreset"],
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address=1"], stdout=subprocess.PIPE,
+                           text=True)
+    return (server, bus), dict(os.environ, DISPLAY=display, DBUS_SESSION_BUS_ADDRESS=bus.stdout.readline().strip())
+
+
+def stop_servers(servers):
+    for process in servers:
+        process.terminate()
+        process.wait()
+
+
+def end_processes(player, watcher):
+    """Asks the player to end (kills it after 5 s) and kills the watcher."""
+    player.send_signal(signal.SIGTERM)
+    try:
+        player.wait(5)
+    except subprocess.TimeoutExpired:
+        player.kill()
+        player.wait()
+    watcher.kill()
+    watcher.wait()
+
+
 def run_one(command, pause, env, watch, count, warmup, pause_seconds):
     watcher = subprocess.Popen([watch, "20", str(warmup), str(count)], stdout=subprocess.PIPE, text=True, env=env)
     time.sleep(0.3)  # the watcher is up and looking before the launch
@@ -124,14 +152,7 @@ def run_one(command, pause, env, watch, count, warmup, pause_seconds):
     except (FileNotFoundError, ProcessLookupError):
         return None
     finally:
-        player.send_signal(signal.SIGTERM)
-        try:
-            player.wait(5)
-        except subprocess.TimeoutExpired:
-            player.kill()
-            player.wait()
-        watcher.kill()
-        watcher.wait()
+        end_processes(player, watcher)
 
 
 def main():
@@ -152,11 +173,7 @@ def main():
     seconds = int(args.warmup + args.count + 15)
     watch = os.path.join(args.build, "bench", "screen_watch")
     player = os.path.join(args.build, "korvoplayer")
-    server = subprocess.Popen(["Xvfb", args.display, "-screen", "0", "1920x1080x24", "-nolisten", "tcp", "-noreset"],
-                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address=1"], stdout=subprocess.PIPE,
-                           text=True)
-    env = dict(os.environ, DISPLAY=args.display, DBUS_SESSION_BUS_ADDRESS=bus.stdout.readline().strip())
+    servers, env = start_servers(args.display)
     ipc = f"/tmp/korvobench-mpv-{os.getpid()}.sock"
     mpv = ["mpv", "--no-config", "--really-quiet", f"--input-ipc-server={ipc}"]
     mpv_pause = ["python3", "-c", "import socket, sys; s = socket.socket(socket.AF_UNIX); s.connect(sys.argv[1]); "
@@ -197,9 +214,7 @@ def main():
                     for m in measures))
             sys.stdout.flush()
     finally:
-        for process in (server, bus):
-            process.terminate()
-            process.wait()
+        stop_servers(servers)
 
 
 if __name__ == "__main__":

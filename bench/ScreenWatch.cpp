@@ -11,10 +11,13 @@
 // cells counts as one picture shown (reading the screen itself cannot keep
 // up with 30 pictures a second while the server is busy drawing them).
 //
-// screen_watch TIMEOUT-S WARMUP-S COUNT-S
+// screen_watch TIMEOUT-S WARMUP-S COUNT-S [--log]
 // prints "first T" (CLOCK_MONOTONIC seconds) when the picture appears, then,
 // WARMUP-S later, counts for COUNT-S and prints "shown N SECONDS"; prints
-// "none" when nothing appears within TIMEOUT-S.
+// "none" when nothing appears within TIMEOUT-S. With --log it also prints
+// "band X Y WIDTH" (where the cells are on the screen) before counting and
+// "picture T NUMBER" for every picture counted, its number read from the
+// screen as soon as its drawing is reported (-1 when it cannot be read).
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/Xdamage.h>
@@ -22,6 +25,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <thread>
 
 namespace {
@@ -98,12 +102,24 @@ bool FindBand(Display* pDisplay, Window root, int screenWidth, int screenHeight,
     return bFound;
 }
 
+// The number in the band's cells now on the screen: one row of pixels.
+int ReadShownNumber(Display* pDisplay, Window root, const Band& band)
+{
+    XImage* pImage = XGetImage(pDisplay, root, band.x, band.cellsY, band.width, 1, AllPlanes, ZPixmap);
+    if (pImage == nullptr)
+        return -1;
+    const int number = ReadNumber(pImage, 0, band, band.x);
+    XDestroyImage(pImage);
+    return number;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: screen_watch TIMEOUT-S WARMUP-S COUNT-S\n");
+    const bool bLog = argc == 5 && std::strcmp(argv[4], "--log") == 0;
+    if (argc != 4 && !bLog) {
+        std::fprintf(stderr, "usage: screen_watch TIMEOUT-S WARMUP-S COUNT-S [--log]\n");
         return 2;
     }
     const double timeout = std::atof(argv[1]), warmup = std::atof(argv[2]), count = std::atof(argv[3]);
@@ -136,6 +152,10 @@ int main(int argc, char** argv)
         std::printf("shown 0 0 (no damage extension)\n");
         return 1;
     }
+    if (bLog) {
+        std::printf("band %d %d %d\n", band.x, band.cellsY, band.width);
+        std::fflush(stdout);
+    }
     const Damage damage = XDamageCreate(pDisplay, root, XDamageReportRawRectangles);
     size_t shown = 0;
     bool bInGroup = false;
@@ -151,6 +171,8 @@ int main(int argc, char** argv)
             bInGroup = bInGroup || (area.y <= band.cellsY && band.cellsY < area.y + area.height &&
                                     area.x <= band.x + band.width / 4 && area.x + area.width >= band.x + 3 * band.width / 4);
             if (!pDamage->more) {
+                if (bInGroup && bLog)
+                    std::printf("picture %.6f %d\n", Now(), ReadShownNumber(pDisplay, root, band));
                 shown += bInGroup ? 1 : 0;
                 bInGroup = false;
             }

@@ -4,10 +4,11 @@
 // pulls), and brelmasfsrc against filesrc ! asfdemux on a 300 s 720p WMV.
 // Prints the median time and CPU of each and the ratios ours / peer.
 //
-//   bench/source_throughput [MEDIA-DIR] [ROUNDS]
+//   bench/source_throughput [MEDIA-DIR] [ROUNDS] [CASES]
 //
 // The media are made in MEDIA-DIR (default /tmp/korvobench) on the first run
-// and reused afterwards.
+// and reused afterwards. CASES picks the comparisons, a comma-separated list
+// of push, pull and asf (default all three).
 
 #include "BenchMedia.h"
 #include "ProcessCpu.h"
@@ -19,6 +20,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gst/gst.h>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -132,6 +134,21 @@ void CompareSources(const char* pszName, const std::string& path, const std::str
     Compare(pszName, path, "brelmasyncfilesrc" + location + tail, "filesrc" + location + tail, rounds);
 }
 
+// The cases named on the command line, or all of them.
+std::vector<std::string> ChosenCases(int argc, char** argv)
+{
+    std::vector<std::string> cases;
+    std::istringstream list(argc > 3 ? argv[3] : "push,pull,asf");
+    for (std::string name; std::getline(list, name, ',');)
+        cases.push_back(name);
+    return cases;
+}
+
+bool Chosen(const std::vector<std::string>& cases, const char* pszName)
+{
+    return std::find(cases.begin(), cases.end(), pszName) != cases.end();
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -144,18 +161,27 @@ int main(int argc, char** argv)
     }
     std::string dir = argc > 1 ? argv[1] : "/tmp/korvobench";
     int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 7;
+    const std::vector<std::string> cases = ChosenCases(argc, argv);
     std::filesystem::create_directories(dir);
-    std::string plain = MakePlainFile(dir);
-    std::string avi = MakeLargeAvi(dir);
-    std::string wmv = MakeWmv720p(dir, "long-720p.wmv", 300);
-    // Read every file once so that every timed run finds it in the page cache.
-    for (const std::string& path : {plain, avi, wmv})
-        WarmPageCache(path);
     std::printf("ratio = throughput ours / peer (higher is faster); cpu ratio = ours / peer (lower is cheaper); "
                 "medians of %d rounds\n",
                 rounds);
-    CompareSources("into fakesink (push)", plain, "fakesink sync=false", rounds);
-    CompareSources("avidemux (pull)", avi, "avidemux ! fakesink sync=false", rounds);
+    // Each file is read once before it is timed, so that every timed run
+    // finds it in the page cache.
+    if (Chosen(cases, "push")) {
+        std::string plain = MakePlainFile(dir);
+        WarmPageCache(plain);
+        CompareSources("into fakesink (push)", plain, "fakesink sync=false", rounds);
+    }
+    if (Chosen(cases, "pull")) {
+        std::string avi = MakeLargeAvi(dir);
+        WarmPageCache(avi);
+        CompareSources("avidemux (pull)", avi, "avidemux ! fakesink sync=false", rounds);
+    }
+    if (!Chosen(cases, "asf"))
+        return 0;
+    std::string wmv = MakeWmv720p(dir, "long-720p.wmv", 300);
+    WarmPageCache(wmv);
     // Each stream of the file goes through a queue of its own into a fake
     // sink, so that both demuxers stream both kinds on two threads (the stock
     // demuxer pushes every stream from one thread, ours from one per pin).

@@ -49,20 +49,26 @@ CLIPS = {
 }
 
 
-def make_clip(path, size, codec, seconds):
-    if os.path.exists(path):
-        return
-    width, height = (int(v) for v in size.split("x"))
+def band_filters(height):
+    """ffmpeg filters that draw the band screen_watch looks for: orange over
+    the picture's number in 12 black or white cells (bit 0 leftmost)."""
     band = height // 16
-    part = os.path.join(os.path.dirname(path), "part-" + os.path.basename(path))
     filters = [f"drawbox=x=0:y=0:w=iw:h={band}:color=0xFF8000:t=fill",
                f"drawbox=x=0:y={band}:w=iw:h={band}:color=black:t=fill"]
     for bit in range(12):
         filters.append(f"drawbox=x={bit}*iw/12:y={band}:w=iw/12:h={band}:color=white:t=fill:"
                        f"enable='eq(mod(floor(n/{2 ** bit}),2),1)'")
+    return filters
+
+
+def make_clip(path, size, codec, seconds):
+    if os.path.exists(path):
+        return
+    height = int(size.split("x")[1])
+    part = os.path.join(os.path.dirname(path), "part-" + os.path.basename(path))
     subprocess.run(["ffmpeg", "-loglevel", "error", "-y", "-f", "lavfi", "-i", f"testsrc2=size={size}:rate=30",
-                    "-f", "lavfi", "-i", "sine=frequency=440", "-t", str(seconds), "-vf", ",".join(filters)]
-                   + codec + [part], check=True)
+                    "-f", "lavfi", "-i", "sine=frequency=440", "-t", str(seconds), "-vf",
+                    ",".join(band_filters(height))] + codec + [part], check=True)
     os.rename(part, path)
 
 
@@ -87,6 +93,34 @@ def sample_rss(pid, seconds):
         rss.append(proc_status(pid, "VmRSS"))
         time.sleep(0.5)
     return rss
+
+
+def start_servers(display):
+    """An X server (Xvfb) on the display and a session bus of the
+    benchmark's own; gives them and the environment that reaches them."""
+    server = subprocess.Popen(["Xvfb", display, "-screen", "0", "1920x1080x24", "-nolisten", "tcp", "-noreset"],
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address=1"], stdout=subprocess.PIPE,
+                           text=True)
+    return (server, bus), dict(os.environ, DISPLAY=display, DBUS_SESSION_BUS_ADDRESS=bus.stdout.readline().strip())
+
+
+def stop_servers(servers):
+    for process in servers:
+        process.terminate()
+        process.wait()
+
+
+def end_processes(player, watcher):
+    """Asks the player to end (kills it after 5 s) and kills the watcher."""
+    player.send_signal(signal.SIGTERM)
+    try:
+        player.wait(5)
+    except subprocess.TimeoutExpired:
+        player.kill()
+        player.wait()
+    watcher.kill()
+    watcher.wait()
 
 
 def run_one(command, pause, env, watch, count, warmup, pause_seconds):
@@ -118,14 +152,7 @@ def run_one(command, pause, env, watch, count, warmup, pause_seconds):
     except (FileNotFoundError, ProcessLookupError):
         return None
     finally:
-        player.send_signal(signal.SIGTERM)
-        try:
-            player.wait(5)
-        except subprocess.TimeoutExpired:
-            player.kill()
-            player.wait()
-        watcher.kill()
-        watcher.wait()
+        end_processes(player, watcher)
 
 
 def main():
@@ -146,11 +173,7 @@ def main():
     seconds = int(args.warmup + args.count + 15)
     watch = os.path.join(args.build, "bench", "screen_watch")
     player = os.path.join(args.build, "korvoplayer")
-    server = subprocess.Popen(["Xvfb", args.display, "-screen", "0", "1920x1080x24", "-nolisten", "tcp", "-noreset"],
-                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address=1"], stdout=subprocess.PIPE,
-                           text=True)
-    env = dict(os.environ, DISPLAY=args.display, DBUS_SESSION_BUS_ADDRESS=bus.stdout.readline().strip())
+    servers, env = start_servers(args.display)
     ipc = f"/tmp/korvobench-mpv-{os.getpid()}.sock"
     mpv = ["mpv", "--no-config", "--really-quiet", f"--input-ipc-server={ipc}"]
     mpv_pause = ["python3", "-c", "import socket, sys; s = socket.socket(socket.AF_UNIX); s.connect(sys.argv[1]); "
@@ -191,9 +214,7 @@ def main():
                     for m in measures))
             sys.stdout.flush()
     finally:
-        for process in (server, bus):
-            process.terminate()
-            process.wait()
+        stop_servers(servers)
 
 
 if __name__ == "__main__":

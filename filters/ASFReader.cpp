@@ -234,6 +234,18 @@ HRESULT CASFReader::GetAudioSample(BYTE** ppbBuffer, DWORD* pcbLength, LONGLONG*
                             &CASFReader::m_pAudioSample, ppbBuffer, pcbLength, pcnsSampleTime, pcnsDuration);
 }
 
+HRESULT CASFReader::TakeVideoSample(SampleBuffer* ppSample, LONGLONG* pcnsSampleTime, LONGLONG* pcnsDuration)
+{
+    return _TakeStreamSample("CASFReader::TakeVideoSample()", &CASFReader::m_wVideoStreamNum, ppSample,
+                             pcnsSampleTime, pcnsDuration);
+}
+
+HRESULT CASFReader::TakeAudioSample(SampleBuffer* ppSample, LONGLONG* pcnsSampleTime, LONGLONG* pcnsDuration)
+{
+    return _TakeStreamSample("CASFReader::TakeAudioSample()", &CASFReader::m_wAudioStreamNum, ppSample,
+                             pcnsSampleTime, pcnsDuration);
+}
+
 HRESULT CASFReader::_GetStreamSample(const char* pszCaller, StreamNumber streamNum, CurrentSample current,
                                      BYTE** ppbBuffer, DWORD* pcbLength, LONGLONG* pcnsSampleTime,
                                      LONGLONG* pcnsDuration)
@@ -241,35 +253,46 @@ HRESULT CASFReader::_GetStreamSample(const char* pszCaller, StreamNumber streamN
     if (ppbBuffer == nullptr || pcbLength == nullptr || pcnsSampleTime == nullptr || pcnsDuration == nullptr)
         return ArgumentFault(pszCaller, "pbBuffer = %llx, pdwLength = %llx, pqwStartTime = %llx, pqwDuration = %llx",
                              Hex(ppbBuffer), Hex(pcbLength), Hex(pcnsSampleTime), Hex(pcnsDuration));
-    HRESULT hr = _GetNextSample(streamNum, current, ppbBuffer, pcbLength, pcnsSampleTime, pcnsDuration);
+    SampleBuffer& pCurrent = this->*current;
+    HRESULT hr = _GetNextSample(streamNum, &pCurrent, pcnsSampleTime, pcnsDuration);
+    if (hr == S_OK) {
+        *ppbBuffer = pCurrent->data;
+        *pcbLength = static_cast<DWORD>(pCurrent->size);
+    } else if (hr != NS_E_NO_MORE_SAMPLES) {
+        Trace("from %s", pszCaller);
+    }
+    return hr;
+}
+
+HRESULT CASFReader::_TakeStreamSample(const char* pszCaller, StreamNumber streamNum, SampleBuffer* ppSample,
+                                      LONGLONG* pcnsSampleTime, LONGLONG* pcnsDuration)
+{
+    if (ppSample == nullptr || pcnsSampleTime == nullptr || pcnsDuration == nullptr)
+        return ArgumentFault(pszCaller, "ppSample = %llx, pqwStartTime = %llx, pqwDuration = %llx", Hex(ppSample),
+                             Hex(pcnsSampleTime), Hex(pcnsDuration));
+    HRESULT hr = _GetNextSample(streamNum, ppSample, pcnsSampleTime, pcnsDuration);
     if (hr != S_OK && hr != NS_E_NO_MORE_SAMPLES)
         Trace("from %s", pszCaller);
     return hr;
 }
 
-HRESULT CASFReader::_GetNextSample(StreamNumber streamNum, CurrentSample current, BYTE** ppbBuffer,
-                                   DWORD* pcbLength, LONGLONG* pcnsSampleTime, LONGLONG* pcnsDuration)
+HRESULT CASFReader::_GetNextSample(StreamNumber streamNum, SampleBuffer* ppSample, LONGLONG* pcnsSampleTime,
+                                   LONGLONG* pcnsDuration)
 {
     std::lock_guard lock(m_lock);
-    SampleBuffer& pCurrent = this->*current;
-    pCurrent.reset();
+    ppSample->reset();
     DWORD dwFlags = 0;
     HRESULT hr = _ReopenIfReset();
     if (hr != S_OK)
         return hr;
     hr = m_pReader != nullptr
-                     ? m_pReader->GetNextSample(this->*streamNum, &pCurrent, pcnsSampleTime, pcnsDuration, &dwFlags)
+                     ? m_pReader->GetNextSample(this->*streamNum, ppSample, pcnsSampleTime, pcnsDuration, &dwFlags)
                      : NS_E_INVALID_REQUEST;
-    if (hr == NS_E_NO_MORE_SAMPLES)
-        return hr;
-    if (hr != S_OK) {
+    if (hr != S_OK && hr != NS_E_NO_MORE_SAMPLES) {
         ReportError(hr, "IWMSyncReader 객체로부터 다음 샘플을 가져올 수 없습니다");
         Trace("from %s", "IWMSyncReader::GetNextSample()");
-        return hr;
     }
-    *ppbBuffer = pCurrent->data;
-    *pcbLength = static_cast<DWORD>(pCurrent->size);
-    return S_OK;
+    return hr;
 }
 
 HRESULT CASFReader::SetRange(LONGLONG cnsStartTime, LONGLONG cnsDuration)

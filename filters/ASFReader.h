@@ -29,6 +29,10 @@ public:
     // at the end of the stream or of the range.
     HRESULT GetVideoSample(BYTE** ppbBuffer, DWORD* pcbLength, LONGLONG* pcnsSampleTime, LONGLONG* pcnsDuration);
     HRESULT GetAudioSample(BYTE** ppbBuffer, DWORD* pcbLength, LONGLONG* pcnsSampleTime, LONGLONG* pcnsDuration);
+    // The same, handing the sample itself over: its bytes live as long as
+    // the caller keeps it, and the reader's current sample is left alone.
+    HRESULT TakeVideoSample(SampleBuffer* ppSample, LONGLONG* pcnsSampleTime, LONGLONG* pcnsDuration);
+    HRESULT TakeAudioSample(SampleBuffer* ppSample, LONGLONG* pcnsSampleTime, LONGLONG* pcnsDuration);
 
     // Restarts both streams at the start time (at the key frame before it).
     HRESULT SetRange(LONGLONG cnsStartTime, LONGLONG cnsDuration);
@@ -67,8 +71,11 @@ private:
     using CurrentSample = SampleBuffer CASFReader::*;
     HRESULT _GetStreamSample(const char* pszCaller, StreamNumber streamNum, CurrentSample current, BYTE** ppbBuffer,
                              DWORD* pcbLength, LONGLONG* pcnsSampleTime, LONGLONG* pcnsDuration);
-    HRESULT _GetNextSample(StreamNumber streamNum, CurrentSample current, BYTE** ppbBuffer, DWORD* pcbLength,
-                           LONGLONG* pcnsSampleTime, LONGLONG* pcnsDuration);
+    HRESULT _TakeStreamSample(const char* pszCaller, StreamNumber streamNum, SampleBuffer* ppSample,
+                              LONGLONG* pcnsSampleTime, LONGLONG* pcnsDuration);
+    // Under the reader lock: replaces *ppSample with the stream's next sample.
+    HRESULT _GetNextSample(StreamNumber streamNum, SampleBuffer* ppSample, LONGLONG* pcnsSampleTime,
+                           LONGLONG* pcnsDuration);
 
     std::mutex m_lock;
     std::unique_ptr<CSyncReader> m_pReader;

@@ -4,19 +4,40 @@
 #include "ASFSourceFilter.h"
 #include "common/Report.h"
 
+extern "C" {
+#include <libavcodec/packet.h>
+}
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <utility>
 
 const ASFPinKind kASFVideoPin = {"Video", "Brelm ASF Source Filter Video Ouput Pin", "CASFSourceFilterVideoOutputPin",
-                                 &WMFORMAT_VideoInfo, &CASFReader::GetVideoMediaType, &CASFReader::GetVideoSample};
+                                 &WMFORMAT_VideoInfo, &CASFReader::GetVideoMediaType, &CASFReader::TakeVideoSample};
 const ASFPinKind kASFAudioPin = {"Audio", "Brelm ASF Source Filter Audio Ouput Pin", "CASFSourceFilterAudioOutputPin",
-                                 &WMFORMAT_WaveFormatEx, &CASFReader::GetAudioMediaType, &CASFReader::GetAudioSample};
+                                 &WMFORMAT_WaveFormatEx, &CASFReader::GetAudioMediaType, &CASFReader::TakeAudioSample};
 
 namespace {
 
-constexpr long kBufferCount = 3;
+constexpr unsigned kBufferCount = 3;
+
+// A sample handed downstream in the reader's own memory, and the place it
+// takes among the pin's samples in flight.
+struct InFlightSample {
+    SampleBuffer pPacket;
+    std::shared_ptr<CSampleGate> pGate;
+};
+
+// The buffer's memory is freed: the packet goes, then its place.
+void FreeInFlightSample(gpointer pData)
+{
+    auto* pSample = static_cast<InFlightSample*>(pData);
+    std::shared_ptr<CSampleGate> pGate = std::move(pSample->pGate);
+    delete pSample;
+    pGate->Release();
+}
 
 // A time computed in double precision, truncated toward zero; times beyond
 // the 64-bit range (a rate near zero) stay at its ends.
@@ -105,31 +126,6 @@ DWORD CASFSourceFilterOutputPin::_BufferSize() const
     return m_mediaType.lSampleSize;
 }
 
-HRESULT CASFSourceFilterOutputPin::DecideBufferSize(GstBufferPool* pPool)
-{
-    const DWORD cbBuffer = _BufferSize();
-    GstStructure* pConfig = gst_buffer_pool_get_config(pPool);
-    gst_buffer_pool_config_set_params(pConfig, nullptr, cbBuffer, kBufferCount, kBufferCount);
-    HRESULT hr = S_OK;
-    if (!gst_buffer_pool_set_config(pPool, pConfig)) {
-        hr = ReportError(E_FAIL, "버퍼 협상 과정 중 할당자가 제대로 설정되지 않았습니다");
-        Trace("from %s", "IMemAllocator::SetProperties()");
-    } else {
-        guint cbActual = 0;
-        pConfig = gst_buffer_pool_get_config(pPool);
-        gst_buffer_pool_config_get_params(pConfig, nullptr, &cbActual, nullptr, nullptr);
-        gst_structure_free(pConfig);
-        if (cbActual < cbBuffer) {
-            hr = ReportError(E_FAIL, "버퍼 협상 과정 중 할당자가 제대로 설정되지 않았습니다");
-            Trace("Actual.cbBuffer = %d, ppropInputRequest->cbBuffer = %d", static_cast<int>(cbActual),
-                  static_cast<int>(cbBuffer));
-        }
-    }
-    if (hr != S_OK)
-        Trace("from %s::DecideBufferSize()", m_kind.pszClassName);
-    return hr;
-}
-
 HRESULT CASFSourceFilterOutputPin::FillBuffer(IMediaSample* pSample)
 {
     std::lock_guard lock(m_lock);
@@ -150,24 +146,31 @@ HRESULT CASFSourceFilterOutputPin::_FillBuffer(IMediaSample* pSample)
     HRESULT hr = pSample->GetPointer(&pbBuffer);
     if (hr != S_OK)
         return ReportCallError(hr, m_kind.pszClassName, __LINE__);
-    BYTE* pbData = nullptr;
-    DWORD cbData = 0;
+    SampleBuffer pPacket;
+    hr = _TakeSample(pSample, &pPacket);
+    if (hr == S_OK)
+        std::memcpy(pbBuffer, pPacket->data, static_cast<size_t>(pPacket->size));
+    return hr;
+}
+
+HRESULT CASFSourceFilterOutputPin::_TakeSample(IMediaSample* pSample, SampleBuffer* ppPacket)
+{
     LONGLONG llSampleTime = 0;
     LONGLONG llDuration = 0;
-    hr = (m_pReader->*m_kind.pfnGetSample)(&pbData, &cbData, &llSampleTime, &llDuration);
+    HRESULT hr = (m_pReader->*m_kind.pfnTakeSample)(ppPacket, &llSampleTime, &llDuration);
     if (hr == NS_E_NO_MORE_SAMPLES)
         return S_FALSE;
     if (hr != S_OK)
         return hr;
     // A sample that does not fit is refused rather than cut: a cut sample
     // would reach the decoder as corrupt data.
-    if (static_cast<LONGLONG>(cbData) > pSample->GetSize()) {
-        hr = ReportError(ERROR_INSUFFICIENT_BUFFER, "The sample of %lu bytes does not fit the buffer of %lld bytes",
-                         static_cast<unsigned long>(cbData), static_cast<long long>(pSample->GetSize()));
+    const auto cbData = static_cast<LONGLONG>((*ppPacket)->size);
+    if (cbData > pSample->GetSize()) {
+        hr = ReportError(ERROR_INSUFFICIENT_BUFFER, "The sample of %lld bytes does not fit the buffer of %lld bytes",
+                         static_cast<long long>(cbData), static_cast<long long>(pSample->GetSize()));
         Trace("llSampleTime = %lld", static_cast<long long>(llSampleTime));
         return hr;
     }
-    std::memcpy(pbBuffer, pbData, cbData);
     pSample->SetActualDataLength(cbData);
     pSample->SetSyncPoint(TRUE);
     return _StampSample(pSample, llSampleTime, llDuration);
@@ -235,7 +238,7 @@ HRESULT CASFSourceFilterOutputPin::Activate(bool fActive)
 void CASFSourceFilterOutputPin::OnLinked()
 {
     std::lock_guard lock(m_taskLock);
-    if (m_isActive && m_pPool == nullptr)
+    if (m_isActive && m_pGate == nullptr)
         _StartStreamingIfLinked();
 }
 
@@ -244,12 +247,7 @@ HRESULT CASFSourceFilterOutputPin::_StartStreamingIfLinked()
     // Only a linked pad streams: nothing would take what it pushes.
     if (!gst_pad_is_linked(m_pPad))
         return S_OK;
-    m_pPool = gst_buffer_pool_new();
-    HRESULT hr = DecideBufferSize(m_pPool);
-    if (hr != S_OK || !gst_buffer_pool_set_active(m_pPool, TRUE)) {
-        gst_clear_object(&m_pPool);
-        return hr != S_OK ? hr : ReportError(ERROR_NOT_ENOUGH_MEMORY);
-    }
+    m_pGate = std::make_shared<CSampleGate>(kBufferCount);
     m_needStartEvents = true;
     m_needSegment = true;
     m_hasDelivered = false;
@@ -266,14 +264,11 @@ void CASFSourceFilterOutputPin::_StartTask()
 
 void CASFSourceFilterOutputPin::_StopTask()
 {
-    if (m_pPool != nullptr)
-        gst_buffer_pool_set_flushing(m_pPool, TRUE);
+    if (m_pGate != nullptr)
+        m_pGate->SetFlushing(true);
     gst_pad_stop_task(m_pPad);
     m_isStreaming = false;
-    if (m_pPool != nullptr) {
-        gst_buffer_pool_set_active(m_pPool, FALSE);
-        gst_clear_object(&m_pPool);
-    }
+    m_pGate.reset();
 }
 
 bool CASFSourceFilterOutputPin::SuspendForSeek(guint32 seqnum)
@@ -284,7 +279,7 @@ bool CASFSourceFilterOutputPin::SuspendForSeek(guint32 seqnum)
     GstEvent* pEvent = gst_event_new_flush_start();
     gst_event_set_seqnum(pEvent, seqnum);
     gst_pad_push_event(m_pPad, pEvent);
-    gst_buffer_pool_set_flushing(m_pPool, TRUE);
+    m_pGate->SetFlushing(true);
     gst_pad_pause_task(m_pPad);
     m_isStreaming = false;
     return true;
@@ -294,12 +289,12 @@ void CASFSourceFilterOutputPin::ResumeAfterSeek(guint32 seqnum)
 {
     std::lock_guard lock(m_taskLock);
     // A stop that came during the seek has ended the pin's streaming.
-    if (!m_isActive || m_pPool == nullptr)
+    if (!m_isActive || m_pGate == nullptr)
         return;
     GstEvent* pEvent = gst_event_new_flush_stop(TRUE);
     gst_event_set_seqnum(pEvent, seqnum);
     gst_pad_push_event(m_pPad, pEvent);
-    gst_buffer_pool_set_flushing(m_pPool, FALSE);
+    m_pGate->SetFlushing(false);
     m_seqnum = seqnum;
     m_needSegment = true;
     _StartTask();
@@ -327,10 +322,7 @@ void CASFSourceFilterOutputPin::_Loop(gpointer pPin)
         gst_pad_push_event(pThis->m_pPad, pEvent);
         pThis->m_needSegment = false;
     }
-    GstBuffer* pBuffer = nullptr;
-    GstFlowReturn flow = gst_buffer_pool_acquire_buffer(pThis->m_pPool, &pBuffer, nullptr);
-    if (flow == GST_FLOW_OK)
-        flow = pThis->_PushSample(pBuffer);
+    GstFlowReturn flow = pThis->m_pGate->Acquire() ? pThis->_PushSample() : GST_FLOW_FLUSHING;
     if (flow != GST_FLOW_OK)
         pThis->_EndStreaming(flow);
 }
@@ -354,45 +346,57 @@ void CASFSourceFilterOutputPin::_PushStartEvents()
     m_needStartEvents = false;
 }
 
-GstFlowReturn CASFSourceFilterOutputPin::_PushSample(GstBuffer* pBuffer)
+// Pushes the stream's next sample in the reader's memory; the place taken in
+// the gate comes back when downstream frees the buffer, or at once when no
+// buffer was made.
+GstFlowReturn CASFSourceFilterOutputPin::_PushSample()
 {
-    GstFlowReturn flow = _FillGstBuffer(pBuffer);
-    if (flow != GST_FLOW_OK) {
-        gst_buffer_unref(pBuffer);
-        return flow;
+    // A sample with no memory of its own: it carries the size bound and the stamps.
+    CBufferSample sample(nullptr, static_cast<LONGLONG>(_BufferSize()));
+    SampleBuffer pPacket;
+    HRESULT hr = S_OK;
+    {
+        std::lock_guard lock(m_lock);
+        hr = _TakeSample(&sample, &pPacket);
     }
-    if (m_isDiscont)
-        GST_BUFFER_FLAG_SET(pBuffer, GST_BUFFER_FLAG_DISCONT);
-    m_isDiscont = false;
-    return gst_pad_push(m_pPad, pBuffer);
-}
-
-GstFlowReturn CASFSourceFilterOutputPin::_FillGstBuffer(GstBuffer* pBuffer)
-{
-    GstMapInfo map;
-    if (!gst_buffer_map(pBuffer, &map, GST_MAP_WRITE))
-        return GST_FLOW_ERROR;
-    CBufferSample sample(map.data, static_cast<LONGLONG>(map.size));
-    HRESULT hr = FillBuffer(&sample);
-    gst_buffer_unmap(pBuffer, &map);
-    if (hr == S_FALSE)
-        return GST_FLOW_EOS;
     if (hr != S_OK) {
-        GST_ELEMENT_ERROR(m_pFilter->GetElement(), STREAM, DEMUX, (nullptr), ("%s", LastReport().c_str()));
-        return GST_FLOW_ERROR;
+        m_pGate->Release();
+        return _FlowOfFailedSample(hr);
     }
+    GstBuffer* pBuffer = _WrapSample(std::move(pPacket));
     LONGLONG llStart = 0;
     LONGLONG llEnd = 0;
     sample.GetMediaTime(&llStart, &llEnd);
-    gst_buffer_set_size(pBuffer, static_cast<gssize>(sample.GetActualDataLength()));
     GST_BUFFER_PTS(pBuffer) = ToClockTime(llStart);
-    GST_BUFFER_DTS(pBuffer) = GST_CLOCK_TIME_NONE;
     GST_BUFFER_DURATION(pBuffer) = llEnd > llStart ? ToClockTime(llEnd - llStart) : GST_CLOCK_TIME_NONE;
     if (sample.IsPreroll() == S_OK)
         GST_BUFFER_FLAG_SET(pBuffer, GST_BUFFER_FLAG_DECODE_ONLY);
+    if (m_isDiscont)
+        GST_BUFFER_FLAG_SET(pBuffer, GST_BUFFER_FLAG_DISCONT);
+    m_isDiscont = false;
     m_llPosition = llStart;
     m_hasDelivered = true;
-    return GST_FLOW_OK;
+    return gst_pad_push(m_pPad, pBuffer);
+}
+
+GstFlowReturn CASFSourceFilterOutputPin::_FlowOfFailedSample(HRESULT hr)
+{
+    if (hr == S_FALSE)
+        return GST_FLOW_EOS;
+    Trace("from %s::FillBuffer()", m_kind.pszClassName);
+    GST_ELEMENT_ERROR(m_pFilter->GetElement(), STREAM, DEMUX, (nullptr), ("%s", LastReport().c_str()));
+    return GST_FLOW_ERROR;
+}
+
+// A read-only buffer over the packet's bytes that owns the packet and the
+// place it took in the gate.
+GstBuffer* CASFSourceFilterOutputPin::_WrapSample(SampleBuffer pPacket)
+{
+    BYTE* pbData = pPacket->data;
+    const auto cbData = static_cast<gsize>(pPacket->size);
+    auto* pInFlight = new InFlightSample{std::move(pPacket), m_pGate};
+    return gst_buffer_new_wrapped_full(GST_MEMORY_FLAG_READONLY, pbData, cbData, 0, cbData, pInFlight,
+                                       FreeInFlightSample);
 }
 
 // A stream that ends before a single sample of it was read from the file's

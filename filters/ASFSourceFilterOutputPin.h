@@ -1,38 +1,45 @@
 // An output pin of the ASF source: it pushes the compressed samples of one
 // stream of the shared ASF reader on a GStreamer source pad, from a streaming
-// task of its own, in buffers from a pool of three. Each sample is stamped
-// relative to the pin's start position and rate; the pad's segment carries
+// task of its own. Each sample goes downstream in the reader's own memory
+// (no copy), and at most three of a pin's samples are downstream at a time
+// (its gate). Each sample is stamped relative to the pin's start position
+// and rate; the pad's segment carries
 // the same start and rate, so GStreamer's running time of a buffer equals the
 // stamped time. A new start position flushes the pad and restarts the
 // shared reader through the filter.
 //
 // Threads:
-// - Each pin's streaming task (a GstTask of its pad) runs _Loop: FillBuffer
-//   and the pushes downstream. Only it touches m_needStartEvents,
-//   m_needSegment and m_isDiscont while it runs.
+// - Each pin's streaming task (a GstTask of its pad) runs _Loop: taking a
+//   sample (as FillBuffer does) and the pushes downstream. Only it touches
+//   m_needStartEvents, m_needSegment and m_isDiscont while it runs.
 // - The application's threads activate and deactivate the pads (Activate),
 //   seek the element (SuspendForSeek, SetPositions, ResumeAfterSeek, under the
 //   element's seek lock) and stop the filter (CASFSourceFilter::Stop).
 // Locks, in the order they are taken:
 //   the element's seek lock (one seek at a time)
-//   -> m_lock, the pin lock: a whole FillBuffer, and the seeking positions
+//   -> m_lock, the pin lock: a whole FillBuffer or sample taken, and the seeking
+//      positions
 //   -> the filter's lock (CASFSourceFilter::Restart and Stop)
-//   -> m_taskLock: starting, pausing and stopping the task, m_pPool,
+//   -> m_taskLock: starting, pausing and stopping the task, m_pGate,
 //      m_isActive, m_isStreaming, m_seqnum
 //   -> the reader's lock, innermost (every call on the ASF reader).
+//   The gate's own lock is innermost too: nothing is taken while it is held.
 //   A seek pauses both tasks before it takes a pin lock, so a task is never
 //   waited for while its pin lock is wanted.
 // Ownership: the filter owns its pins and the reader they share; the pin
-// holds a pointer to its pad, whose element owns the filter. The buffer pool
-// is the pin's from activation to deactivation.
+// holds a pointer to its pad, whose element owns the filter. A gate is made
+// for each activation and shared with the buffers in flight: a buffer freed
+// after a deactivation gives its place back to the old gate.
 #pragma once
 
 #include "ASFReader.h"
 #include "MediaSample.h"
 #include "MediaSeeking.h"
+#include "SampleGate.h"
 
 #include <atomic>
 #include <gst/gst.h>
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -46,7 +53,7 @@ struct ASFPinKind {
     const char* pszClassName;
     const GUID* pFormatType;
     const WM_MEDIA_TYPE* (CASFReader::*pfnMediaType)() const;
-    HRESULT (CASFReader::*pfnGetSample)(BYTE**, DWORD*, LONGLONG*, LONGLONG*);
+    HRESULT (CASFReader::*pfnTakeSample)(SampleBuffer*, LONGLONG*, LONGLONG*);
 };
 
 extern const ASFPinKind kASFVideoPin;
@@ -76,12 +83,9 @@ public:
     // The pad's caps for the media type, or null when GStreamer has none.
     GstCaps* GetCaps() const;
 
-    // Three buffers of the pin's size: an uncompressed frame for video, the
-    // largest sample of the stream for audio.
-    HRESULT DecideBufferSize(GstBufferPool* pPool);
-
     // Copies the stream's next sample into the buffer and stamps it; S_FALSE
-    // at the end of the stream.
+    // at the end of the stream. A sample larger than the buffer is refused.
+    // Streaming takes the same samples without the copy.
     HRESULT FillBuffer(IMediaSample* pSample);
 
     // Starts streaming when the pad is activated (if it is linked) and ends
@@ -107,13 +111,19 @@ protected:
 
 private:
     HRESULT _FillBuffer(IMediaSample* pSample);
+    // Under the pin lock: the stream's next sample from the reader, with its
+    // length and stamps set on pSample (whose size bounds it).
+    HRESULT _TakeSample(IMediaSample* pSample, SampleBuffer* ppPacket);
     HRESULT _StampSample(IMediaSample* pSample, LONGLONG llSampleTime, LONGLONG llDuration);
+    // The largest sample the pin passes: an uncompressed frame for video, the
+    // largest sample of the stream for audio.
     DWORD _BufferSize() const;
 
     static void _Loop(gpointer pPin);
     void _PushStartEvents();
-    GstFlowReturn _PushSample(GstBuffer* pBuffer);
-    GstFlowReturn _FillGstBuffer(GstBuffer* pBuffer);
+    GstFlowReturn _PushSample();
+    GstFlowReturn _FlowOfFailedSample(HRESULT hr);
+    GstBuffer* _WrapSample(SampleBuffer pPacket);
     void _EndStreaming(GstFlowReturn flow);
     void _PostNoSampleError();
     HRESULT _StartStreamingIfLinked();
@@ -124,7 +134,8 @@ private:
     CASFReader* m_pReader;
     const ASFPinKind& m_kind;
     GstPad* m_pPad;
-    // The pin lock: held for a whole FillBuffer and by the seeking positions.
+    // The pin lock: held for a whole FillBuffer or sample taken and by the
+    // seeking positions.
     std::recursive_mutex m_lock;
     WM_MEDIA_TYPE m_mediaType{};
     std::vector<BYTE> m_format;
@@ -132,7 +143,7 @@ private:
 
     // Serialises starting and stopping the streaming task.
     std::mutex m_taskLock;
-    GstBufferPool* m_pPool = nullptr;
+    std::shared_ptr<CSampleGate> m_pGate;
     bool m_isActive = false;
     bool m_isStreaming = false;
     guint32 m_seqnum = GST_SEQNUM_INVALID;

@@ -575,6 +575,13 @@ GstElement* CFilterGraph::_MakeRendererChain(const char* pszMediaType)
 GstElement* CFilterGraph::_MakeVideoChain()
 {
     GstElement* pSink = CSinkFactory::MakeVideoSink(kVideoRendererName, m_windowHandle.load());
+    // A picture that comes late is shown rather than dropped at the sink:
+    // late pictures are dropped upstream by quality of service (the
+    // decoder and the converter), before they cost their work. Dropped at
+    // the sink, every picture of a file heavier than the machine came late
+    // and none was shown for up to two seconds at a time.
+    if (pSink != nullptr)
+        g_object_set(pSink, "max-lateness", G_GINT64_CONSTANT(-1), nullptr);
     const bool bScaled = pSink != nullptr && CSinkFactory::NeedsScaledPictures(pSink);
     GstElement* pConverter = gst_element_factory_make(bScaled ? "videoconvertscale" : "videoconvert", kVideoConverterName);
     if (GstPad* pInput = pConverter != nullptr ? gst_element_get_static_pad(pConverter, "sink") : nullptr) {

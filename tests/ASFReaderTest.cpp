@@ -4,7 +4,12 @@
 #include "common/FileStream.h"
 #include "filters/ASFReader.h"
 
+extern "C" {
+#include <libavcodec/packet.h>
+}
+
 #include <atomic>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -123,6 +128,47 @@ TEST_F(ASFReaderTest, FindsBothStreamsTheirTypesAndThePlayTime)
     EXPECT_GT(wave.nBlockAlign, 0);
     EXPECT_EQ(audio.cbFormat, sizeof(WAVEFORMATEX) + wave.cbSize);
     EXPECT_GE(audio.lSampleSize, wave.nBlockAlign);
+}
+
+// A sample taken from the reader keeps its bytes while both streams read
+// on, and holds what the pointer form hands out for the same sample.
+TEST_F(ASFReaderTest, TakenSamplesStayValidAndMatchTheSamplesHandedOut)
+{
+    const std::string path = TestMediaPath(TestMedia::Wmv);
+    ASSERT_EQ(Open(path), S_OK);
+    std::vector<SampleBuffer> taken;
+    std::vector<LONGLONG> times;
+    for (int i = 0; i < 4; ++i) {
+        for (auto take : {&CASFReader::TakeVideoSample, &CASFReader::TakeAudioSample}) {
+            SampleBuffer pSample;
+            LONGLONG cnsTime = 0;
+            LONGLONG cnsDuration = 0;
+            ASSERT_EQ((m_reader.*take)(&pSample, &cnsTime, &cnsDuration), S_OK);
+            taken.push_back(std::move(pSample));
+            times.push_back(cnsTime);
+        }
+    }
+    CASFReader other;
+    auto* pStream = new CFileStream();
+    ASSERT_EQ(pStream->Init(path.c_str()), S_OK);
+    ASSERT_EQ(other.Init(pStream), S_OK);
+    for (size_t i = 0; i < taken.size(); ++i) {
+        BYTE* pbBuffer = nullptr;
+        DWORD cbLength = 0;
+        LONGLONG cnsTime = 0;
+        LONGLONG cnsDuration = 0;
+        SampleMethod get = i % 2 == 0 ? &CASFReader::GetVideoSample : &CASFReader::GetAudioSample;
+        ASSERT_EQ((other.*get)(&pbBuffer, &cbLength, &cnsTime, &cnsDuration), S_OK);
+        EXPECT_EQ(cnsTime, times[i]) << i;
+        ASSERT_EQ(static_cast<int>(cbLength), taken[i]->size) << i;
+        EXPECT_EQ(std::memcmp(pbBuffer, taken[i]->data, cbLength), 0) << i;
+    }
+    other.Close();
+    pStream->Release();
+    CDebugCapture capture;
+    LONGLONG cnsTime = 0;
+    EXPECT_EQ(m_reader.TakeVideoSample(nullptr, &cnsTime, &cnsTime), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(capture.TracesAfterReport().back(), "from CASFReader::TakeVideoSample()");
 }
 
 // Formats without codec data and audio that the demuxer splits into frames.

@@ -5,12 +5,16 @@
 #include "TestMedia.h"
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
+#include <mutex>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -331,6 +335,99 @@ TEST_F(ASFSourcePipelineTest, AFileReplacedWhilePlayingStillStopsCleanly)
         pRunner.reset();
         EXPECT_EQ(criticals.Count(), 0);
     }
+}
+
+// Keeps a reference to every buffer the video pad pushes, until let go.
+struct HeldBuffers {
+    std::mutex lock;
+    std::condition_variable changed;
+    std::vector<GstBuffer*> buffers;
+    int cPushed = 0;
+
+    GstBuffer* WaitForPush(int cPushedBefore)
+    {
+        std::unique_lock guard(lock);
+        changed.wait_for(guard, std::chrono::seconds(30), [&] { return cPushed > cPushedBefore; });
+        return cPushed > cPushedBefore ? buffers.back() : nullptr;
+    }
+    size_t Count()
+    {
+        std::lock_guard guard(lock);
+        return buffers.size();
+    }
+    void LetGoOf(size_t index)
+    {
+        std::lock_guard guard(lock);
+        gst_buffer_unref(buffers[index]);
+        buffers.erase(buffers.begin() + static_cast<std::ptrdiff_t>(index));
+    }
+};
+
+GstPadProbeReturn HoldBuffer(GstPad*, GstPadProbeInfo* pInfo, gpointer pHeld)
+{
+    auto& held = *static_cast<HeldBuffers*>(pHeld);
+    {
+        std::lock_guard guard(held.lock);
+        held.buffers.push_back(gst_buffer_ref(GST_PAD_PROBE_INFO_BUFFER(pInfo)));
+        ++held.cPushed;
+    }
+    held.changed.notify_all();
+    return GST_PAD_PROBE_OK;
+}
+
+// Each pad of the source into a fake sink of its own; the video pad's
+// buffers are held.
+void LinkToHeldSink(GstElement* pSource, GstPad* pPad, gpointer pHeld)
+{
+    GstElement* pSink = gst_element_factory_make("fakesink", nullptr);
+    g_object_set(pSink, "sync", FALSE, "async", FALSE, nullptr);
+    gst_bin_add(GST_BIN(GST_ELEMENT_PARENT(pSource)), pSink);
+    GstPad* pSinkPad = gst_element_get_static_pad(pSink, "sink");
+    gst_pad_link(pPad, pSinkPad);
+    gst_object_unref(pSinkPad);
+    gst_element_sync_state_with_parent(pSink);
+    if (g_str_equal(GST_PAD_NAME(pPad), "video"))
+        gst_pad_add_probe(pPad, GST_PAD_PROBE_TYPE_BUFFER, HoldBuffer, pHeld, nullptr);
+}
+
+// The samples go downstream in the reader's memory, read-only, and no more
+// than three of a pad are out at a time: the pad waits until one is freed.
+// Stopping does not wait for them, and one freed after the element is gone
+// still finds its way back.
+TEST(ASFSourceSampleTest, AtMostThreeSamplesOfAPadAreDownstreamAtATime)
+{
+    LoadBrelmSourcePlugin();
+    HeldBuffers held;
+    GstElement* pPipeline = gst_pipeline_new(nullptr);
+    GstElement* pSource = MakeFileSource(TestMediaPath(TestMedia::Wmv20s), "brelmasfsrc");
+    ASSERT_NE(pSource, nullptr);
+    gst_bin_add(GST_BIN(pPipeline), pSource);
+    GstIterator* pPads = gst_element_iterate_src_pads(pSource);
+    gst_iterator_foreach(
+        pPads, [](const GValue* pItem, gpointer pHeld) {
+            GstPad* pPad = GST_PAD(g_value_get_object(pItem));
+            LinkToHeldSink(GST_ELEMENT(GST_OBJECT_PARENT(pPad)), pPad, pHeld);
+        },
+        &held);
+    gst_iterator_free(pPads);
+    g_signal_connect(pSource, "pad-added", G_CALLBACK(LinkToHeldSink), &held);
+    gst_element_set_state(pPipeline, GST_STATE_PLAYING);
+    for (int i = 0; i < 3; ++i) {
+        GstBuffer* pBuffer = held.WaitForPush(i);
+        ASSERT_NE(pBuffer, nullptr) << "sample " << i;
+        ASSERT_GT(gst_buffer_get_size(pBuffer), 0u);
+        EXPECT_TRUE(GST_MEMORY_IS_READONLY(gst_buffer_peek_memory(pBuffer, 0)));
+    }
+    // Time for a fourth sample, which must not come while three are out.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(held.Count(), 3u);
+    held.LetGoOf(0);
+    EXPECT_NE(held.WaitForPush(3), nullptr) << "a freed sample lets the next one go";
+    EXPECT_EQ(held.Count(), 3u);
+    EXPECT_EQ(gst_element_set_state(pPipeline, GST_STATE_NULL), GST_STATE_CHANGE_SUCCESS);
+    gst_object_unref(pPipeline);
+    while (held.Count() > 0)
+        held.LetGoOf(0);
 }
 
 // With its rank raised above the stock file source, playbin picks the ASF

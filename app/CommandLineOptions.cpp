@@ -11,6 +11,8 @@ constexpr const char* kUsage =
     "Only one player runs per user: a later start hands FILE to the running player.\n"
     "\n"
     "  --user-ratio W:H  the picture ratio of the User Define entry (default 1:1)\n"
+    "  --check-skin PATH check the skin archive (ZIP) or folder PATH without a window:\n"
+    "                    one line per problem, exit 0 for a good skin and 1 otherwise\n"
     "  --help            show this help and exit\n"
     "  --version         show the version and exit\n"
     "  --                end of options: the next argument is the file, even when it starts with '-'\n"

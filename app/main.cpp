@@ -2,14 +2,24 @@
 #include "CommandLineOptions.h"
 #include "DisplayCheck.h"
 #include "WendalPlayerApp.h"
+#include "skinui/SkinChecker.h"
 
 #include <QApplication>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 int main(int argc, char** argv)
 {
+    // "--check-skin PATH" checks a skin without a window and without
+    // reaching a running player.
+    if (argc == 3 && std::strcmp(argv[1], "--check-skin") == 0) {
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        int qtArgc = 1;
+        QApplication application(qtArgc, argv);
+        return CSkinChecker::Run(argv[2], stdout);
+    }
     CCommandLineOptions options(std::vector<std::string>(argv, argv + argc));
     if (std::optional<int> exitCode = options.ExitCode()) {
         options.Answer(stdout, stderr);

@@ -1,7 +1,14 @@
 #include "SkinArchiveBuilder.h"
 
+#include "skin/SkinBitmapTable.h"
+#include "winsys/WindowSystem.h"
+
 #include <QBuffer>
+#include <QFile>
 #include <QImage>
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <stdexcept>
 #include <zip.h>
 
@@ -36,4 +43,47 @@ std::string CSkinArchiveBuilder::Write() const
     if (zip_close(pZip) != 0)
         throw std::runtime_error("zip_close failed");
     return m_path;
+}
+
+CSkinArchiveBuilder& CSkinArchiveBuilder::AddBuiltInSkin()
+{
+    QByteArray document;
+    if (!LoadResourceData(IDR_SKIN_XML, "XML", document))
+        throw std::runtime_error("no built-in skin document");
+    Add("skin.xml", document.toStdString());
+    for (const SkinBitmapEntry& entry : SkinBitmapTable()) {
+        // A name of the table without an image is not used by the document.
+        if (entry.nWidth == 0)
+            continue;
+        QFile file(QString::asprintf(kSkinBitmapResourceFormat, entry.nID));
+        if (!file.open(QIODevice::ReadOnly))
+            throw std::runtime_error("no built-in bitmap");
+        Add(entry.pszName, file.readAll().toStdString());
+    }
+    return *this;
+}
+
+CSkinArchiveBuilder& CSkinArchiveBuilder::Replace(const std::string& name, const std::string& content)
+{
+    auto it = std::find_if(m_entries.begin(), m_entries.end(), [&](const auto& entry) { return entry.first == name; });
+    if (it == m_entries.end())
+        throw std::runtime_error("no entry " + name);
+    it->second = content;
+    return *this;
+}
+
+CSkinArchiveBuilder& CSkinArchiveBuilder::Remove(const std::string& name)
+{
+    std::erase_if(m_entries, [&](const auto& entry) { return entry.first == name; });
+    return *this;
+}
+
+std::string CSkinArchiveBuilder::WriteFolder(const std::string& path) const
+{
+    for (const auto& [name, content] : m_entries) {
+        const std::filesystem::path file = std::filesystem::path(path) / name;
+        std::filesystem::create_directories(file.parent_path());
+        std::ofstream(file, std::ios::binary).write(content.data(), static_cast<std::streamsize>(content.size()));
+    }
+    return path;
 }

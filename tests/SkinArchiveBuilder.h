@@ -13,8 +13,16 @@ public:
     CSkinArchiveBuilder& Add(const std::string& name, const std::string& content);
     // A PNG image of w x h filled with `colour`.
     CSkinArchiveBuilder& AddImage(const std::string& name, int w, int h, QColor colour = Qt::gray);
+    // The built-in skin repacked: its document and every bitmap of the
+    // program under the name the document uses.
+    CSkinArchiveBuilder& AddBuiltInSkin();
+    // Replaces the content of entry `name` (which must exist).
+    CSkinArchiveBuilder& Replace(const std::string& name, const std::string& content);
+    CSkinArchiveBuilder& Remove(const std::string& name);
     // Writes the archive; returns its path.
     std::string Write() const;
+    // Writes the entries as files under the folder `path`; returns it.
+    std::string WriteFolder(const std::string& path) const;
 
 private:
     std::string m_path;

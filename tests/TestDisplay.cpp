@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -55,7 +56,7 @@ bool WindowManagerRunning(const std::string& display)
 
 } // namespace
 
-CTestDisplay::CTestDisplay()
+CTestDisplay::CTestDisplay(std::string screen) : m_screen(std::move(screen))
 {
     if (_StartServer() && _StartWindowManager())
         return;
@@ -78,7 +79,7 @@ bool CTestDisplay::_StartServer()
     if (::pipe(fds) != 0)
         return false;
     const std::string fd = std::to_string(fds[1]);
-    const char* const argv[] = {"Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
+    const char* const argv[] = {"Xvfb", "-displayfd", fd.c_str(), "-screen", "0", m_screen.c_str(), "-nolisten", "tcp",
                                 "-noreset", nullptr};
     m_server = Spawn(argv, fds[1]);
     ::close(fds[1]);

@@ -12,7 +12,8 @@
 
 class CTestDisplay {
 public:
-    CTestDisplay();
+    // `screen` is Xvfb's screen: width x height x depth.
+    explicit CTestDisplay(std::string screen = "1280x1024x24");
     ~CTestDisplay();
     CTestDisplay(const CTestDisplay&) = delete;
     CTestDisplay& operator=(const CTestDisplay&) = delete;
@@ -24,6 +25,7 @@ private:
     bool _StartServer();
     bool _StartWindowManager();
 
+    std::string m_screen;
     CTempDir m_dir;
     pid_t m_server = -1;
     pid_t m_windowManager = -1;

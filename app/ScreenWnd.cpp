@@ -2,6 +2,7 @@
 
 #include "winsys/WindowSystem.h"
 #include "winsys/MessageEvent.h"
+#include "playback/DevicePixels.h"
 #include "playback/DirectShow.h"
 #include "playback/MediaGraph.h"
 
@@ -30,6 +31,11 @@ void CScreenWnd::SetPictureRect(const RECT& rect)
 
 bool CScreenWnd::event(QEvent* pEvent)
 {
+    // On a screen of another pixel ratio the same logical rectangle covers
+    // other device pixels: the picture is placed anew once Qt has moved the
+    // native windows to the new ratio.
+    if (pEvent->type() == QEvent::ScreenChangeInternal)
+        QMetaObject::invokeMethod(this, &CScreenWnd::_PlacePictureAgain, Qt::QueuedConnection);
     if (pEvent->type() == CMessageEvent::EventType()) {
         auto* pMessage = static_cast<CMessageEvent*>(pEvent);
         if (pMessage->m_nMessage == WM_PLAYER_GRAPHEVENT)
@@ -71,16 +77,27 @@ void CScreenWnd::mouseReleaseEvent(QMouseEvent* pEvent)
         m_bDragging = false;
 }
 
+void CScreenWnd::_PlacePictureAgain()
+{
+    if (m_pDirectShow->IsOpen())
+        m_pDirectShow->SetScreenSize(m_pictureRect);
+    update();
+}
+
 void CScreenWnd::paintEvent(QPaintEvent*)
 {
     int nState = State_Stopped;
     QPainter painter(this);
     if (m_pDirectShow->GetState(0, &nState) != S_OK || nState == State_Stopped)
         return painter.fillRect(rect(), Qt::black);
-    // Everything but the picture, which the video sink draws itself.
+    // Everything but the picture, which the video sink draws itself at the
+    // same device pixels: painted in device pixels, so that no fractional
+    // ratio leaves a seam between the two.
+    const double dRatio = CDevicePixels::RatioOf(this);
+    painter.scale(1.0 / dRatio, 1.0 / dRatio);
     QPainterPath around;
-    around.addRect(rect());
+    around.addRect(CDevicePixels::FromLogical(RECT::FromQRect(rect()), dRatio).ToQRect());
     QPainterPath picture;
-    picture.addRect(m_pictureRect.ToQRect());
+    picture.addRect(CDevicePixels::FromLogical(m_pictureRect, dRatio).ToQRect());
     painter.fillPath(around.subtracted(picture), Qt::black);
 }

@@ -25,8 +25,8 @@ class CScreenWnd : public QWidget {
 public:
     CScreenWnd(QWidget* pParent, CDirectShow* pDirectShow);
 
-    // The rectangle of the picture inside this window, as last placed; the
-    // black around it is painted again.
+    // The rectangle of the picture inside this window in logical pixels, as
+    // last placed; the black around it is painted again.
     void SetPictureRect(const RECT& rect);
     const RECT& PictureRect() const { return m_pictureRect; }
     // While the drag lock is 1 a left-button drag does not move the player.
@@ -41,6 +41,8 @@ protected:
     void paintEvent(QPaintEvent* pEvent) override;
 
 private:
+    void _PlacePictureAgain();
+
     CDirectShow* m_pDirectShow;
     QPoint m_lastCursor;
     bool m_bDragging = false;

@@ -1,5 +1,6 @@
 #include "DirectShow.h"
 
+#include "DevicePixels.h"
 #include "FilterGraph.h"
 #include "MediaGraph.h"
 #include "winsys/StringTable.h"
@@ -147,6 +148,7 @@ HRESULT CDirectShow::_Start(const char* pszFileName)
     HRESULT hr = _ProbeHeader(pszFileName, header);
     if (hr == S_OK) {
         m_pGraph = std::make_unique<CFilterGraph>(NativeWindow(m_pScreenWnd), m_lVolume);
+        m_pGraph->SetFileName(pszFileName);
         hr = _CreateSourceFilter(header);
     }
     if (hr == S_OK && (hr = m_pGraph->AddFilter(m_pSourceFilter->GetElement(), kSourceFilterName)) != S_OK)
@@ -476,15 +478,17 @@ HRESULT CDirectShow::SetScreenSize(RECT rect)
         }
         return S_OK;
     }
+    // The sinks and the picture window work in the screen's own pixels.
+    const RECT device = CDevicePixels::FromLogical(rect, CDevicePixels::RatioOf(m_pScreenWnd));
     struct Side {
         VideoEdge edge;
         long lValue;
         const char* pszCall;
     };
-    const Side sides[] = {{VideoEdge::Left, rect.left, "IVideoWindow::put_Left()"},
-                          {VideoEdge::Top, rect.top, "IVideoWindow::put_Top()"},
-                          {VideoEdge::Width, rect.Width(), "IVideoWindow::put_Width()"},
-                          {VideoEdge::Height, rect.Height(), "IVideoWindow::put_Height()"}};
+    const Side sides[] = {{VideoEdge::Left, device.left, "IVideoWindow::put_Left()"},
+                          {VideoEdge::Top, device.top, "IVideoWindow::put_Top()"},
+                          {VideoEdge::Width, device.Width(), "IVideoWindow::put_Width()"},
+                          {VideoEdge::Height, device.Height(), "IVideoWindow::put_Height()"}};
     for (const Side& side : sides) {
         HRESULT hr = m_pGraph->PutVideoWindow(side.edge, side.lValue);
         if (hr != S_OK && hr != VFW_E_NOT_CONNECTED) {

@@ -65,6 +65,8 @@ public:
     HRESULT SetRate(double dRate);
     HRESULT GetRate(double* pdRate);
     HRESULT SetVolume(int nVolume);
+    // `rect` is the picture's rectangle in the screen window, in logical
+    // pixels; the picture is placed at it in the screen's own pixels.
     HRESULT SetScreenSize(RECT rect);
     HRESULT GetOriginalScreenSize(long* plWidth, long* plHeight);
     bool IsOpen() const { return m_bOpen; }

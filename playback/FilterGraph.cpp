@@ -3,6 +3,7 @@
 #include "MediaGraph.h"
 #include "PictureWindow.h"
 #include "SinkFactory.h"
+#include "SoundStream.h"
 #include "common/Report.h"
 
 #include <QEventLoop>
@@ -24,6 +25,12 @@ constexpr const char* kVolumeName = "Audio Volume";
 constexpr const char* kVideoConverterName = "Video Converter";
 // The caps that size the pictures for an X image sink, found by name.
 constexpr const char* kScaleCapsName = "Video Scale";
+// The queue in front of the sound sink, found by name: the sink runs on
+// the queue's thread, so that a sink that hangs when its sound server goes
+// away holds up that thread only, and can be taken out of the graph.
+constexpr const char* kAudioQueueName = "Audio Queue";
+// Enough to hand the sink its next buffer without delaying volume changes.
+constexpr guint kAudioQueueBuffers = 2;
 
 constexpr LONGLONG kNanosecondsPerUnit = 100;
 
@@ -172,6 +179,24 @@ void SetScaleCaps(GstElement* pCapsFilter, uint64_t size)
     gst_caps_unref(pCaps);
 }
 
+// Whether a source's output is a picture stream (a byte stream, to be
+// demultiplexed, is not known to be one).
+bool PadCarriesVideo(GstPad* pPad)
+{
+    GstCaps* pCaps = gst_pad_query_caps(pPad, nullptr);
+    const bool bVideo = pCaps != nullptr && !gst_caps_is_any(pCaps) && !gst_caps_is_empty(pCaps) &&
+                        std::string_view(gst_structure_get_name(gst_caps_get_structure(pCaps, 0))).starts_with("video/");
+    if (pCaps != nullptr)
+        gst_caps_unref(pCaps);
+    return bVideo;
+}
+
+// Lets nothing through while the pad's peer is replaced.
+GstPadProbeReturn HoldData(GstPad*, GstPadProbeInfo*, gpointer)
+{
+    return GST_PAD_PROBE_OK;
+}
+
 uint64_t PackedSize(QSize size)
 {
     return static_cast<uint64_t>(size.width()) | static_cast<uint64_t>(size.height()) << 32;
@@ -209,8 +234,18 @@ HRESULT CFilterGraph::AddFilter(GstElement* pElement, const char* pszName)
     return gst_bin_add(GST_BIN(m_pPipeline), pElement) ? S_OK : E_FAIL;
 }
 
+void CFilterGraph::SetFileName(const std::string& fileName)
+{
+    std::lock_guard lock(m_renderLock);
+    m_fileName = fileName;
+}
+
 HRESULT CFilterGraph::Render(GstPad* pPad)
 {
+    if (PadCarriesVideo(pPad)) {
+        std::lock_guard lock(m_renderLock);
+        m_bPictureExpected = true;
+    }
     GstElement* pDecoder = gst_element_factory_make("decodebin", nullptr);
     if (pDecoder == nullptr)
         return VFW_E_CANNOT_RENDER;
@@ -446,7 +481,11 @@ GstBusSyncReply CFilterGraph::_OnBusMessage(GstBus*, GstMessage* pMessage, gpoin
         self->m_events.Post(EC_COMPLETE, 0, 0);
         break;
     case GST_MESSAGE_ERROR:
-        self->_OnError(pMessage);
+        if (!self->_IsSoundOutputLost(pMessage))
+            self->_OnError(pMessage);
+        break;
+    case GST_MESSAGE_CLOCK_LOST:
+        QMetaObject::invokeMethod(self, &CFilterGraph::_OnClockLost, Qt::QueuedConnection);
         break;
 
     case GST_MESSAGE_ASYNC_DONE:
@@ -477,6 +516,73 @@ void CFilterGraph::_OnError(GstMessage* pMessage)
     if (m_hrError.compare_exchange_strong(hrNone, hr))
         QMetaObject::invokeMethod(this, &CFilterGraph::_OnPrerolled, Qt::QueuedConnection);
     m_events.Post(EC_ERRORABORT, hr, 0);
+}
+
+// On the thread of the failing sink: a sound sink that fails with a
+// resource error has lost its device or sound server. The file plays on
+// without sound: the queue in front of the sink stops holding up the
+// decoders, and the user-interface thread puts a null sink in its place.
+// Later errors of the same sink are its death throes and are dropped.
+bool CFilterGraph::_IsSoundOutputLost(GstMessage* pMessage)
+{
+    if (std::string_view(GST_OBJECT_NAME(GST_MESSAGE_SRC(pMessage))) != kAudioRendererName)
+        return false;
+    GError* pError = nullptr;
+    gst_message_parse_error(pMessage, &pError, nullptr);
+    const bool bResource = pError->domain == GST_RESOURCE_ERROR;
+    if (bResource && !m_bSoundLost.exchange(true)) {
+        Trace("CFilterGraph : the sound output was lost (%s); the file plays on without sound", pError->message);
+        if (GstElement* pQueue = gst_bin_get_by_name(GST_BIN(m_pPipeline), kAudioQueueName)) {
+            g_object_set(pQueue, "max-size-buffers", 0u, nullptr);
+            gst_object_unref(pQueue);
+        }
+        QMetaObject::invokeMethod(this, &CFilterGraph::_OnSoundLost, Qt::QueuedConnection);
+    }
+    g_error_free(pError);
+    return bResource;
+}
+
+// The lost sink and its queue leave the graph; the sound goes on, unheard,
+// into a null sink synchronised to the clock. Data held back meanwhile goes
+// to the new sink, with the stream's caps and segment sent again.
+void CFilterGraph::_OnSoundLost()
+{
+    GstBin* pBin = GST_BIN(m_pPipeline);
+    GstElement* pQueue = gst_bin_get_by_name(pBin, kAudioQueueName);
+    GstElement* pLost = gst_bin_get_by_name(pBin, kAudioRendererName);
+    GstPad* pQueueInput = pQueue != nullptr ? gst_element_get_static_pad(pQueue, "sink") : nullptr;
+    GstPad* pFeed = pQueueInput != nullptr ? gst_pad_get_peer(pQueueInput) : nullptr;
+    if (pFeed != nullptr && pLost != nullptr) {
+        const gulong probe = gst_pad_add_probe(pFeed, GST_PAD_PROBE_TYPE_BLOCK_DOWNSTREAM, HoldData, nullptr, nullptr);
+        gst_pad_unlink(pFeed, pQueueInput);
+        gst_bin_remove_many(pBin, pQueue, pLost, nullptr);
+        GstElement* pNull = CSinkFactory::MakeNullSink(kAudioRendererName);
+        g_object_set(pNull, "async", FALSE, nullptr);
+        gst_bin_add(pBin, pNull);
+        GstPad* pNullInput = gst_element_get_static_pad(pNull, "sink");
+        gst_pad_link(pFeed, pNullInput);
+        gst_object_unref(pNullInput);
+        gst_element_sync_state_with_parent(pNull);
+        gst_pad_remove_probe(pFeed, probe);
+        // The lost sink may hold the queue's thread; stopping it first
+        // lets that thread end.
+        gst_element_set_state(pLost, GST_STATE_NULL);
+        gst_element_set_state(pQueue, GST_STATE_NULL);
+    }
+    for (GstObject* pObject : {GST_OBJECT(pFeed), GST_OBJECT(pQueueInput), GST_OBJECT(pLost), GST_OBJECT(pQueue)})
+        if (pObject != nullptr)
+            gst_object_unref(pObject);
+}
+
+// The sink that gave the clock left the graph: a playing graph takes a new
+// one (the system clock) by pausing and playing again, as GStreamer asks.
+void CFilterGraph::_OnClockLost()
+{
+    if (GST_STATE_TARGET(m_pPipeline) != GST_STATE_PLAYING)
+        return;
+    Trace("CFilterGraph : the clock was lost; a new one is chosen");
+    gst_element_set_state(m_pPipeline, GST_STATE_PAUSED);
+    gst_element_set_state(m_pPipeline, GST_STATE_PLAYING);
 }
 
 HRESULT CFilterGraph::_ErrorCode(const GError* pError)
@@ -552,11 +658,21 @@ GstElement* CFilterGraph::_MakeRendererChain(const char* pszMediaType)
         GstElement* pVolume = gst_element_factory_make("volume", kVolumeName);
         if (pVolume != nullptr)
             g_object_set(pVolume, "volume", m_dGain.load(), nullptr);
+        GstElement* pQueue = gst_element_factory_make("queue", kAudioQueueName);
+        if (pQueue != nullptr)
+            g_object_set(pQueue, "max-size-buffers", kAudioQueueBuffers, "max-size-bytes", 0u, "max-size-time",
+                         guint64{0}, nullptr);
+        GstElement* pSink = CSinkFactory::MakeAudioSink(kAudioRendererName);
+        if (GstPad* pInput = pSink != nullptr ? gst_element_get_static_pad(pSink, "sink") : nullptr) {
+            gst_pad_add_probe(pInput,
+                              static_cast<GstPadProbeType>(GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM | GST_PAD_PROBE_TYPE_BUFFER),
+                              _OnAudioData, this, nullptr);
+            gst_object_unref(pInput);
+        }
         pFirst = AddChain(pBin, {gst_element_factory_make("audioconvert", nullptr),
                                  gst_element_factory_make("scaletempo", nullptr), pVolume,
                                  gst_element_factory_make("audioconvert", nullptr),
-                                 gst_element_factory_make("audioresample", nullptr),
-                                 CSinkFactory::MakeAudioSink(kAudioRendererName)});
+                                 gst_element_factory_make("audioresample", nullptr), pQueue, pSink});
         m_bHasAudio = pFirst != nullptr;
     } else if (mediaType.starts_with("video/") && !m_bHasVideo) {
         pFirst = _MakeVideoChain();
@@ -567,6 +683,35 @@ GstElement* CFilterGraph::_MakeRendererChain(const char* pszMediaType)
         pFirst = AddChain(pBin, {pSink});
     }
     return pFirst;
+}
+
+// On the sound sink's thread. Before its stream opens (the caps come
+// first) the stream is given its role: every stream of the file is
+// rendered by then, or known from the source's outputs, so the role tells
+// whether the file has a picture. With the first sound the stream is open,
+// and is named after the file unless the file gave it a title of its own.
+GstPadProbeReturn CFilterGraph::_OnAudioData(GstPad* pPad, GstPadProbeInfo* pInfo, gpointer pGraph)
+{
+    auto* self = static_cast<CFilterGraph*>(pGraph);
+    std::unique_lock lock(self->m_renderLock);
+    if ((GST_PAD_PROBE_INFO_TYPE(pInfo) & GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM) != 0) {
+        GstEvent* pEvent = GST_PAD_PROBE_INFO_EVENT(pInfo);
+        if (GST_EVENT_TYPE(pEvent) == GST_EVENT_TAG && CSoundStream::HasTitle(pEvent))
+            self->m_bSoundTitled = true;
+        if (GST_EVENT_TYPE(pEvent) != GST_EVENT_CAPS)
+            return GST_PAD_PROBE_OK;
+        if (GstElement* pSink = gst_pad_get_parent_element(pPad)) {
+            CSoundStream::Apply(pSink, self->m_fileName, self->m_bHasVideo || self->m_bPictureExpected);
+            gst_object_unref(pSink);
+        }
+        return GST_PAD_PROBE_OK;
+    }
+    const std::string fileName = self->m_fileName;
+    const bool bTitled = self->m_bSoundTitled;
+    lock.unlock();
+    if (!bTitled)
+        gst_pad_send_event(pPad, CSoundStream::TitleEvent(fileName));
+    return GST_PAD_PROBE_REMOVE;
 }
 
 // Plain X images are converted and scaled to their window's size, by as

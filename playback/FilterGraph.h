@@ -10,19 +10,29 @@
 //   wait and gets _OnPrerolled through a queued call.
 // - GStreamer's streaming threads call _OnBusMessage (the bus's sync
 //   handler: it only posts events, stores the first error and queues the
-//   preroll notice) and _OnDecodedPad (decodebin's new pads).
+//   preroll notice and the handling of a lost sound output or clock),
+//   _OnDecodedPad (decodebin's new pads) and _OnAudioData.
 // - m_renderLock guards m_bHasAudio and m_bHasVideo, written by
-//   _OnDecodedPad as each decoder's pads arrive and read by the UI thread.
+//   _OnDecodedPad as each decoder's pads arrive and read by the UI thread,
+//   m_fileName and m_bPictureExpected, written by the UI thread before the
+//   graph prerolls and read by the sound sink's thread (_OnAudioData), and
+//   m_bSoundTitled, written and read by that thread only.
 //   Nothing else is taken while it is held. m_windowHandle, m_dGain,
-//   m_bPrerolled and m_hrError are atomics read by streaming threads; the
-//   event queue has a lock of its own. m_scaleSize is an atomic written by
-//   the UI thread and read when the video chain is made. Everything else,
+//   m_bPrerolled, m_bSoundLost and m_hrError are atomics read by streaming
+//   threads; the event queue has a lock of its own. m_scaleSize is an
+//   atomic written by the UI thread and read when the video chain is made. Everything else,
 //   the picture window included, is the UI thread's.
 // Ownership: the graph owns its pipeline and with it every element in it,
 // and the picture window an X image or Xv sink draws into; the destructor
 // takes the pipeline to NULL first, so that no streaming thread reaches the
 // graph and no sink draws afterwards, then removes the bus handler; the
-// picture window goes last.
+// picture window goes last. A sound sink that lost its server is taken out
+// of the pipeline and stopped by the UI thread (_OnSoundLost).
+//
+// The sound server may go away while a file plays: the sound sink's error
+// is then no failure of the graph. The sink is replaced by a null sink, the
+// graph takes the system clock in place of the server's, and the picture
+// plays on; the next file's graph opens the server again.
 #pragma once
 
 #include "GraphEventQueue.h"
@@ -35,6 +45,7 @@
 #include <gst/gst.h>
 #include <memory>
 #include <mutex>
+#include <string>
 
 class CPictureWindow;
 class QEventLoop;
@@ -60,6 +71,8 @@ public:
 
     // Adds the element (a new reference is taken) under `pszName`.
     HRESULT AddFilter(GstElement* pElement, const char* pszName);
+    // The file's name, shown by the desktop's sound mixer; set before Render.
+    void SetFileName(const std::string& fileName);
     // Links an output pad to a decoder whose decoded streams end in
     // renderer chains once data flows.
     HRESULT Render(GstPad* pPad);
@@ -112,6 +125,10 @@ private:
     static void _OnVideoCaps(GstPad* pPad, GParamSpec*, gpointer pGraph);
     static HRESULT _ErrorCode(const GError* pError);
     void _OnError(GstMessage* pMessage);
+    bool _IsSoundOutputLost(GstMessage* pMessage);
+    void _OnSoundLost();
+    void _OnClockLost();
+    static GstPadProbeReturn _OnAudioData(GstPad* pPad, GstPadProbeInfo* pInfo, gpointer pGraph);
     void _OnPrerolled();
     GstElement* _MakeRendererChain(const char* pszMediaType);
     GstElement* _MakeVideoChain();
@@ -141,6 +158,12 @@ private:
     std::mutex m_renderLock;
     bool m_bHasAudio = false;
     bool m_bHasVideo = false;
+    // A source output carries a picture, before any of it is decoded.
+    bool m_bPictureExpected = false;
+    std::string m_fileName;
+    // The file's sound came with a title of its own.
+    bool m_bSoundTitled = false;
+    std::atomic<bool> m_bSoundLost = false;
     std::atomic<bool> m_bPrerolled = false;
     std::atomic<HRESULT> m_hrError = S_OK;
     bool m_bRunPending = false;

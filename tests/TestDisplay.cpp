@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -55,9 +56,9 @@ bool WindowManagerRunning(const std::string& display)
 
 } // namespace
 
-CTestDisplay::CTestDisplay(const char* pszScreen)
+CTestDisplay::CTestDisplay(std::string screen) : m_screen(std::move(screen))
 {
-    if (_StartServer(pszScreen) && _StartWindowManager())
+    if (_StartServer() && _StartWindowManager())
         return;
     End(m_windowManager);
     End(m_server);
@@ -72,13 +73,13 @@ CTestDisplay::~CTestDisplay()
 }
 
 // Xvfb writes the display number it chose to the descriptor it is given.
-bool CTestDisplay::_StartServer(const char* pszScreen)
+bool CTestDisplay::_StartServer()
 {
     int fds[2];
     if (::pipe(fds) != 0)
         return false;
     const std::string fd = std::to_string(fds[1]);
-    const char* const argv[] = {"Xvfb", "-displayfd", fd.c_str(), "-screen", "0", pszScreen, "-nolisten", "tcp",
+    const char* const argv[] = {"Xvfb", "-displayfd", fd.c_str(), "-screen", "0", m_screen.c_str(), "-nolisten", "tcp",
                                 "-noreset", nullptr};
     m_server = Spawn(argv, fds[1]);
     ::close(fds[1]);

@@ -12,8 +12,8 @@
 
 class CTestDisplay {
 public:
-    // `pszScreen` is Xvfb's screen: width x height x depth.
-    explicit CTestDisplay(const char* pszScreen = "1280x1024x24");
+    // `screen` is Xvfb's screen: width x height x depth.
+    explicit CTestDisplay(std::string screen = "1280x1024x24");
     ~CTestDisplay();
     CTestDisplay(const CTestDisplay&) = delete;
     CTestDisplay& operator=(const CTestDisplay&) = delete;
@@ -22,9 +22,10 @@ public:
     const std::string& Name() const { return m_name; }
 
 private:
-    bool _StartServer(const char* pszScreen);
+    bool _StartServer();
     bool _StartWindowManager();
 
+    std::string m_screen;
     CTempDir m_dir;
     pid_t m_server = -1;
     pid_t m_windowManager = -1;

@@ -1,6 +1,9 @@
 // The picture on each video path, as the X server shows it: this program
 // is built once per path, with KORVOPLAYER_VIDEO_SINK forcing it. The Xv
 // path falls back to plain X images where the server has no Xv (Xvfb).
+// The X and GL programs run again with QT_SCALE_FACTOR at 1.5 and 2: the
+// rectangles are given in logical pixels and looked for, in the server's
+// screenshot, at the device pixels they cover.
 #include "DebugCapture.h"
 #include "EventLoopWait.h"
 #include "MediaTestSetup.h"
@@ -48,6 +51,17 @@ protected:
         ASSERT_EQ(m_graph.Init(&m_screen), S_OK);
     }
 
+    // Each edge scaled on its own; the checks keep a margin of a few
+    // pixels, so the rounding is not theirs to decide.
+    QRect DeviceRect(const QRect& logical) const
+    {
+        const double r = m_screen.devicePixelRatioF();
+        return QRectF(QPointF(logical.left() * r, logical.top() * r),
+                      QPointF((logical.right() + 1) * r, (logical.bottom() + 1) * r))
+            .toRect();
+    }
+
+    // In device pixels, whatever the ratio.
     QImage Screenshot()
     {
         const QPoint origin = m_screen.mapToGlobal(QPoint(0, 0));
@@ -56,9 +70,10 @@ protected:
 
     // The disc clips are a black disc on white: the picture's corners are
     // white, and so is nothing outside its rectangle.
-    bool ShowsThePictureIn(const QRect& picture)
+    bool ShowsThePictureIn(const QRect& logical)
     {
         const QImage shot = Screenshot();
+        const QRect picture = DeviceRect(logical);
         const QRect inner = picture.adjusted(3, 3, -3, -3) & shot.rect().adjusted(3, 3, -3, -3);
         const QRect outer = picture.adjusted(-3, -3, 3, 3);
         for (QPoint pt : {inner.topLeft(), inner.topRight(), inner.bottomLeft(), inner.bottomRight()})
@@ -145,6 +160,9 @@ TEST_F(VideoOutputTest, ThePictureFillsItsRectangleAndMovesWithItWhilePaused)
             nexts.push_back(QRect(-40, -30, 480, 360));
         for (QRect next : nexts) {
             ASSERT_EQ(m_graph.SetScreenSize(RECT::FromQRect(next)), S_OK);
+            // Painted black around the new rectangle, as the player's screen
+            // window is whenever it places the picture.
+            m_screen.update();
             EXPECT_TRUE(WaitFor([&] { return ShowsThePictureIn(next); })) << next.x() << "," << next.y();
         }
         EXPECT_EQ(m_graph.Stop(), S_OK);
@@ -161,7 +179,7 @@ TEST_F(VideoOutputTest, APausedPictureIsDrawnAgainAfterItWasCovered)
     cover.setStyleSheet("background: rgb(200, 0, 0)");
     cover.setGeometry(QRect(m_screen.mapToGlobal(QPoint(0, 0)), m_screen.size()));
     cover.show();
-    EXPECT_TRUE(WaitFor([&] { return qRed(Screenshot().pixel(picture.topLeft() + QPoint(5, 5))) > 150; }));
+    EXPECT_TRUE(WaitFor([&] { return qRed(Screenshot().pixel(DeviceRect(picture).topLeft() + QPoint(5, 5))) > 150; }));
     cover.hide();
     EXPECT_TRUE(WaitFor([&] { return ShowsThePictureIn(picture); }));
     EXPECT_EQ(m_graph.Stop(), S_OK);

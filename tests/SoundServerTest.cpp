@@ -1,0 +1,156 @@
+// The player's sound through a real PulseAudio server (a null sink): the
+// stream's desktop properties as the server reports them, and files that
+// play on when the server goes away under them.
+#include "DebugCapture.h"
+#include "EventLoopWait.h"
+#include "MediaTestSetup.h"
+#include "TestMedia.h"
+#include "TestScreenWindow.h"
+#include "TestSoundServer.h"
+#include "playback/DirectShow.h"
+#include "playback/MediaGraph.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace {
+
+class SoundServerTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { PrepareMediaPlayback(); }
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_server.Start()) << "pulseaudio does not start";
+        m_screen.resize(320, 240);
+        ASSERT_EQ(m_graph.Init(&m_screen), S_OK);
+    }
+
+    void TearDown() override { m_graph.Stop(); }
+
+    void Play(const std::string& path)
+    {
+        ASSERT_EQ(m_graph.Play(path.c_str()), S_OK) << LastReport();
+        ASSERT_EQ(m_graph.SetScreenSize({0, 0, 320, 240}), S_OK);
+    }
+
+    // Collects the graph's events; true once the file has ended, well or not.
+    bool Ended()
+    {
+        long lEvent = 0;
+        intptr_t lParam1 = 0;
+        intptr_t lParam2 = 0;
+        while (m_graph.GetEvent(&lEvent, &lParam1, &lParam2, 0) == S_OK) {
+            m_events.push_back(lEvent);
+            m_graph.FreeEventParams(lEvent, lParam1, lParam2);
+        }
+        return !m_events.empty() && (m_events.back() == EC_COMPLETE || m_events.back() == EC_ERRORABORT);
+    }
+
+    bool SawEvent(long lEvent) const { return std::find(m_events.begin(), m_events.end(), lEvent) != m_events.end(); }
+
+    LONGLONG Position()
+    {
+        LONGLONG llPosition = 0;
+        m_graph.GetPosition(&llPosition);
+        return llPosition;
+    }
+
+    // The position moves on by a second of the file from where it is now.
+    bool KeepsPlaying()
+    {
+        const LONGLONG llFrom = Position();
+        return WaitFor([&] { return Position() >= llFrom + kReferenceTimePerSecond; });
+    }
+
+    static bool Traced(const CDebugCapture& capture, const std::string& text)
+    {
+        for (const std::string& line : capture.Lines())
+            if (line.find(text) != std::string::npos)
+                return true;
+        return false;
+    }
+
+    CTestSoundServer m_server;
+    CTestScreenWindow m_screen;
+    CDirectShow m_graph{std::filesystem::path(BRELMSOURCE_PATH).parent_path().string()};
+    std::vector<long> m_events;
+};
+
+TEST_F(SoundServerTest, TheStreamCarriesTheDesktopsProperties)
+{
+    for (const auto& [media, role] : {std::pair{TestMedia::Wmv, "video"}, std::pair{TestMedia::Avi, "video"},
+                                      std::pair{TestMedia::Mp3, "music"}, std::pair{TestMedia::WmvAudioOnly, "music"}}) {
+        const std::string path = TestMediaPath(media);
+        SCOPED_TRACE(path);
+        Play(path);
+        std::string inputs;
+        ASSERT_TRUE(WaitFor([&] { return (inputs = m_server.SinkInputs()).find("media.role") != std::string::npos; }))
+            << inputs;
+        EXPECT_NE(inputs.find("media.role = \"" + std::string(role) + "\""), std::string::npos) << inputs;
+        const std::string name = std::filesystem::path(path).filename().string();
+        EXPECT_NE(inputs.find("media.name = \"" + name + "\""), std::string::npos) << inputs;
+        EXPECT_NE(inputs.find("application.icon_name = \"korvoplayer\""), std::string::npos) << inputs;
+        EXPECT_NE(inputs.find("application.id = \"org.korvoplayer.korvoplayer\""), std::string::npos) << inputs;
+        EXPECT_NE(inputs.find("application.name = \"korvoplayer\""), std::string::npos) << inputs;
+        EXPECT_EQ(m_graph.Stop(), S_OK);
+    }
+}
+
+// The picture and the position go on without the server, the file ends as
+// usual, and no failure reaches the player (it would stop the file and show
+// a message); the next file finds the server again.
+TEST_F(SoundServerTest, AFilePlaysOnWhenTheServerGoesAway)
+{
+    CDebugCapture capture;
+    Play(TestMediaPath(TestMedia::Wmv20s));
+    ASSERT_TRUE(WaitFor([&] { return m_server.SinkInputs().find("media.role") != std::string::npos; }));
+    ASSERT_TRUE(KeepsPlaying());
+    m_server.Stop();
+    EXPECT_TRUE(WaitFor([&] { return Traced(capture, "the sound output was lost"); }));
+    EXPECT_TRUE(KeepsPlaying());
+    EXPECT_TRUE(WaitFor([&] { return Ended(); }));
+    EXPECT_TRUE(SawEvent(EC_COMPLETE));
+    EXPECT_FALSE(SawEvent(EC_ERRORABORT)) << LastReport();
+    EXPECT_EQ(m_graph.Stop(), S_OK);
+
+    ASSERT_TRUE(m_server.Start());
+    m_events.clear();
+    Play(TestMediaPath(TestMedia::Wmv));
+    EXPECT_TRUE(WaitFor([&] { return m_server.SinkInputs().find("media.role") != std::string::npos; }));
+    EXPECT_TRUE(WaitFor([&] { return Ended(); }));
+    EXPECT_TRUE(SawEvent(EC_COMPLETE));
+}
+
+// Killed and started again three times in one file, paused and resumed
+// in between: nothing crashes, hangs or fails.
+TEST_F(SoundServerTest, TheServerRestartedThreeTimesDuringOneFile)
+{
+    Play(TestMediaPath(TestMedia::Wmv20s));
+    ASSERT_TRUE(WaitFor([&] { return m_server.SinkInputs().find("media.role") != std::string::npos; }));
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        m_server.Stop();
+        EXPECT_TRUE(KeepsPlaying());
+        ASSERT_TRUE(m_server.Start());
+        EXPECT_EQ(m_graph.Pause(), S_OK);
+        EXPECT_EQ(m_graph.Resume(), S_OK);
+        EXPECT_TRUE(KeepsPlaying());
+    }
+    EXPECT_TRUE(WaitFor([&] { return Ended(); }));
+    EXPECT_FALSE(SawEvent(EC_ERRORABORT)) << LastReport();
+}
+
+// Without a server at all the file plays to a null sink at its own pace.
+TEST_F(SoundServerTest, AFileStartedWithoutAServerPlaysSilently)
+{
+    m_server.Stop();
+    Play(TestMediaPath(TestMedia::Avi));
+    EXPECT_TRUE(KeepsPlaying());
+    EXPECT_TRUE(WaitFor([&] { return Ended(); }));
+    EXPECT_TRUE(SawEvent(EC_COMPLETE));
+}
+
+} // namespace

@@ -34,29 +34,31 @@ phase() {
 passed=0
 failed=0
 
-# Starts an Xvfb that picks a free display number itself; prints the number.
+# Starts an Xvfb that picks a free display number itself, and sets `number`
+# to it.
 start_display() {
     local file=$scratch/display${#servers[@]}
-    Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp -noreset 3>"$file" 2>/dev/null &
+    Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp -noreset 3>"$file" >/dev/null 2>&1 &
     servers+=($!)
     for _ in $(seq 300); do
         if [ -s "$file" ]; then
-            head -n1 "$file"
+            number=$(head -n1 "$file")
             return
         fi
         sleep 0.1
     done
     echo "Xvfb did not start" >&2
-    return 1
+    exit 1
 }
 
 # One shared server for whatever asks for no display of its own (DISPLAY),
 # and the pool CTest hands out one at a time (tests/DisplayResource.h).
 start_displays() {
     local number ids=()
-    export DISPLAY=:$(start_display)
+    start_display
+    export DISPLAY=:$number
     for _ in $(seq "$pool"); do
-        number=$(start_display)
+        start_display
         ids+=("{\"id\": \"x$number\", \"slots\": 1}")
     done
     local IFS=,

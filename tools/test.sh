@@ -1,32 +1,158 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test twice: in the normal build and in an
 # AddressSanitizer + UndefinedBehaviorSanitizer build; then the filter tests
-# once more under ThreadSanitizer. Tests that need a display get a virtual X
-# server.
+# once more under ThreadSanitizer. The sanitizer builds compile in the
+# background, at low priority, while the tests before them run (tests mostly
+# wait on playback). Tests that need an X server get one of a pool of virtual
+# servers (Xvfb) to themselves. Ends with the time of each phase and, as the
+# last line, the number of tests passed and failed.
+#
+# KORVO_TEST_JOBS sets how many tests run at once (default 6), and
+# KORVO_TEST_DISPLAYS the size of the pool of X servers (default 4).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash tools/setup.sh
+jobs=${KORVO_TEST_JOBS:-6}
+pool=${KORVO_TEST_DISPLAYS:-4}
+scratch=$(mktemp -d)
+servers=()
+background=
+cleanup() {
+    [ -z "$background" ] || kill "$background" 2>/dev/null || true
+    for server in "${servers[@]}"; do
+        kill "$server" 2>/dev/null || true
+    done
+    wait 2>/dev/null || true
+    rm -rf "$scratch"
+}
+trap cleanup EXIT
 
-run_tests() {
-    local dir=$1
-    if [ -n "${DISPLAY:-}" ]; then
-        ctest --test-dir "$dir" --output-on-failure -j2
-    else
-        xvfb-run -a -s "-screen 0 1920x1080x24 -nolisten tcp -noreset" ctest --test-dir "$dir" --output-on-failure -j2
+phases=()
+# phase NAME SECONDS records a phase's time for the table at the end.
+phase() {
+    phases+=("$(printf '  %-34s %5d s' "$1" "$2")")
+}
+passed=0
+failed=0
+
+# Starts an Xvfb that picks a free display number itself, and sets `number`
+# to it.
+start_display() {
+    local file=$scratch/display${#servers[@]}
+    Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp -noreset 3>"$file" >/dev/null 2>&1 &
+    servers+=($!)
+    for _ in $(seq 300); do
+        if [ -s "$file" ]; then
+            number=$(head -n1 "$file")
+            return
+        fi
+        sleep 0.1
+    done
+    echo "Xvfb did not start" >&2
+    exit 1
+}
+
+# One shared server for whatever asks for no display of its own (DISPLAY),
+# and the pool CTest hands out one at a time (tests/DisplayResource.h).
+start_displays() {
+    local number ids=()
+    start_display
+    export DISPLAY=:$number
+    for _ in $(seq "$pool"); do
+        start_display
+        ids+=("{\"id\": \"x$number\", \"slots\": 1}")
+    done
+    local IFS=,
+    echo "{\"version\": {\"major\": 1, \"minor\": 0}, \"local\": [{\"displays\": [${ids[*]}]}]}" \
+        >"$scratch/resources.json"
+}
+
+# run_ctest NAME DIR runs a build's tests and adds up their results.
+run_ctest() {
+    local begin=$SECONDS status=0
+    ctest --test-dir "$2" --output-on-failure -j "$jobs" --resource-spec-file "$scratch/resources.json" \
+        --output-junit "$PWD/$2/ctest-junit.xml" | tee "$scratch/$1.log" || status=$?
+    phase "$1 tests" $((SECONDS - begin))
+    local summary
+    summary=$(grep -E '^[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$scratch/$1.log" | tail -n1 || true)
+    if [[ $summary =~ ([0-9]+)\ tests?\ failed\ out\ of\ ([0-9]+) ]]; then
+        failed=$((failed + BASH_REMATCH[1]))
+        passed=$((passed + BASH_REMATCH[2] - BASH_REMATCH[1]))
+    fi
+    if [ "$status" -ne 0 ] && [ -z "$summary" ]; then
+        failed=$((failed + 1))
     fi
 }
 
-bash tools/build.sh build
-run_tests build
+# build_in_background NAME DIR ARGS... builds at low priority; wait_build
+# NAME waits for it and shows its output when it failed.
+build_in_background() {
+    local name=$1
+    shift
+    local begin=$SECONDS status=0
+    nice -n 19 bash tools/build.sh "$@" >"$scratch/$name.log" 2>&1 || status=$?
+    echo "$status $((SECONDS - begin))" >"$scratch/$name.status"
+}
+wait_build() {
+    local status seconds
+    while [ ! -f "$scratch/$1.status" ]; do
+        sleep 1
+    done
+    read -r status seconds <"$scratch/$1.status"
+    phase "$1 (in the background)" "$seconds"
+    if [ "$status" -ne 0 ]; then
+        cat "$scratch/$1.log"
+        echo "$1 failed" >&2
+        exit "$status"
+    fi
+}
+
+print_summary() {
+    echo
+    echo "Phase times (load average $(cut -d' ' -f1-3 /proc/loadavg)):"
+    printf '%s\n' "${phases[@]}"
+    printf '  %-34s %5d s\n' total "$SECONDS"
+    echo
+    echo "$passed passed, $failed failed"
+}
+
+begin=$SECONDS
+bash tools/setup.sh
+phase setup $((SECONDS - begin))
+
+begin=$SECONDS
+bash tools/build.sh build -DKORVO_SANITIZE=OFF -DKORVO_TSAN=OFF -DKORVO_FUZZ=OFF -DKORVO_BUILD_TESTS=ON
+phase "normal build" $((SECONDS - begin))
+
+# The sanitizer builds build only what their tests run.
+{
+    build_in_background "ASan build" build-asan -DKORVO_SANITIZE=ON -DKORVO_TSAN=OFF -DKORVO_FUZZ=OFF \
+        -DKORVO_BUILD_TESTS=ON -- korvo_tests
+    build_in_background "TSan build" build-tsan -DKORVO_TSAN=ON -DKORVO_SANITIZE=OFF -DKORVO_FUZZ=OFF \
+        -DKORVO_BUILD_TESTS=ON -- filter_tests
+} &
+background=$!
+
+start_displays
+run_ctest normal build
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-bash tools/build.sh build-asan -DKORVO_SANITIZE=ON
-run_tests build-asan
+wait_build "ASan build"
+run_ctest ASan build-asan
 
 # The filter classes' tests (the reader pin's locks, ring and flushes) once
-# more under ThreadSanitizer; only their target is built there.
-cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVO_TSAN=ON >/dev/null
-cmake --build build-tsan --target filter_tests
-TSAN_OPTIONS=halt_on_error=1 build-tsan/tests/filter_tests
+# more under ThreadSanitizer, all in one process.
+wait_build "TSan build"
+begin=$SECONDS
+status=0
+TSAN_OPTIONS=halt_on_error=1 build-tsan/tests/filter_tests | tee "$scratch/tsan.log" || status=$?
+phase "TSan tests" $((SECONDS - begin))
+tsan_passed=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\?\..*/\1/p' "$scratch/tsan.log")
+tsan_failed=$(sed -n 's/^\[  FAILED  \] \([0-9]*\) tests\?, listed below.*/\1/p' "$scratch/tsan.log")
+passed=$((passed + ${tsan_passed:-0}))
+failed=$((failed + ${tsan_failed:-0}))
+[ "$status" -eq 0 ] || [ -n "$tsan_failed" ] || failed=$((failed + 1))
+
+print_summary
+[ "$failed" -eq 0 ]

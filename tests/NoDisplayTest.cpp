@@ -70,7 +70,8 @@ TEST_F(NoDisplayTest, AnUnreachableDisplayIsNamed)
     EXPECT_EQ(outcome.nExitCode, 1);
     EXPECT_EQ(outcome.error.trimmed(),
               QStringLiteral("korvoplayer: cannot open the X display \":4093\"; the player needs an X server, "
-                             "or XWayland on a Wayland desktop"));
+                             "or XWayland on a Wayland desktop"))
+        << outcome.error.toStdString();
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <gst/base/gstbaseparse.h>
+#include <gst/gl/gl.h>
 #include <gst/video/video.h>
 #include <gst/video/videooverlay.h>
 #include <string_view>
@@ -807,6 +808,42 @@ void CFilterGraph::_RefreshPicture()
     SetPositions(llPosition);
 }
 
+// Sizes the GL sink's drawing surface to a new render rectangle, on the
+// sink's GL thread after the rectangle itself. The GL window takes its new
+// size from the X server's notice of the move, and that notice can wait
+// unread in the sink's connection until some later X event wakes it: a
+// paused picture would stay drawn at the former size until then.
+static void ResizeGlSurface(GstElement* pSink, guint nWidth, guint nHeight)
+{
+    if (g_object_class_find_property(G_OBJECT_GET_CLASS(pSink), "context") == nullptr)
+        return;
+    GstGLContext* pContext = nullptr;
+    g_object_get(pSink, "context", &pContext, nullptr);
+    if (pContext == nullptr)
+        return;
+    GstGLWindow* pWindow = gst_gl_context_get_window(pContext);
+    gst_object_unref(pContext);
+    if (pWindow == nullptr)
+        return;
+    struct Resize {
+        GstGLWindow* pWindow;
+        guint nWidth;
+        guint nHeight;
+    };
+    gst_gl_window_send_message_async(
+        pWindow,
+        [](gpointer pData) {
+            const auto* pResize = static_cast<Resize*>(pData);
+            gst_gl_window_resize(pResize->pWindow, pResize->nWidth, pResize->nHeight);
+        },
+        new Resize{pWindow, nWidth, nHeight},
+        [](gpointer pData) {
+            auto* pResize = static_cast<Resize*>(pData);
+            gst_object_unref(pResize->pWindow);
+            delete pResize;
+        });
+}
+
 // The video sink when it draws into a window, with a new reference.
 GstElement* CFilterGraph::_VideoOverlay() const
 {
@@ -838,6 +875,7 @@ void CFilterGraph::_ApplyRenderRectangle()
         gst_video_overlay_set_render_rectangle(GST_VIDEO_OVERLAY(pOverlay), static_cast<gint>(r[0]),
                                                static_cast<gint>(r[1]), static_cast<gint>(r[2]),
                                                static_cast<gint>(r[3]));
+        ResizeGlSurface(pOverlay, static_cast<guint>(r[2]), static_cast<guint>(r[3]));
         gst_video_overlay_expose(GST_VIDEO_OVERLAY(pOverlay));
     }
     gst_object_unref(pOverlay);

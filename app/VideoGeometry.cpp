@@ -12,6 +12,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
+#include <QWindow>
 #include <utility>
 
 namespace {
@@ -422,9 +423,18 @@ void CVideoGeometry::OnScanDecSize()
     _MoveWindow(DecreasedRect(RECT::FromQRect(m_pWindow->geometry()), cx, cy));
 }
 
+// Qt sends no request for the rectangle it believes the native window
+// already has, and just after the window manager placed a new window that
+// belief can lag behind the widget's own (the window sat where it was
+// placed, Qt thought it at the origin, and a move to the origin was lost).
+// The native window is told where the widget is first, then moved.
 void CVideoGeometry::_MoveWindow(const RECT& rc)
 {
-    m_pWindow->setGeometry(rc.ToQRect());
+    const QRect target = rc.ToQRect();
+    QWindow* pNative = m_pWindow->windowHandle();
+    if (pNative != nullptr && pNative->geometry() == target && m_pWindow->geometry() != target)
+        pNative->setGeometry(m_pWindow->geometry());
+    m_pWindow->setGeometry(target);
     m_pWindow->update();
 }
 

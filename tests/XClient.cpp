@@ -7,6 +7,7 @@
 #include <X11/extensions/XTest.h>
 #include <X11/extensions/Xrandr.h>
 #include <X11/keysym.h>
+#include <algorithm>
 #include <string>
 
 CXClient::CXClient() : m_pDisplay(XOpenDisplay(nullptr)) {}
@@ -43,7 +44,37 @@ void CXClient::SetNumLock(bool bOn)
 
 std::vector<unsigned long> CXClient::ClientWindows()
 {
-    return _WindowProperty(DefaultRootWindow(m_pDisplay), "_NET_CLIENT_LIST");
+    std::vector<unsigned long> windows = _WindowProperty(DefaultRootWindow(m_pDisplay), "_NET_CLIENT_LIST");
+    if (windows.empty())
+        _ManagedWindows(DefaultRootWindow(m_pDisplay), 3, &windows);
+    return windows;
+}
+
+// Where the window manager keeps no client list (weston's): the windows it
+// manages, found by the state property it gives each, down `nDepth` levels
+// of its frames.
+void CXClient::_ManagedWindows(unsigned long window, int nDepth, std::vector<unsigned long>* pWindows)
+{
+    ::Window root = 0;
+    ::Window parent = 0;
+    ::Window* pChildren = nullptr;
+    unsigned int nChildren = 0;
+    if (nDepth == 0 || XQueryTree(m_pDisplay, window, &root, &parent, &pChildren, &nChildren) == 0)
+        return;
+    const Atom state = _Atom("WM_STATE");
+    for (unsigned int i = 0; i < nChildren; ++i) {
+        int nCount = 0;
+        Atom* pAtoms = XListProperties(m_pDisplay, pChildren[i], &nCount);
+        const bool bManaged = pAtoms != nullptr && std::find(pAtoms, pAtoms + nCount, state) != pAtoms + nCount;
+        if (pAtoms != nullptr)
+            XFree(pAtoms);
+        if (bManaged)
+            pWindows->push_back(pChildren[i]);
+        else
+            _ManagedWindows(pChildren[i], nDepth - 1, pWindows);
+    }
+    if (pChildren != nullptr)
+        XFree(pChildren);
 }
 
 std::string CXClient::Title(unsigned long window)
@@ -168,4 +199,20 @@ std::vector<unsigned long> CXClient::_WindowProperty(unsigned long window, const
         XFree(pData);
     }
     return windows;
+}
+
+QImage CXClient::Grab(unsigned long window)
+{
+    XWindowAttributes attributes{};
+    if (XGetWindowAttributes(m_pDisplay, window, &attributes) == 0)
+        return {};
+    XImage* pImage = XGetImage(m_pDisplay, window, 0, 0, attributes.width, attributes.height, AllPlanes, ZPixmap);
+    if (pImage == nullptr)
+        return {};
+    QImage image(attributes.width, attributes.height, QImage::Format_RGB32);
+    for (int y = 0; y < attributes.height; ++y)
+        for (int x = 0; x < attributes.width; ++x)
+            image.setPixel(x, y, static_cast<QRgb>(XGetPixel(pImage, x, y)) | 0xff000000u);
+    XDestroyImage(pImage);
+    return image;
 }

@@ -7,6 +7,7 @@
 // long as this connection lives, as a desktop's settings daemon does).
 #pragma once
 
+#include <QImage>
 #include <QRect>
 #include <string>
 #include <vector>
@@ -41,6 +42,9 @@ public:
     unsigned long ActiveWindow();
     // Whether the window is mapped and all its ancestors are.
     bool IsShown(unsigned long window);
+    // What the window shows, as the X server holds it (its own contents,
+    // also where a compositor keeps the screen).
+    QImage Grab(unsigned long window);
     void MovePointer(const QPoint& pt);
 
     // Splits the screen into `monitors` (the first takes the screen's
@@ -51,6 +55,7 @@ public:
 
 private:
     unsigned long _Atom(const char* pszName);
+    void _ManagedWindows(unsigned long window, int nDepth, std::vector<unsigned long>* pWindows);
     std::vector<unsigned long> _WindowProperty(unsigned long window, const char* pszName);
 
     _XDisplay* m_pDisplay;

@@ -2,15 +2,16 @@
 // running headless (mutter, as GNOME runs it, and weston): the window opens
 // wholly on the screen with its playlist docked where the window manager
 // lets it, and the picture plays inside the skin. What happened is read
-// from the X server.
+// from the X server; the window as it shows goes to COMPOSITOR_ARTIFACT_DIR.
 #include "DesktopPlayerTest.h"
 #include "TestCompositor.h"
 
+#include <QDir>
 #include <QGuiApplication>
 #include <QImage>
+#include <QScreen>
 #include <QSet>
 #include <algorithm>
-#include <QScreen>
 
 namespace {
 
@@ -65,6 +66,9 @@ TEST_F(CompositorTest, TheWindowOpensOnTheScreenWithThePlaylistDocked)
 TEST_F(CompositorTest, ThePicturePlaysInsideTheSkin)
 {
     Start(LongClip());
+    QDir().mkpath(COMPOSITOR_ARTIFACT_DIR);
+    m_x.Grab(m_window).save(QStringLiteral(COMPOSITOR_ARTIFACT_DIR "/player-%1.png")
+                                .arg(UnderMutter() ? QStringLiteral("mutter") : QStringLiteral("weston")));
     const QImage before = Middle();
     ASSERT_FALSE(before.isNull());
     EXPECT_GT(DistinctColours(before), 8) << "a picture, not a plain area";

@@ -8,6 +8,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWindow>
 #include <QPainterPath>
 
 CScreenWnd::CScreenWnd(QWidget* pParent, CDirectShow* pDirectShow)
@@ -59,6 +60,7 @@ void CScreenWnd::mousePressEvent(QMouseEvent* pEvent)
         return;
     m_bDragging = true;
     m_lastCursor = pEvent->globalPosition().toPoint();
+    m_moveWatch.Start(window()->pos());
 }
 
 void CScreenWnd::mouseMoveEvent(QMouseEvent* pEvent)
@@ -67,7 +69,13 @@ void CScreenWnd::mouseMoveEvent(QMouseEvent* pEvent)
     if (!m_bDragging || cursor == m_lastCursor)
         return;
     QWidget* pPlayer = window();
+    if (m_moveWatch.Ignored(pPlayer->pos()) && pPlayer->windowHandle() != nullptr &&
+        pPlayer->windowHandle()->startSystemMove()) {
+        m_bDragging = false;
+        return;
+    }
     pPlayer->move(pPlayer->pos() + (cursor - m_lastCursor));
+    m_moveWatch.Requested(pPlayer->pos());
     m_lastCursor = cursor;
 }
 

@@ -1,11 +1,14 @@
 // The child window of the player window that holds the picture of the file
 // being played, or the animated logo of a file without one. It passes the
 // graph's notifications on to the player window, moves the player window
-// when dragged with the left button (unless its drag lock is set) and keeps
+// when dragged with the left button (unless its drag lock is set; where
+// the window manager ignores the window's own moves it hands the drag to
+// the window manager) and keeps
 // the area around the picture black while a file is open, and all of itself
 // black when it is shown without one (full screen).
 #pragma once
 
+#include "controls/IgnoredMoveWatch.h"
 #include "winsys/Rect.h"
 
 #include <QPoint>
@@ -46,6 +49,9 @@ private:
     CDirectShow* m_pDirectShow;
     QPoint m_lastCursor;
     bool m_bDragging = false;
+    // Whether the window manager answers the drag's moves; where it does
+    // not, the drag is handed to it.
+    CIgnoredMoveWatch m_moveWatch;
     int m_nDragLock = 0;
     RECT m_pictureRect = {};
 };

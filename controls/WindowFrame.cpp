@@ -9,9 +9,6 @@
 namespace {
 
 constexpr int kBorder = 10;
-// Steps of a move that find the window where it was before the window
-// manager is taken to ignore the window's own moves.
-constexpr int kIgnoredStepsForSystemMove = 3;
 
 struct Zone {
     int nHit;
@@ -168,8 +165,7 @@ void CWindowFrame::_OnPress(QMouseEvent* pEvent)
     m_nHit = _HitTest(m_ptLast);
     _SetCursor(m_nHit);
     m_rcDrag = RECT::FromQRect(m_pWindow->geometry());
-    m_ptPressWindow = m_ptRequested = m_pWindow->geometry().topLeft();
-    m_nIgnoredSteps = 0;
+    m_moveWatch.Start(m_pWindow->geometry().topLeft());
     m_bDragging = true;
     // The window keeps the mouse until the button goes up, whatever child
     // the layout puts under the cursor meanwhile.
@@ -197,19 +193,13 @@ void CWindowFrame::_OnMove(QMouseEvent* pEvent)
         return;
     m_rcDrag = rc;
     m_pHost->PlaceFrameWindow(m_pWindow, rc.ToQRect());
-    m_ptRequested = m_pWindow->geometry().topLeft();
+    m_moveWatch.Requested(m_pWindow->geometry().topLeft());
 }
 
-// A move whose steps keep finding the window where the press found it,
-// although the last step asked for another place: the window manager
-// put it back (it answers a window's own moves with its old place).
+// Only a move is handed to the window manager; a size goes on by steps.
 bool CWindowFrame::_MoveIgnored()
 {
-    if (m_nHit != HTCLIENT)
-        return false;
-    const bool bIgnored = m_ptRequested != m_ptPressWindow && m_pWindow->geometry().topLeft() == m_ptPressWindow;
-    m_nIgnoredSteps = bIgnored ? m_nIgnoredSteps + 1 : 0;
-    return m_nIgnoredSteps >= kIgnoredStepsForSystemMove;
+    return m_nHit == HTCLIENT && m_moveWatch.Ignored(m_pWindow->geometry().topLeft());
 }
 
 void CWindowFrame::_OnRelease()

@@ -13,6 +13,7 @@
 // reach the window and so the frame; buttons, sliders and lists keep theirs.
 #pragma once
 
+#include "IgnoredMoveWatch.h"
 #include "winsys/Rect.h"
 
 #include <QObject>
@@ -100,10 +101,6 @@ private:
     // Where the drag has taken the window so far, before the window placed
     // it (a playlist snapping to the player lands elsewhere).
     RECT m_rcDrag;
-    // Where the window was when the button went down, where the last step
-    // asked the window system to put it, and how many steps in a row found
-    // it still where it was although it had been asked to go elsewhere.
-    QPoint m_ptPressWindow;
-    QPoint m_ptRequested;
-    int m_nIgnoredSteps = 0;
+    // Whether the window manager answers the move's steps.
+    CIgnoredMoveWatch m_moveWatch;
 };

@@ -1,0 +1,24 @@
+// Watches a drag that moves a window step by step by itself, for the sign
+// that the window manager answers the window's own moves with its old
+// place (XWayland's managers do): several steps in a row find the window
+// where the press found it although the last one asked for another place.
+// The move is then better handed to the window manager.
+#pragma once
+
+#include <QPoint>
+
+class CIgnoredMoveWatch {
+public:
+    // The button went down with the window at `ptWindow`.
+    void Start(const QPoint& ptWindow);
+    // Before a step, with the window at `ptWindow`: whether the moves have
+    // been ignored long enough to hand the drag over.
+    bool Ignored(const QPoint& ptWindow);
+    // After a step asked for the window to move: where it is now.
+    void Requested(const QPoint& ptWindow) { m_ptRequested = ptWindow; }
+
+private:
+    QPoint m_ptPressWindow;
+    QPoint m_ptRequested;
+    int m_nIgnoredSteps = 0;
+};

@@ -1,0 +1,45 @@
+// What the player remembers between runs, in one small file of the user's
+// configuration folder ($XDG_CONFIG_HOME/korvoplayer/state.json): the
+// volume and mute, the chosen skin and where part-played files were left.
+// Nothing is remembered until the player notes it; a missing file means
+// the start-up of a first run, and a broken one is ignored with a trace
+// (it is replaced at the next save). Saving writes the whole file
+// atomically. Used on the user-interface thread only.
+#pragma once
+
+#include "ResumeList.h"
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+class CPlayerMemory {
+public:
+    explicit CPlayerMemory(std::filesystem::path file = DefaultFile());
+
+    static std::filesystem::path DefaultFile();
+
+    void Load();
+    // False, with a trace, when the file cannot be written.
+    bool Save() const;
+
+    // 0..100, as the volume control counts.
+    std::optional<int> Volume() const { return m_nVolume; }
+    void SetVolume(int nVolume);
+    bool Muted() const { return m_bMuted; }
+    void SetMuted(bool bMuted) { m_bMuted = bMuted; }
+    // The skin archive or folder chosen; empty for the built-in skin.
+    const std::string& Skin() const { return m_skin; }
+    void SetSkin(const std::string& skin) { m_skin = skin; }
+    CResumeList& Resume() { return m_resume; }
+    const CResumeList& Resume() const { return m_resume; }
+
+private:
+    bool _Parse(const std::string& text);
+
+    std::filesystem::path m_file;
+    std::optional<int> m_nVolume;
+    bool m_bMuted = false;
+    std::string m_skin;
+    CResumeList m_resume;
+};

@@ -13,10 +13,12 @@
 namespace {
 
 constexpr const char* kUserRatioOption = "--user-ratio";
+constexpr const char* kSkinOption = "--skin";
 
 std::vector<std::string> g_arguments;
-// The value of the user-ratio option, empty without one.
+// The values of the user-ratio and skin options, empty without them.
 std::string g_userRatio;
+std::string g_skin;
 
 // A scheme: a letter, then letters, digits, '+', '-' or '.', then "://".
 bool IsUri(const std::string& argument)
@@ -43,12 +45,20 @@ void SetCommandLine(std::vector<std::string> arguments)
 {
     g_arguments.clear();
     g_userRatio.clear();
+    g_skin.clear();
     for (size_t i = 0; i < arguments.size(); ++i) {
         if (i > 0 && arguments[i] == kUserRatioOption && i + 1 < arguments.size())
             g_userRatio = std::move(arguments[++i]);
+        else if (i > 0 && arguments[i] == kSkinOption && i + 1 < arguments.size())
+            g_skin = AbsoluteFileArgument(arguments[++i]);
         else
             g_arguments.push_back(std::move(arguments[i]));
     }
+}
+
+const std::string& CommandLineSkin()
+{
+    return g_skin;
 }
 
 HRESULT CommandLineUserRatio(double* pdWidth, double* pdHeight)

@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-// Keeps the arguments, the option `--user-ratio W:H` and its value taken out.
+// Keeps the arguments, the options `--user-ratio W:H` and `--skin PATH` with
+// their values taken out.
 void SetCommandLine(int argc, char** argv);
 void SetCommandLine(std::vector<std::string> arguments);
 
@@ -23,3 +24,7 @@ std::string AbsoluteFileArgument(const std::string& argument);
 // S_OK with both values, S_FALSE when the option was not given, or
 // ERROR_INVALID_PARAMETER, reported, when its value is not such a pair.
 HRESULT CommandLineUserRatio(double* pdWidth, double* pdHeight);
+
+// The skin archive or folder given with `--skin`, made absolute; empty when
+// the option was not given.
+const std::string& CommandLineSkin();

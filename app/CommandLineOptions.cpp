@@ -11,6 +11,7 @@ constexpr const char* kUsage =
     "Only one player runs per user: a later start hands FILE to the running player.\n"
     "\n"
     "  --user-ratio W:H  the picture ratio of the User Define entry (default 1:1)\n"
+    "  --skin PATH       this run's skin: a skin archive (ZIP) or a folder holding skin.xml\n"
     "  --check-skin PATH check the skin archive (ZIP) or folder PATH without a window:\n"
     "                    one line per problem, exit 0 for a good skin and 1 otherwise\n"
     "  --help            show this help and exit\n"
@@ -28,9 +29,10 @@ constexpr const char* kUsage =
 
 CCommandLineOptions::CCommandLineOptions(std::vector<std::string> arguments) : m_arguments(std::move(arguments))
 {
-    // "--user-ratio W:H" is the player's own and stays on its command line.
+    // "--user-ratio W:H" and "--skin PATH" are the player's own and stay on
+    // its command line.
     size_t i = 1;
-    while (i + 1 < m_arguments.size() && m_arguments[i] == "--user-ratio")
+    while (i + 1 < m_arguments.size() && (m_arguments[i] == "--user-ratio" || m_arguments[i] == "--skin"))
         i += 2;
     if (i >= m_arguments.size())
         return;

@@ -38,6 +38,9 @@ TEST(CommandLineOptionsTest, OnlyTheFirstArgumentIsAnOption)
     EXPECT_EQ(ratio.PlayerArguments(), (Arguments{"korvoplayer", "--user-ratio", "2:1", "clip.avi"}));
     EXPECT_EQ(CCommandLineOptions({"korvoplayer", "--user-ratio", "2:1", "--bogus"}).ExitCode(), 2);
     EXPECT_EQ(CCommandLineOptions({"korvoplayer", "--user-ratio"}).ExitCode(), 2);
+    CCommandLineOptions skin({"korvoplayer", "--skin", "dark.zip", "--user-ratio", "2:1", "clip.avi"});
+    EXPECT_EQ(skin.ExitCode(), std::nullopt);
+    EXPECT_EQ(CCommandLineOptions({"korvoplayer", "--skin", "dark.zip", "--help"}).ExitCode(), 0);
     CCommandLineOptions ratioDashed({"korvoplayer", "--user-ratio", "2:1", "--", "-clip.avi"});
     EXPECT_EQ(ratioDashed.PlayerArguments(), (Arguments{"korvoplayer", "--user-ratio", "2:1", "-clip.avi"}));
     CCommandLineOptions dashed({"korvoplayer", "--", "--help", "-x"});

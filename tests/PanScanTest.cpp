@@ -122,6 +122,24 @@ TEST(UserRatio, IsTakenOutOfTheArgumentsWhereverItStands)
     SetCommandLine(0, nullptr);
 }
 
+// The skin option beside it: taken out too, its value made absolute.
+TEST(UserRatio, TheSkinOptionIsTakenOutBesideIt)
+{
+    double dWidth = 0;
+    double dHeight = 0;
+    EXPECT_EQ(UserRatio({"korvoplayer", "--skin", "/skins/dark.zip", "--user-ratio", "2:1", "clip.avi"}, &dWidth,
+                        &dHeight),
+              S_OK);
+    EXPECT_EQ(CommandLineSkin(), "/skins/dark.zip");
+    EXPECT_EQ(CommandLineArguments(), (std::vector<std::string>{"korvoplayer", "clip.avi"}));
+    UserRatio({"korvoplayer", "--skin", "dark"}, &dWidth, &dHeight);
+    EXPECT_EQ(CommandLineSkin(), AbsoluteFileArgument("dark"));
+    EXPECT_EQ(CommandLineSkin().front(), '/');
+    UserRatio({"korvoplayer", "clip.avi"}, &dWidth, &dHeight);
+    EXPECT_TRUE(CommandLineSkin().empty());
+    SetCommandLine(0, nullptr);
+}
+
 TEST(UserRatio, AnythingButTwoPositiveNumbersIsReported)
 {
     CDebugCapture capture;

@@ -132,19 +132,33 @@ void CKorvoPlayerDlg::OnInitDialog()
     setWindowTitle(QString::fromLatin1(kWindowText));
 }
 
-// Builds the skin's controls and takes the window's size from the skin. A
-// skin that cannot be built is reported; the window then stays as it is,
-// without controls, and plays nothing.
-bool CKorvoPlayerDlg::_InitSkin()
+// The skin chosen on the command line, else (or when that one cannot be
+// built) the built-in skin; null when neither can be built. Each failure
+// is reported.
+std::unique_ptr<CKorvoUIManager> CKorvoPlayerDlg::_BuildSkin()
 {
-    auto pSkin = std::make_unique<CKorvoUIManager>();
-    if (pSkin->Init(this, "korvoplayer", nullptr) != S_OK) {
+    std::vector<std::string> skins = {std::string()};
+    if (!CommandLineSkin().empty())
+        skins.insert(skins.begin(), CommandLineSkin());
+    for (const std::string& skin : skins) {
+        auto pSkin = std::make_unique<CKorvoUIManager>();
+        if (pSkin->Init(this, "korvoplayer", skin.empty() ? nullptr : skin.c_str()) == S_OK)
+            return pSkin;
         pSkin.reset();
         _ShowLastReport();
         Trace("from %s", "CKorvoPlayerDlg::OnInitDialog()");
-        return false;
     }
-    m_pSkin = std::move(pSkin);
+    return nullptr;
+}
+
+// Builds the skin's controls and takes the window's size from the skin. A
+// window whose skin cannot be built stays as it is, without controls, and
+// plays nothing.
+bool CKorvoPlayerDlg::_InitSkin()
+{
+    m_pSkin = _BuildSkin();
+    if (m_pSkin == nullptr)
+        return false;
     m_geometry.SetSkin(m_pSkin.get());
     double dWidth = 1.0;
     double dHeight = 1.0;
@@ -175,7 +189,7 @@ void CKorvoPlayerDlg::_CreatePlaylist()
 {
     m_pPlaylist = new CPlaylistDlg(this);
     m_pPlaylist->setAttribute(Qt::WA_ShowWithoutActivating);
-    m_pPlaylist->OnInitDialog();
+    m_pPlaylist->OnInitDialog(m_pSkin->SkinArchive());
     const QRect player = geometry();
     m_pPlaylist->PlaceWindow(QRect(QPoint(player.x() + player.width(), player.y()), kPlaylistSize));
     m_pPlaylist->SetCurrentIndex(0);

@@ -88,6 +88,7 @@ protected:
 
 private:
     void OnInitDialog();
+    std::unique_ptr<CKorvoUIManager> _BuildSkin();
     bool _InitSkin();
     void _FindControls();
     void _CreatePlaylist();

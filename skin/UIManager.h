@@ -53,6 +53,9 @@ public:
     HRESULT GetAvailableScreenRect(RECT* prc) const;
     HRESULT SetAvailableScreenSize(int cx, int cy);
 
+    // The skin archive or folder built from; empty for the built-in skin.
+    const std::string& SkinArchive() const { return m_sSkinArchive; }
+
     // Video width / height; 0 lets the video fill the area.
     double m_dAspectRatio = 0.5;
 

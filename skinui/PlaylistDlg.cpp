@@ -60,10 +60,10 @@ CPlaylistDlg::~CPlaylistDlg()
     m_pSkin.reset();
 }
 
-bool CPlaylistDlg::OnInitDialog()
+bool CPlaylistDlg::OnInitDialog(const std::string& skin)
 {
     m_pSkin = std::make_unique<CKorvoUIManager>();
-    if (m_pSkin->Init(this, "korvoplaylist", nullptr) != S_OK) {
+    if (m_pSkin->Init(this, "korvoplaylist", skin.empty() ? nullptr : skin.c_str()) != S_OK) {
         m_pSkin.reset();
         QMessageBox::warning(this, windowTitle(), QString::fromStdString(LastReport()));
         Trace("from %s", "CPlaylistDlg::OnInitDialog()");

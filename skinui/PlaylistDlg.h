@@ -39,7 +39,9 @@ public:
     // Builds the window from its skin and sizes it to the skin's size,
     // keeping its position. On failure the last report is shown in a
     // message box and false returned.
-    bool OnInitDialog();
+    // Built from the skin archive or folder `skin` (the built-in skin when
+    // empty).
+    bool OnInitDialog(const std::string& skin = {});
 
     // Inserts an entry for the file at its sorted place; its text is the
     // file's name with the extension. The entry becomes the current one.

@@ -1,7 +1,8 @@
 // The player on a Wayland desktop, through the XWayland of a real compositor
 // running headless (mutter, as GNOME runs it, and weston): the window opens
 // wholly on the screen with its playlist docked where the window manager
-// lets it, and the picture plays inside the skin. What happened is read
+// lets it, the picture plays inside the skin, and the player ends cleanly
+// when its compositor goes. What happened is read
 // from the X server; the window as it shows goes to COMPOSITOR_ARTIFACT_DIR.
 #include "DesktopPlayerTest.h"
 #include "TestCompositor.h"
@@ -12,6 +13,7 @@
 #include <QScreen>
 #include <QSet>
 #include <algorithm>
+#include <memory>
 
 namespace {
 
@@ -73,6 +75,29 @@ TEST_F(CompositorTest, ThePicturePlaysInsideTheSkin)
     ASSERT_FALSE(before.isNull());
     EXPECT_GT(DistinctColours(before), 8) << "a picture, not a plain area";
     EXPECT_TRUE(WaitUntil([&] { return Middle() != before; }, kDesktopWaitMs)) << "the picture moves on";
+}
+
+// The compositor goes (a crash, the session ends) under a playing player:
+// the player ends at once, without a crash, and the next player starts on
+// the desktop that is left instead of handing its file to the dead one.
+TEST_F(CompositorTest, ThePlayerEndsCleanlyWhenItsCompositorGoes)
+{
+    const QByteArray display = qgetenv("DISPLAY");
+    const QByteArray key = qgetenv("XAUTHORITY");
+    std::unique_ptr<CPlayerProcess> pPlayer;
+    {
+        CTestCompositor doomed(UnderMutter() ? CTestCompositor::Kind::Mutter : CTestCompositor::Kind::Weston,
+                               QSize(1280, 720));
+        ASSERT_FALSE(doomed.Display().empty()) << doomed.Log().toStdString();
+        pPlayer = std::make_unique<CPlayerProcess>(QStringList{QString::fromStdString(LongClip())});
+        qputenv("DISPLAY", display);
+        qputenv("XAUTHORITY", key);
+        ASSERT_TRUE(WaitForStatus(QStringLiteral("Playing")));
+    }
+    ASSERT_TRUE(pPlayer->WaitForExit(kDesktopWaitMs));
+    EXPECT_GE(pPlayer->ExitCode(), 0) << "ended by a signal";
+    Start(LongClip());
+    EXPECT_TRUE(m_x.IsShown(m_window));
 }
 
 } // namespace

@@ -668,6 +668,9 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: korvo_skinart [--theme ember] OUTPUT_DIR\n");
         return 2;
     }
+    // Drawing needs fonts but no screen: the generator runs in builds without an X server.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     const char* pszOut = argv[argc - 1];
     QDir out(QString::fromLocal8Bit(pszOut));

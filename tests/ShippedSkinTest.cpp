@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QImage>
 #include <QProcess>
+#include <QTreeWidget>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -81,9 +82,14 @@ TEST_F(ShippedSkinPlayerTest, BothWindowsAreBuiltFromTheShippedSkin)
     EXPECT_EQ(dlg.size(), QSize(416, 270));
     ASSERT_NE(dlg.Playlist(), nullptr);
     // The playlist's list symbol, top left in its bar: amber, not blue.
-    const QRgb symbol = dlg.Playlist()->grab().toImage().pixel(15, 8);
+    const QImage list = dlg.Playlist()->grab().toImage();
+    const QRgb symbol = list.pixel(15, 8);
     EXPECT_GT(qRed(symbol), 180) << std::hex << symbol;
     EXPECT_LT(qBlue(symbol), 120);
+    // No control of the skin covers the list itself.
+    const auto* pList = dlg.Playlist()->findChild<QTreeWidget*>();
+    ASSERT_NE(pList, nullptr);
+    EXPECT_EQ(QColor(list.pixel(pList->geometry().center())), pList->palette().color(QPalette::Base));
 
     // The video panel's corner, beside the logo: near black where the
     // built-in skin is blue; the border left of it is the frame's, not the key.

@@ -52,18 +52,48 @@ struct Theme {
 };
 
 // The built-in skin: a blue accent on slate bars.
-const Theme kBuiltInTheme{
-    {97, 148, 221},  {138, 180, 240}, {215, 220, 227}, {92, 98, 108},   {72, 78, 88},   {50, 55, 63},
-    {33, 37, 43},    {64, 70, 80},    {44, 48, 56},    {27, 30, 35},    {21, 23, 27},   {58, 64, 74},
-    {33, 37, 43},    {208, 218, 231}, {97, 148, 221},  {138, 180, 240}, {18, 20, 24},   26,
-    32,              3};
+const Theme kBuiltInTheme{.accent = {97, 148, 221},
+                          .accentLight = {138, 180, 240},
+                          .glyph = {215, 220, 227},
+                          .glyphDisabled = {92, 98, 108},
+                          .captionHighlight = {72, 78, 88},
+                          .captionTop = {50, 55, 63},
+                          .captionBottom = {33, 37, 43},
+                          .frameHighlight = {64, 70, 80},
+                          .frameTop = {44, 48, 56},
+                          .frameBottom = {27, 30, 35},
+                          .border = {21, 23, 27},
+                          .playlistHighlight = {58, 64, 74},
+                          .playlistFrame = {33, 37, 43},
+                          .display = {208, 218, 231},
+                          .panel = {97, 148, 221},
+                          .logoCentre = {138, 180, 240},
+                          .listChannel = {18, 20, 24},
+                          .nCaptionHeight = 26,
+                          .nFrameHeight = 32,
+                          .captionLabelTop = 3};
 
 // "ember": compact and nearly black, with an amber accent.
-const Theme kEmberTheme{
-    {232, 142, 44}, {250, 184, 100}, {204, 204, 209}, {78, 78, 84}, {58, 58, 64}, {37, 37, 41},
-    {25, 25, 28},   {52, 52, 58},    {33, 33, 37},    {19, 19, 22}, {7, 7, 9},    {44, 44, 50},
-    {23, 23, 26},   {19, 19, 22},    {11, 11, 13},    {78, 50, 22}, {16, 16, 18}, 20,
-    30,             4};
+const Theme kEmberTheme{.accent = {232, 142, 44},
+                        .accentLight = {250, 184, 100},
+                        .glyph = {204, 204, 209},
+                        .glyphDisabled = {78, 78, 84},
+                        .captionHighlight = {58, 58, 64},
+                        .captionTop = {37, 37, 41},
+                        .captionBottom = {25, 25, 28},
+                        .frameHighlight = {52, 52, 58},
+                        .frameTop = {33, 33, 37},
+                        .frameBottom = {19, 19, 22},
+                        .border = {7, 7, 9},
+                        .playlistHighlight = {44, 44, 50},
+                        .playlistFrame = {23, 23, 26},
+                        .display = {19, 19, 22},
+                        .panel = {11, 11, 13},
+                        .logoCentre = {78, 50, 22},
+                        .listChannel = {16, 16, 18},
+                        .nCaptionHeight = 20,
+                        .nFrameHeight = 30,
+                        .captionLabelTop = 4};
 
 // The theme being drawn; chosen once, before any drawing.
 const Theme* g_pTheme = &kBuiltInTheme;

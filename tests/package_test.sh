@@ -24,6 +24,7 @@ expect_file /usr/share/applications/korvoplayer.desktop
 expect_file /usr/share/metainfo/org.korvoplayer.korvoplayer.metainfo.xml
 expect_file /usr/share/man/man1/korvoplayer.1
 expect_file /usr/share/icons/hicolor/scalable/apps/korvoplayer.svg
+expect_file /usr/share/korvoplayer/skins/ember.zip
 for size in 16 22 24 32 48 64 128 256; do
     expect_file "/usr/share/icons/hicolor/${size}x${size}/apps/korvoplayer.png"
 done
@@ -56,6 +57,9 @@ echo "installed player says: $version"
 HOME="$scratch/home" XDG_CACHE_HOME="$scratch/home/cache" "$scratch/root/usr/bin/brelm-register" >/dev/null
 HOME="$scratch/home" XDG_CACHE_HOME="$scratch/home/cache" gst-inspect-1.0 brelmasfsrc >/dev/null ||
     { echo "the installed library does not load as a plugin"; fail=1; }
+# The shipped skin, where the player looks for system skins, is one it accepts.
+QT_QPA_PLATFORM=offscreen "$scratch/root/usr/bin/korvoplayer" --check-skin "$scratch/root/usr/share/korvoplayer/skins/ember.zip" ||
+    { echo "the installed skin does not pass the check"; fail=1; }
 desktop-file-validate "$scratch/root/usr/share/applications/korvoplayer.desktop" || fail=1
 grep -qx 'Exec=korvoplayer %f' "$scratch/root/usr/share/applications/korvoplayer.desktop" || { echo "no Exec line"; fail=1; }
 exit $fail

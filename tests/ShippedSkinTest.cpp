@@ -1,0 +1,105 @@
+// The skins that ship with the player: the art generator still draws the
+// built-in skin's bitmaps exactly as committed, and the shipped "ember"
+// archive passes the real program's --check-skin without a single line and
+// builds both windows at its own sizes, in its own colours.
+#include "MediaTestSetup.h"
+#include "TempDir.h"
+#include "app/CommandLine.h"
+#include "app/KorvoPlayerDlg.h"
+#include "skinui/PlaylistDlg.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QTreeWidget>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray Contents(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Whether a pixel is within a few steps of an R,G,B colour.
+bool Near(QRgb pixel, const QColor& color)
+{
+    return std::abs(qRed(pixel) - color.red()) <= 4 && std::abs(qGreen(pixel) - color.green()) <= 4 &&
+           std::abs(qBlue(pixel) - color.blue()) <= 4;
+}
+
+TEST(ShippedSkinTest, TheGeneratorDrawsTheBuiltInBitmapsAsCommitted)
+{
+    CTempDir dir;
+    QProcess generator;
+    generator.start(KORVO_SKINART_PATH, {QString::fromStdString(dir.Path())});
+    ASSERT_TRUE(generator.waitForFinished(60000));
+    ASSERT_EQ(generator.exitCode(), 0) << generator.readAllStandardError().toStdString();
+    const QDir committed(KORVO_SOURCE_DIR "/resources/bitmaps");
+    const QStringList names = committed.entryList({"*.png"}, QDir::Files);
+    ASSERT_FALSE(names.isEmpty());
+    EXPECT_EQ(QDir(QString::fromStdString(dir.Path())).entryList({"*.png"}, QDir::Files), names);
+    for (const QString& name : names) {
+        SCOPED_TRACE(name.toStdString());
+        EXPECT_EQ(Contents(QString::fromStdString(dir.Path()) + "/" + name), Contents(committed.filePath(name)));
+    }
+}
+
+TEST(ShippedSkinTest, TheGeneratorRefusesAThemeItDoesNotKnow)
+{
+    CTempDir dir;
+    QProcess generator;
+    generator.start(KORVO_SKINART_PATH, {"--theme", "nosuch", QString::fromStdString(dir.Path())});
+    ASSERT_TRUE(generator.waitForFinished(60000));
+    EXPECT_EQ(generator.exitCode(), 2);
+    EXPECT_TRUE(QDir(QString::fromStdString(dir.Path())).isEmpty());
+}
+
+TEST(ShippedSkinTest, TheCheckerFindsNothingToSayAboutTheShippedSkin)
+{
+    QProcess checker;
+    checker.start(KORVOPLAYER_PATH, {"--check-skin", KORVO_EMBER_SKIN});
+    ASSERT_TRUE(checker.waitForFinished(60000));
+    EXPECT_EQ(checker.exitCode(), 0);
+    EXPECT_EQ(checker.readAllStandardOutput().toStdString(), "") << "not even a warning";
+}
+
+class ShippedSkinPlayerTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { PrepareMediaPlayback(); }
+    void TearDown() override { SetCommandLine(0, nullptr); }
+};
+
+TEST_F(ShippedSkinPlayerTest, BothWindowsAreBuiltFromTheShippedSkin)
+{
+    SetCommandLine({"korvoplayer", "--skin", KORVO_EMBER_SKIN});
+    CKorvoPlayerDlg dlg(std::filesystem::path(BRELMSOURCE_PATH).parent_path().string());
+    dlg.show();
+    EXPECT_EQ(dlg.MessageBox(), nullptr);
+    EXPECT_EQ(dlg.size(), QSize(416, 270));
+    ASSERT_NE(dlg.Playlist(), nullptr);
+    // The playlist's list symbol, top left in its bar: amber, not blue.
+    const QImage list = dlg.Playlist()->grab().toImage();
+    const QRgb symbol = list.pixel(15, 8);
+    EXPECT_GT(qRed(symbol), 180) << std::hex << symbol;
+    EXPECT_LT(qBlue(symbol), 120);
+    // No control of the skin covers the list itself.
+    const auto* pList = dlg.Playlist()->findChild<QTreeWidget*>();
+    ASSERT_NE(pList, nullptr);
+    EXPECT_EQ(QColor(list.pixel(pList->geometry().center())), pList->palette().color(QPalette::Base));
+
+    // The video panel's corner, beside the logo: near black where the
+    // built-in skin is blue; the border left of it is the frame's, not the key.
+    const QImage shot = dlg.grab().toImage();
+    EXPECT_TRUE(Near(shot.pixel(4, 22), QColor(11, 11, 13))) << std::hex << shot.pixel(4, 22);
+    EXPECT_FALSE(Near(shot.pixel(0, 100), QColor(255, 0, 255)));
+    // The play button sits between the skip buttons, not first in the bar.
+    const QRgb play = shot.pixel(6 + 24 + 2 + 24 + 2 + 5, 270 - 30 + 1 + 14);
+    EXPECT_GT(qRed(play), 180) << "the amber play button";
+    EXPECT_LT(qBlue(play), 120);
+}
+
+} // namespace

@@ -102,6 +102,10 @@ void CSkinChecker::_CheckEntries()
     uint64_t cbTotal = 0;
     for (int64_t i = 0; i < m_archive.Count(); ++i) {
         const std::string name = m_archive.Name(i);
+        // A folder's own entry (as "zip -r" writes one) holds nothing and is
+        // never extracted.
+        if (name.size() > 1 && name.back() == '/' && CSkinArchive::IsSafeEntryName(name.substr(0, name.size() - 1)))
+            continue;
         if (!CSkinArchive::IsSafeEntryName(name))
             _Add(name, "the name is absolute or leaves the skin's folder");
         uint64_t cbSize = 0;

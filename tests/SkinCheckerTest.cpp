@@ -100,6 +100,10 @@ TEST_F(SkinChecker, BuiltInSkinRepackedAsArchiveAndFolderIsGood)
 {
     EXPECT_TRUE(Check(Skin().Write())) << Lines(m_checker);
     EXPECT_TRUE(Check(Skin().WriteFolder(m_dir.Path() + "/folder"))) << Lines(m_checker);
+    // With the entries of its folders, as "zip -r" packs a skin; a folder
+    // entry that leaves the skin's folder is still caught.
+    EXPECT_TRUE(Check(Skin().Add("art/", "").Add("art/deeper/", "").Write())) << Lines(m_checker);
+    EXPECT_FALSE(Check(Skin().Add("../art/", "").Write()));
 }
 
 TEST_F(SkinChecker, FolderSkinBuildsTheSameWindowAsTheArchive)

@@ -3,6 +3,7 @@
 
 #include "common/Report.h"
 
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -21,7 +22,11 @@ public:
     std::vector<std::string> TracesAfterReport() const;
 
 private:
-    mutable std::mutex m_lock;
+    // Guards m_lines. On the heap: std::mutex ends without telling the
+    // thread checker, which then takes a later mutex at the same stack
+    // address (another test's) for this one and reports a lock-order
+    // inversion between the two; freed heap memory forgets its locks.
+    std::unique_ptr<std::mutex> m_pLock = std::make_unique<std::mutex>();
     std::vector<std::string> m_lines;
     DebugOutputSink m_previous;
 };

@@ -12,10 +12,8 @@
 #include <gtest/gtest.h>
 #include <string>
 
-// The screen of the test's X server; a program may ask for another.
-#ifndef TEST_SCREEN
-#define TEST_SCREEN "1280x1024x24"
-#endif
+// The screen of the test's X server unless the environment asks for another.
+constexpr const char* kDefaultScreen = "1280x1024x24";
 
 int main(int argc, char** argv)
 {
@@ -24,7 +22,7 @@ int main(int argc, char** argv)
     if (::testing::GTEST_FLAG(list_tests))
         return RUN_ALL_TESTS();
     const char* pszScreen = std::getenv("KORVO_TEST_SCREEN");
-    CTestDisplay display(pszScreen != nullptr ? pszScreen : TEST_SCREEN);
+    CTestDisplay display(pszScreen != nullptr ? pszScreen : kDefaultScreen);
     if (display.Name().empty()) {
         std::fprintf(stderr, "cannot start Xvfb with openbox\n");
         return 1;

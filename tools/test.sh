@@ -4,8 +4,10 @@
 # once more under ThreadSanitizer. The sanitizer builds compile in the
 # background, at low priority, while the tests before them run (tests mostly
 # wait on playback). Tests that need an X server get one of a pool of virtual
-# servers (Xvfb) to themselves. Ends with the time of each phase and, as the
-# last line, the number of tests passed and failed.
+# servers (Xvfb) to themselves. A test that fails among the others runs once
+# more alone after them: passing then, it counts as passed but is listed
+# ("passed only when run again alone:"). Ends with the time of each phase
+# and, as the last line, the number of tests passed and failed.
 #
 # KORVO_TEST_JOBS sets how many tests run at once (default 6), and
 # KORVO_TEST_DISPLAYS the size of the pool of X servers (default 4).
@@ -66,21 +68,20 @@ start_displays() {
         >"$scratch/resources.json"
 }
 
-# run_ctest NAME DIR runs a build's tests and adds up their results.
+# run_ctest NAME DIR runs a build's tests (those that fail once more alone,
+# tools/run-ctest.sh) and adds up their results.
+alone=()
 run_ctest() {
-    local begin=$SECONDS status=0
-    ctest --test-dir "$2" --output-on-failure -j "$jobs" --resource-spec-file "$scratch/resources.json" \
-        --output-junit "$PWD/$2/ctest-junit.xml" | tee "$scratch/$1.log" || status=$?
+    local begin=$SECONDS result=$scratch/$1.result
+    bash tools/run-ctest.sh "$2" "$result" "$jobs" --resource-spec-file "$scratch/resources.json" || true
     phase "$1 tests" $((SECONDS - begin))
-    local summary
-    summary=$(grep -E '^[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$scratch/$1.log" | tail -n1 || true)
-    if [[ $summary =~ ([0-9]+)\ tests?\ failed\ out\ of\ ([0-9]+) ]]; then
-        failed=$((failed + BASH_REMATCH[1]))
-        passed=$((passed + BASH_REMATCH[2] - BASH_REMATCH[1]))
-    fi
-    if [ "$status" -ne 0 ] && [ -z "$summary" ]; then
-        failed=$((failed + 1))
-    fi
+    local counts names
+    { read -r counts; mapfile -t names; } <"$result"
+    passed=$((passed + ${counts% *}))
+    failed=$((failed + ${counts#* }))
+    for name in ${names[@]+"${names[@]}"}; do
+        alone+=("$name ($1 build)")
+    done
 }
 
 # build_in_background NAME DIR ARGS... builds at low priority; wait_build
@@ -107,6 +108,11 @@ wait_build() {
 }
 
 print_summary() {
+    if [ ${#alone[@]} -gt 0 ]; then
+        echo
+        echo "passed only when run again alone:"
+        printf '  %s\n' "${alone[@]}"
+    fi
     echo
     echo "Phase times (load average $(cut -d' ' -f1-3 /proc/loadavg)):"
     printf '%s\n' "${phases[@]}"

@@ -7,8 +7,9 @@
 #include "TestMedia.h"
 #include "app/CommandIds.h"
 #include "app/CommandLine.h"
-#include "app/DesktopIntegration.h"
-#include "app/FileDropTarget.h"
+#include "app/DesktopPlayerLink.h"
+#include "desktop/DesktopIntegration.h"
+#include "desktop/FileDropTarget.h"
 #include "app/KorvoPlayerDlg.h"
 #include "common/Report.h"
 #include "playback/MediaGraph.h"
@@ -47,13 +48,15 @@ protected:
         char* argv[] = {program.data()};
         SetCommandLine(1, argv);
         m_pDlg = std::make_unique<CKorvoPlayerDlg>(std::filesystem::path(BRELMSOURCE_PATH).parent_path().string());
-        m_pDesktop = std::make_unique<CDesktopIntegration>(*m_pDlg);
+        m_pLink = std::make_unique<CDesktopPlayerLink>(*m_pDlg);
+        m_pDesktop = std::make_unique<CDesktopIntegration>(*m_pLink);
         m_pDlg->show();
     }
 
     void TearDown() override
     {
         m_pDesktop.reset();
+        m_pLink.reset();
         m_pDlg.reset();
         SetCommandLine(0, nullptr);
     }
@@ -101,6 +104,7 @@ protected:
 
     CTempDir m_dir;
     std::unique_ptr<CKorvoPlayerDlg> m_pDlg;
+    std::unique_ptr<CDesktopPlayerLink> m_pLink;
     std::unique_ptr<CDesktopIntegration> m_pDesktop;
 };
 

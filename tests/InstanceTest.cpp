@@ -2,11 +2,11 @@
 // sockets of its own (KORVOPLAYER_INSTANCE_TAG).
 #include "PlayerProcess.h"
 #include "TempDir.h"
-#include "app/InstanceMessage.h"
-#include "app/InstanceNames.h"
+#include "instance/InstanceMessage.h"
+#include "instance/InstanceNames.h"
 #include "app/KorvoPlayerDlg.h"
-#include "app/SharedMemory.h"
-#include "app/SharedPlayerRecord.h"
+#include "instance/SharedMemory.h"
+#include "instance/SharedPlayerRecord.h"
 #include "app/WendalPlayerApp.h"
 #include "common/Report.h"
 

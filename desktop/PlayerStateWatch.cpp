@@ -1,9 +1,5 @@
 #include "PlayerStateWatch.h"
 
-#include "KorvoPlayerDlg.h"
-#include "skinui/PlaylistDlg.h"
-
-#include <QTreeWidget>
 #include <cstdlib>
 
 namespace {
@@ -22,9 +18,10 @@ bool SameState(const PlayerSample& a, const PlayerSample& b)
 
 } // namespace
 
-CPlayerStateWatch::CPlayerStateWatch(CKorvoPlayerDlg& dlg, QObject* pParent) : QObject(pParent), m_dlg(dlg)
+CPlayerStateWatch::CPlayerStateWatch(const IDesktopPlayer& player, QObject* pParent)
+    : QObject(pParent), m_player(player)
 {
-    m_current = _Read();
+    m_current = m_player.Read();
     m_sinceSample.start();
     connect(&m_timer, &QTimer::timeout, this, &CPlayerStateWatch::Sample);
     m_timer.start(kSamplePeriodMs);
@@ -37,7 +34,7 @@ void CPlayerStateWatch::NoteSeek()
 
 void CPlayerStateWatch::Sample()
 {
-    PlayerSample sample = _Read();
+    PlayerSample sample = m_player.Read();
     const PlayerSample before = m_current;
     const bool bSameFile = before.bOpen && sample.bOpen && before.fileName == sample.fileName;
     const bool bSeeked = bSameFile && (m_bSeekNoted || _Jumped(sample));
@@ -57,29 +54,4 @@ bool CPlayerStateWatch::_Jumped(const PlayerSample& sample) const
     if (m_current.nState == State_Running)
         llExpected += static_cast<LONGLONG>(static_cast<double>(m_sinceSample.elapsed()) * 10'000.0 * m_current.dRate);
     return std::llabs(sample.llPosition - llExpected) > kSeekTolerance;
-}
-
-PlayerSample CPlayerStateWatch::_Read() const
-{
-    PlayerSample sample;
-    CDirectShow& graph = m_dlg.Graph();
-    sample.nState = graph.TargetState();
-    sample.fileName = m_dlg.FileName();
-    sample.nVolume = m_dlg.Volume();
-    sample.bOpen = graph.IsOpen();
-    if (sample.bOpen) {
-        graph.GetTotalPlayLength(&sample.llLength);
-        graph.GetPosition(&sample.llPosition);
-        graph.GetRate(&sample.dRate);
-        sample.bHasVideo = graph.HasVideo();
-    }
-    if (CPlaylistDlg* pPlaylist = m_dlg.Playlist()) {
-        const int nCount = pPlaylist->List()->topLevelItemCount();
-        const int nIndex = pPlaylist->GetCurrentIndex();
-        const bool bRunning = sample.nState == State_Running;
-        sample.bCanPrevious = bRunning && nCount > 0 && (pPlaylist->IsRepeat() || nIndex > 0);
-        sample.bCanNext = bRunning && nCount > 0 && (pPlaylist->IsRepeat() || nIndex + 1 < nCount);
-        sample.bCanPlay = sample.bOpen || (nIndex >= 0 && nIndex < nCount);
-    }
-    return sample;
 }

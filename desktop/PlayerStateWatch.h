@@ -8,38 +8,17 @@
 // a seek.
 #pragma once
 
-#include "common/ComTypes.h"
-#include "playback/MediaGraph.h"
+#include "DesktopPlayer.h"
 
 #include <QObject>
 #include <QTimer>
 #include <QElapsedTimer>
-#include <string>
-
-class CKorvoPlayerDlg;
-
-// What the desktop can see of the player at one moment.
-struct PlayerSample {
-    int nState = State_Stopped;  // State_Stopped, State_Paused or State_Running
-    std::string fileName;        // the current (or last) file, empty before the first
-    LONGLONG llLength = 0;       // duration of the open file, 100-ns units; 0 when none is open
-    LONGLONG llPosition = 0;     // position in the open file, 100-ns units
-    int nVolume = 100;           // 0..100
-    double dRate = 1.0;
-    bool bOpen = false;          // a file is open (playing or paused)
-    bool bHasVideo = false;      // the open file has a picture
-    bool bCanPrevious = false;   // the previous button would change the file
-    bool bCanNext = false;       // the next button would change the file
-    bool bCanPlay = false;       // play would start or resume something
-
-    bool VideoPlaying() const { return nState == State_Running && bHasVideo; }
-};
 
 class CPlayerStateWatch : public QObject {
     Q_OBJECT
 
 public:
-    explicit CPlayerStateWatch(CKorvoPlayerDlg& dlg, QObject* pParent = nullptr);
+    explicit CPlayerStateWatch(const IDesktopPlayer& player, QObject* pParent = nullptr);
 
     const PlayerSample& Current() const { return m_current; }
     // Samples now and signals what changed since the last sample.
@@ -55,10 +34,9 @@ signals:
     void Seeked(LONGLONG llPosition);
 
 private:
-    PlayerSample _Read() const;
     bool _Jumped(const PlayerSample& sample) const;
 
-    CKorvoPlayerDlg& m_dlg;
+    const IDesktopPlayer& m_player;
     PlayerSample m_current;
     QTimer m_timer;
     // Wall time since m_current was taken, to tell playing from seeking.

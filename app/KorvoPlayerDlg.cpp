@@ -6,20 +6,15 @@
 #include "MainMenu.h"
 #include "Monitor.h"
 #include "ScreenWnd.h"
-#include "DockPlacement.h"
 #include "instance/SharedPlayerRecord.h"
 #include "common/Report.h"
 #include "common/Utf8.h"
-#include "controls/BitmapSlider.h"
 #include "controls/HoverButton.h"
-#include "controls/ISkinControl.h"
-#include "controls/TransparentStatic.h"
 #include "playback/MediaGraph.h"
 #include "skinui/KorvoUIManager.h"
 #include "skinui/PlaylistDlg.h"
 #include "winsys/MessageEvent.h"
 #include "winsys/OpenFileFilter.h"
-#include "winsys/StringTable.h"
 
 #include <QCloseEvent>
 #include <QFile>
@@ -32,18 +27,12 @@
 #include <QShowEvent>
 #include <QMessageBox>
 #include <QPainter>
-#include <QScreen>
-#include <QTimer>
-#include <algorithm>
-#include <cstdint>
-#include <filesystem>
 #include <utility>
 
 namespace {
 
 constexpr const char* kWindowText = "Ostra Viewer";
 constexpr LONGLONG kSecond = 10'000'000;
-constexpr QSize kPlaylistSize(238, 302);
 
 static_assert(kMaxFileNameLength == kRecordFileSize - 1, "every name the record holds can be played");
 
@@ -60,6 +49,7 @@ CKorvoPlayerDlg::CKorvoPlayerDlg(const std::string& filterLibraryDir, QWidget* p
       m_directShow(filterLibraryDir),
       m_pScreenWnd(new CScreenWnd(this, &m_directShow)),
       m_frame(this, this),
+      m_dock(*this),
       m_geometry(this, &m_directShow, m_pScreenWnd, [this] { ShowLastReport(); }),
       m_control(m_directShow, *this),
       m_publisher([this](const std::string& fileName, const std::string& secondArgument) {
@@ -94,15 +84,15 @@ void CKorvoPlayerDlg::OnInitDialog()
     if (!bSkinned)
         return;
 
-    _CreatePlaylist();
-    _CentreOnScreen();
+    connect(m_dock.Create(), &CPlaylistDlg::EntryChosen, this, &CKorvoPlayerDlg::PlayChosenEntry);
+    m_dock.CentreOnScreen();
     // A name too long to play is kept whole, so that Play reports it.
     const auto& arguments = CommandLineArguments();
     if (arguments.size() > 1) {
         m_control.SetFileName(arguments[1]);
         if (arguments.size() > 2)
             m_secondArgument = FieldText(arguments[2], kRecordArgumentSize);
-        m_pPlaylist->AddFile(arguments[1].c_str());
+        Playlist()->AddFile(arguments[1].c_str());
         m_control.PostPlay();
     }
     setWindowTitle(QString::fromLatin1(kWindowText));
@@ -126,7 +116,7 @@ bool CKorvoPlayerDlg::_InitSkin()
     double dHeight = 1.0;
     if (CommandLineUserRatio(&dWidth, &dHeight) == S_OK)
         m_geometry.SetUserRatio(dWidth, dHeight);
-    _FindControls();
+    m_display.FindControls(*m_pSkin);
     int cx = 0;
     int cy = 0;
     m_pSkin->GetMinimunSize(&cx, &cy);
@@ -135,28 +125,6 @@ bool CKorvoPlayerDlg::_InitSkin()
     resize(cx, cy);
     ShowVolume(m_control.Volume());
     return true;
-}
-
-void CKorvoPlayerDlg::_FindControls()
-{
-    m_pTimeSlider = qobject_cast<CBitmapSlider*>(m_pSkin->GetControl(IDC_SLIDER_TIME));
-    m_pVolumeSlider = qobject_cast<CBitmapSlider*>(m_pSkin->GetControl(IDC_SLIDER_VOLUME));
-    m_pTimeText = qobject_cast<CTransparentStatic*>(m_pSkin->GetControl(IDC_TXT_TIMEINFO));
-    m_pTitle = qobject_cast<CTransparentStatic*>(m_pSkin->GetControl(IDC_TITLE));
-}
-
-// The playlist starts docked to the player's right edge; it is shown with
-// the player and does not take the activation from it.
-void CKorvoPlayerDlg::_CreatePlaylist()
-{
-    m_pPlaylist = new CPlaylistDlg(this);
-    m_pPlaylist->setAttribute(Qt::WA_ShowWithoutActivating);
-    m_pPlaylist->OnInitDialog();
-    const QRect player = geometry();
-    m_pPlaylist->PlaceWindow(QRect(QPoint(player.x() + player.width(), player.y()), kPlaylistSize));
-    m_pPlaylist->SetCurrentIndex(0);
-    connect(m_pPlaylist, &CPlaylistDlg::EntryChosen, this, &CKorvoPlayerDlg::PlayChosenEntry);
-    m_previousPosition = player.topLeft();
 }
 
 void CKorvoPlayerDlg::OnCommand(int nID)
@@ -237,10 +205,10 @@ void CKorvoPlayerDlg::_FitToPicture()
         int cx = 0;
         int cy = 0;
         m_pSkin->GetPlayerSize(&cx, &cy);
-        QSize player = QSize(cx, cy).boundedTo(_WorkArea().size());
+        QSize player = QSize(cx, cy).boundedTo(m_dock.WorkArea().size());
         if (player != QSize(cx, cy))
             m_pSkin->SetPlayerSize(player.width(), player.height());
-        _KeepOnScreen(player);
+        m_dock.KeepOnScreen(player);
         resize(player);
     } else {
         m_pSkin->SetPlayerSize(width(), height());
@@ -252,15 +220,15 @@ void CKorvoPlayerDlg::_ToggleRepeat()
 {
     if (m_pSkin == nullptr)
         return;
-    m_pPlaylist->SetRepeat(!m_pPlaylist->IsRepeat());
+    Playlist()->SetRepeat(!Playlist()->IsRepeat());
     if (auto* pButton = qobject_cast<CHoverButton*>(m_pSkin->GetControl(IDC_REPEAT)))
         pButton->OnRepeat();
 }
 
 void CKorvoPlayerDlg::_TogglePlaylist()
 {
-    if (m_pPlaylist != nullptr)
-        m_pPlaylist->setVisible(!m_pPlaylist->isVisible());
+    if (Playlist() != nullptr)
+        Playlist()->setVisible(!Playlist()->isVisible());
 }
 
 void CKorvoPlayerDlg::PlayChosenEntry()
@@ -283,17 +251,17 @@ void CKorvoPlayerDlg::OpenFiles(const QStringList& files)
         return;
     m_control.SetFileName(QFile::encodeName(files.first()).toStdString());
     m_control.Stop();
-    if (m_pPlaylist != nullptr) {
+    if (Playlist() != nullptr) {
         for (auto file = files.crbegin(); file != files.crend(); ++file)
-            m_pPlaylist->AddFile(QFile::encodeName(*file).constData());
+            Playlist()->AddFile(QFile::encodeName(*file).constData());
     }
     m_control.Play();
 }
 
 void CKorvoPlayerDlg::OnExit()
 {
-    if (m_pPlaylist != nullptr)
-        m_pPlaylist->close();
+    if (Playlist() != nullptr)
+        Playlist()->close();
     m_control.Stop();
     done(0);
 }
@@ -342,9 +310,9 @@ bool CKorvoPlayerDlg::event(QEvent* pEvent)
 // volume slider sets the graph's volume, leaving the stored volume as it is.
 void CKorvoPlayerDlg::_OnSliderMoving(int nID, int nPos)
 {
-    if (nID == IDC_SLIDER_TIME && m_pTimeSlider != nullptr)
+    if (nID == IDC_SLIDER_TIME && m_display.HasTimeSlider())
         m_control.SeekTo(static_cast<LONGLONG>(nPos) * kSecond);
-    else if (nID == IDC_SLIDER_VOLUME && m_pVolumeSlider != nullptr)
+    else if (nID == IDC_SLIDER_VOLUME && m_display.HasVolumeSlider())
         m_control.SetGraphVolume(nPos);
 }
 
@@ -392,72 +360,19 @@ void CKorvoPlayerDlg::resizeEvent(QResizeEvent* pEvent)
     m_pSkin->Paint();
     if (!m_frame.IsDragging())
         m_pSkin->Dock(isMaximized() ? SIZE_MAXIMIZED : 0);
-    _CarryPlaylist();
+    m_dock.Carry();
 }
 
 // A paused picture is painted again where the window went.
 void CKorvoPlayerDlg::moveEvent(QMoveEvent* pEvent)
 {
     QDialog::moveEvent(pEvent);
-    _CarryPlaylist();
+    m_dock.Carry();
     int nState = State_Stopped;
     if (m_directShow.GetState(0, &nState) != S_OK)
         Trace("from %s", "CKorvoPlayerDlg::OnMove()");
     else if (nState == State_Paused)
         m_pScreenWnd->update();
-}
-
-// A docked playlist keeps to its side of the player, keeping its size, on
-// the player's monitor, or goes to a side with room for it. In full screen
-// it is hidden and stays where it was, for the player's return.
-void CKorvoPlayerDlg::_CarryPlaylist()
-{
-    if (isFullScreen())
-        return;
-    const QRect player = geometry();
-    const QPoint moved = player.topLeft() - m_previousPosition;
-    m_previousPosition = player.topLeft();
-    if (m_pPlaylist != nullptr && m_pPlaylist->GetDockSide() != DOCK_NONE)
-        m_pPlaylist->move(
-            DockedPlaylistPlace(m_pPlaylist->geometry(), m_pPlaylist->GetDockSide(), player, moved, _WorkArea())
-                .topLeft());
-}
-
-// The docked playlist beside the player at `player`, as it was placed last.
-QRect CKorvoPlayerDlg::_PlaylistBeside(const QRect& player) const
-{
-    return PlaylistBeside(m_pPlaylist->geometry(), m_pPlaylist->GetDockSide(), player, QPoint());
-}
-
-// The player starts in the middle of the work area of the monitor under the
-// pointer (where window managers put new windows), with its docked playlist.
-void CKorvoPlayerDlg::_CentreOnScreen()
-{
-    const QRect pair = geometry() | _PlaylistBeside(geometry());
-    if (QScreen* pScreen = MonitorUnderPointer())
-        move(pos() + pScreen->availableGeometry().center() - pair.center());
-    _KeepOnScreen(size());
-}
-
-// Moves the player, at its new size, and a docked playlist with it, back
-// inside the work area where a size taken from the skin or a picture would
-// put them past its edges; the top left edge wins when the pair is larger.
-void CKorvoPlayerDlg::_KeepOnScreen(const QSize& size)
-{
-    const QRect player(pos(), size);
-    QRect pair = player;
-    if (m_pPlaylist != nullptr && m_pPlaylist->GetDockSide() != DOCK_NONE)
-        pair |= _PlaylistBeside(player);
-    const QPoint shift = KeptInside(pair, _WorkArea()).topLeft() - pair.topLeft();
-    if (!shift.isNull())
-        move(pos() + shift);
-}
-
-// The work area of the monitor the player is on.
-QRect CKorvoPlayerDlg::_WorkArea() const
-{
-    QScreen* pScreen = MonitorOf(geometry());
-    return pScreen != nullptr ? pScreen->availableGeometry() : geometry();
 }
 
 // A monitor went away: a player left on no monitor comes back to the work
@@ -467,7 +382,7 @@ void CKorvoPlayerDlg::_OnMonitorRemoved()
     if (m_geometry.FullScreenMode() != kWindowed)
         return m_geometry.OnMonitorRemoved();
     if (QGuiApplication::screenAt(geometry().center()) == nullptr)
-        _KeepOnScreen(size());
+        m_dock.KeepOnScreen(size());
 }
 
 // The skin's controls follow the activation, but not while minimized. A
@@ -475,14 +390,8 @@ void CKorvoPlayerDlg::_OnMonitorRemoved()
 void CKorvoPlayerDlg::changeEvent(QEvent* pEvent)
 {
     QDialog::changeEvent(pEvent);
-    if (pEvent->type() == QEvent::WindowStateChange && m_pPlaylist != nullptr) {
-        if (isFullScreen() && m_pPlaylist->isVisible()) {
-            m_bPlaylistAside = true;
-            m_pPlaylist->hide();
-        } else if (!isFullScreen() && std::exchange(m_bPlaylistAside, false)) {
-            m_pPlaylist->show();
-        }
-    }
+    if (pEvent->type() == QEvent::WindowStateChange)
+        m_dock.OnWindowStateChange();
     if (pEvent->type() == QEvent::ActivationChange && m_pSkin != nullptr && !isMinimized())
         m_pSkin->OnActivate(isActiveWindow() ? 1 : 0);
 }
@@ -497,8 +406,8 @@ void CKorvoPlayerDlg::paintEvent(QPaintEvent*)
 void CKorvoPlayerDlg::showEvent(QShowEvent* pEvent)
 {
     QDialog::showEvent(pEvent);
-    if (m_pPlaylist != nullptr && !pEvent->spontaneous())
-        m_pPlaylist->show();
+    if (Playlist() != nullptr && !pEvent->spontaneous())
+        Playlist()->show();
 }
 
 QSize CKorvoPlayerDlg::FrameMinimumSize() const
@@ -536,8 +445,8 @@ void CKorvoPlayerDlg::_OnOpenForwarded(const std::string& fileName, const std::s
     m_control.Stop();
     m_control.SetFileName(fileName);
     m_secondArgument = secondArgument;
-    if (m_pPlaylist != nullptr)
-        m_pPlaylist->AddFile(fileName.c_str());
+    if (Playlist() != nullptr)
+        Playlist()->AddFile(fileName.c_str());
     m_control.PostPlay();
 }
 
@@ -567,66 +476,20 @@ void CKorvoPlayerDlg::ShowFileStarted(const std::string& fileName, bool bSizeWin
     m_pScreenWnd->show();
     m_pScreenWnd->raise();
     _FitToPicture();
-    if (m_pTitle != nullptr)
-        m_pTitle->SetText(std::filesystem::path(fileName).filename().string().c_str());
-}
-
-void CKorvoPlayerDlg::ShowPictureChanged()
-{
-    _FitToPicture();
-}
-
-void CKorvoPlayerDlg::ShowDuration(int nTotal)
-{
-    m_nTotalSeconds = nTotal;
-    _ShowTimeText(0);
-    if (m_pTimeSlider != nullptr)
-        m_pTimeSlider->SetRangeMinMax(0, nTotal, false);
-}
-
-void CKorvoPlayerDlg::ShowPosition(int nSecond)
-{
-    _ShowTimeText(nSecond);
-    if (m_pTimeSlider != nullptr)
-        m_pTimeSlider->SetPos(nSecond);
-}
-
-void CKorvoPlayerDlg::_ShowTimeText(int nSecond)
-{
-    if (m_pTimeText == nullptr)
-        return;
-    const int n = nSecond;
-    const int t = m_nTotalSeconds;
-    m_pTimeText->SetText(QString::asprintf("%02d:%02d:%02d/%02d:%02d:%02d", n / 3600, n % 3600 / 60, n % 60, t / 3600,
-                                           t % 3600 / 60, t % 60)
-                             .toLatin1()
-                             .constData());
-}
-
-void CKorvoPlayerDlg::ShowVolume(int nVolume)
-{
-    if (m_pVolumeSlider == nullptr)
-        return;
-    m_pVolumeSlider->SetRangeMinMax(0, 100, false);
-    m_pVolumeSlider->SetPos(nVolume);
-}
-
-bool CKorvoPlayerDlg::HasPlaylist() const
-{
-    return m_pPlaylist != nullptr;
+    m_display.ShowTitle(fileName);
 }
 
 std::string CKorvoPlayerDlg::CurrentEntry() const
 {
-    return m_pPlaylist != nullptr ? m_pPlaylist->GetCurrentFile() : std::string();
+    return Playlist() != nullptr ? Playlist()->GetCurrentFile() : std::string();
 }
 
 void CKorvoPlayerDlg::StepEntry(bool bForward)
 {
-    if (m_pPlaylist == nullptr)
+    if (Playlist() == nullptr)
         return;
     if (bForward)
-        m_pPlaylist->MoveToNext();
+        Playlist()->MoveToNext();
     else
-        m_pPlaylist->MoveToPrevious();
+        Playlist()->MoveToPrevious();
 }

@@ -6,7 +6,9 @@
 #pragma once
 
 #include "PlaybackControl.h"
+#include "PlaybackDisplay.h"
 #include "PlaybackView.h"
+#include "PlaylistDock.h"
 #include "VideoGeometry.h"
 #include "instance/InstancePublisher.h"
 #include "winsys/WindowSystem.h"
@@ -22,12 +24,10 @@
 #include <memory>
 #include <string>
 
-class CBitmapSlider;
 class CHoverButton;
 class CKorvoUIManager;
 class CPlaylistDlg;
 class CScreenWnd;
-class CTransparentStatic;
 
 class CKorvoPlayerDlg : public QDialog, public IFrameWindow, public IPlaybackView {
     Q_OBJECT
@@ -52,7 +52,7 @@ public:
     QMenu* ContextMenu() const { return m_pMenu; }
     // Null when the skin could not be built.
     CKorvoUIManager* SkinManager() const { return m_pSkin.get(); }
-    CPlaylistDlg* Playlist() const { return m_pPlaylist; }
+    CPlaylistDlg* Playlist() const { return m_dock.Playlist(); }
     CScreenWnd* ScreenWnd() const { return m_pScreenWnd; }
     const CVideoGeometry& Geometry() const { return m_geometry; }
 
@@ -78,12 +78,12 @@ public:
     void ShowPaused() override;
     void ShowStopped() override;
     void ShowFileStarted(const std::string& fileName, bool bSizeWindow) override;
-    void ShowPictureChanged() override;
-    void ShowDuration(int nTotal) override;
-    void ShowPosition(int nSecond) override;
-    void ShowVolume(int nVolume) override;
+    void ShowPictureChanged() override { _FitToPicture(); }
+    void ShowDuration(int nTotal) override { m_display.ShowDuration(nTotal); }
+    void ShowPosition(int nSecond) override { m_display.ShowPosition(nSecond); }
+    void ShowVolume(int nVolume) override { m_display.ShowVolume(nVolume); }
     void ShowLastReport() override;
-    bool HasPlaylist() const override;
+    bool HasPlaylist() const override { return Playlist() != nullptr; }
     std::string CurrentEntry() const override;
     void StepEntry(bool bForward) override;
 
@@ -105,49 +105,30 @@ protected:
 private:
     void OnInitDialog();
     bool _InitSkin();
-    void _FindControls();
-    void _CreatePlaylist();
     void _OnOpenForwarded(const std::string& fileName, const std::string& secondArgument);
     void OnFileOpen();
     void _FitToPicture();
-    void _ShowTimeText(int nSecond);
     void _ToggleRepeat();
     void _TogglePlaylist();
-    void _CarryPlaylist();
-    QRect _PlaylistBeside(const QRect& player) const;
-    void _CentreOnScreen();
-    void _KeepOnScreen(const QSize& size);
-    QRect _WorkArea() const;
     void _OnMonitorRemoved();
     void _ShowContextMenu(const QPoint& ptScreen);
     void _OnSliderMoving(int nID, int nPos);
 
     CDirectShow m_directShow;
-    // Built in the set-up; the controls below belong to it and are null when
-    // the skin has no such control.
+    // Built in the set-up; null when the skin could not be built. The
+    // display shows playback on its controls.
     std::unique_ptr<CKorvoUIManager> m_pSkin;
-    CBitmapSlider* m_pTimeSlider = nullptr;
-    CBitmapSlider* m_pVolumeSlider = nullptr;
-    CTransparentStatic* m_pTimeText = nullptr;
-    CTransparentStatic* m_pTitle = nullptr;
+    CPlaybackDisplay m_display;
     CScreenWnd* m_pScreenWnd;
-    // A child of this window (deleted with it); null without a skin.
-    CPlaylistDlg* m_pPlaylist = nullptr;
-    // The duration of the file playing, in whole seconds.
-    int m_nTotalSeconds = 0;
     // The context menu, a child of this window.
     QMenu* m_pMenu = nullptr;
-    // Where the window was at the last move, for carrying a docked playlist.
-    QPoint m_previousPosition;
-    // The playlist was shown when full screen began, and is hidden until
-    // it ends.
-    bool m_bPlaylistAside = false;
     std::string m_secondArgument;
     // The file playing sized the window (the first one), so the window
     // follows its picture when that changes shape.
     bool m_bWindowFollowsPicture = false;
     QPointer<QMessageBox> m_pMessageBox;
     CWindowFrame m_frame;
+    CPlaylistDock m_dock;
     CVideoGeometry m_geometry;
     CPlaybackControl m_control;
     CInstancePublisher m_publisher;

@@ -234,7 +234,9 @@ HRESULT CDirectShow::_LoadSourceFilter(const char* pszFileName)
 }
 
 // Renders every output of the filter that is not connected yet, then lets
-// the graph preroll: rendering has worked when the renderers hold data.
+// the graph preroll: rendering has worked when the renderers hold data. An
+// output that fails after others were rendered fails the file with its own
+// code; only a file of which nothing was rendered has nothing to render.
 HRESULT CDirectShow::_RenderOutputPins(IBaseFilter* pBaseFilter)
 {
     HRESULT hrRender = S_OK;
@@ -242,23 +244,10 @@ HRESULT CDirectShow::_RenderOutputPins(IBaseFilter* pBaseFilter)
     if (pBaseFilter == nullptr) {
         ReportError(ERROR_INVALID_PARAMETER);
         Trace("pBaseFilter = %llx", Hex(pBaseFilter));
-    } else {
-        GstIterator* pPins = gst_element_iterate_pads(pBaseFilter->GetElement());
-        GValue item = G_VALUE_INIT;
-        while (hrRender == S_OK && gst_iterator_next(pPins, &item) == GST_ITERATOR_OK) {
-            auto* pPin = static_cast<GstPad*>(g_value_get_object(&item));
-            if (!gst_pad_is_linked(pPin) && GST_PAD_DIRECTION(pPin) == GST_PAD_SRC) {
-                hrRender = m_pGraph->Render(pPin);
-                if (hrRender != S_OK)
-                    ReportCall(hrRender, IDS_CANNOT_RENDER_PIN, "IGraphBuilder::Render()");
-                isRendered = hrRender == S_OK;
-            }
-            g_value_reset(&item);
-        }
-        g_value_unset(&item);
-        gst_iterator_free(pPins);
+    } else if ((hrRender = m_pGraph->RenderOutputs(pBaseFilter->GetElement(), &isRendered)) != S_OK) {
+        ReportCall(hrRender, IDS_CANNOT_RENDER_PIN, "IGraphBuilder::Render()");
     }
-    if (isRendered) {
+    if (isRendered && hrRender == S_OK) {
         hrRender = m_pGraph->Preroll(kRenderTimeoutMilliseconds);
         if (hrRender == E_ABORT)
             return hrRender;
@@ -267,7 +256,7 @@ HRESULT CDirectShow::_RenderOutputPins(IBaseFilter* pBaseFilter)
             ReportCall(hrRender, IDS_CANNOT_RENDER_PIN, "IGraphBuilder::Render()");
     }
     if (isRendered)
-        return S_OK;
+        return TraceFrom(hrRender, "CDirectShow::_RenderOutputPins()");
     HRESULT hr = ReportError(kNothingToRender, "%s", LoadResString(IDS_NOTHING_TO_RENDER).c_str());
     return TraceFrom(hr, "CDirectShow::_RenderOutputPins()");
 }

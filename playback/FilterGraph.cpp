@@ -262,6 +262,40 @@ HRESULT CFilterGraph::Render(GstPad* pPad)
     return S_OK;
 }
 
+HRESULT CFilterGraph::RenderOutputs(GstElement* pSource, bool* pbRendered)
+{
+    *pbRendered = false;
+    HRESULT hr = S_OK;
+    GstIterator* pPads = gst_element_iterate_pads(pSource);
+    GValue item = G_VALUE_INIT;
+    for (bool bWalking = true; bWalking && hr == S_OK;) {
+        switch (gst_iterator_next(pPads, &item)) {
+        case GST_ITERATOR_OK: {
+            auto* pPad = static_cast<GstPad*>(g_value_get_object(&item));
+            if (!gst_pad_is_linked(pPad) && GST_PAD_DIRECTION(pPad) == GST_PAD_SRC) {
+                hr = Render(pPad);
+                *pbRendered = *pbRendered || hr == S_OK;
+            }
+            g_value_reset(&item);
+            break;
+        }
+        case GST_ITERATOR_RESYNC:
+            // The pads rendered already are linked now and are passed over.
+            gst_iterator_resync(pPads);
+            break;
+        case GST_ITERATOR_ERROR:
+            hr = E_FAIL;
+            break;
+        case GST_ITERATOR_DONE:
+            bWalking = false;
+            break;
+        }
+    }
+    g_value_unset(&item);
+    gst_iterator_free(pPads);
+    return hr;
+}
+
 HRESULT CFilterGraph::Preroll(int msTimeout)
 {
     if (gst_element_set_state(m_pPipeline, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE && m_hrError == S_OK)
@@ -504,6 +538,9 @@ GstBusSyncReply CFilterGraph::_OnBusMessage(GstBus*, GstMessage* pMessage, gpoin
     case GST_MESSAGE_DURATION_CHANGED:
         emit self->DurationChanged();
         break;
+    case GST_MESSAGE_ELEMENT:
+        self->_OnMissingPlugin(pMessage);
+        break;
     case GST_MESSAGE_ERROR:
         if (!self->_IsSoundOutputLost(pMessage))
             self->_OnError(pMessage);
@@ -530,7 +567,8 @@ GstBusSyncReply CFilterGraph::_OnBusMessage(GstBus*, GstMessage* pMessage, gpoin
 // The first failure is the graph's; each one is also an event.
 void CFilterGraph::_OnError(GstMessage* pMessage)
 {
-    const PlaybackError error = CGstFailure::FromMessage(pMessage);
+    PlaybackError error = CGstFailure::FromMessage(pMessage);
+    _AddMissingPlugins(&error);
     Trace("CFilterGraph : %s (%s)", error.gstMessage.c_str(), error.gstDebug.c_str());
     HRESULT hrNone = S_OK;
     if (m_hrError.compare_exchange_strong(hrNone, error.hr)) {
@@ -542,6 +580,32 @@ void CFilterGraph::_OnError(GstMessage* pMessage)
     }
     m_events.Post(EC_ERRORABORT, error.hr, 0);
     emit Failed(error);
+}
+
+// A decoder the file needs is not installed: the file may still play
+// without that stream, and a failure it causes names it.
+void CFilterGraph::_OnMissingPlugin(GstMessage* pMessage)
+{
+    CMissingPlugin plugin;
+    if (!CMissingPlugin::Read(pMessage, &plugin))
+        return;
+    Trace("CFilterGraph : missing plugin: %s (%s)", plugin.m_description.c_str(),
+          plugin.m_package.empty() ? "package unknown" : plugin.m_package.c_str());
+    std::lock_guard lock(m_renderLock);
+    if (std::none_of(m_missingPlugins.begin(), m_missingPlugins.end(),
+                     [&](const CMissingPlugin& known) { return known.m_description == plugin.m_description; }))
+        m_missingPlugins.push_back(plugin);
+}
+
+// Every missing decoder, with each package once.
+void CFilterGraph::_AddMissingPlugins(PlaybackError* pError)
+{
+    std::lock_guard lock(m_renderLock);
+    for (const CMissingPlugin& plugin : m_missingPlugins) {
+        pError->missingPlugin += (pError->missingPlugin.empty() ? "" : " and ") + plugin.m_description;
+        if (!plugin.m_package.empty() && pError->package.find(plugin.m_package) == std::string::npos)
+            pError->package += (pError->package.empty() ? "" : ", ") + plugin.m_package;
+    }
 }
 
 // On the thread of the failing sink: a sound sink that fails with a

@@ -16,9 +16,10 @@
 //   _OnDecodedPad as each decoder's pads arrive and read by the UI thread,
 //   m_fileName and m_bPictureExpected, written by the UI thread before the
 //   graph prerolls and read by the sound sink's thread (_OnAudioData), and
-//   m_bSoundTitled, written and read by that thread only, and m_firstError,
+//   m_bSoundTitled, written and read by that thread only, m_firstError,
 //   written by the thread that reports the first failure and read by the
-//   UI thread. Nothing else is taken while it is held. m_windowHandle, m_dGain,
+//   UI thread, and m_missingPlugins, written and read by the threads that
+//   report missing plugins and failures. Nothing else is taken while it is held. m_windowHandle, m_dGain,
 //   m_bPrerolled, m_bSoundLost and m_hrError are atomics read by streaming
 //   threads, m_nUserSeeks an atomic written by the UI thread; the event
 //   queue has a lock of its own. m_scaleSize is an
@@ -43,6 +44,7 @@
 #pragma once
 
 #include "GraphEventQueue.h"
+#include "MissingPlugin.h"
 #include "PlaybackError.h"
 #include "common/ComTypes.h"
 
@@ -54,6 +56,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 class CPictureWindow;
 class QEventLoop;
@@ -84,6 +87,11 @@ public:
     // Links an output pad to a decoder whose decoded streams end in
     // renderer chains once data flows.
     HRESULT Render(GstPad* pPad);
+    // Renders every output pad of `pSource` that is not linked yet, in
+    // order, until one fails; the pads are walked again from the start when
+    // the source's pads change meanwhile. Returns S_OK or the failure, and
+    // whether any pad was rendered.
+    HRESULT RenderOutputs(GstElement* pSource, bool* pbRendered);
     // Pauses the graph and waits, at most `msTimeout` and with the
     // user-interface thread's events still served, until every renderer
     // holds its first data. Fails when nothing could be rendered.
@@ -151,6 +159,8 @@ private:
     static void _OnDecodedPad(GstElement* pDecoder, GstPad* pPad, gpointer pGraph);
     static void _OnVideoCaps(GstPad* pPad, GParamSpec*, gpointer pGraph);
     void _OnError(GstMessage* pMessage);
+    void _OnMissingPlugin(GstMessage* pMessage);
+    void _AddMissingPlugins(PlaybackError* pError);
     bool _IsSoundOutputLost(GstMessage* pMessage);
     void _OnSoundLost();
     void _OnClockLost();
@@ -194,6 +204,8 @@ private:
     std::atomic<bool> m_bPrerolled = false;
     std::atomic<HRESULT> m_hrError = S_OK;
     PlaybackError m_firstError;
+    // The decoders the file needs that are not installed, each once.
+    std::vector<CMissingPlugin> m_missingPlugins;
     std::atomic<int> m_nUserSeeks = 0;
     bool m_bRunPending = false;
     QEventLoop* m_pPrerollWait = nullptr;

@@ -16,7 +16,6 @@ PlayerSample CDesktopPlayerLink::Read() const
     sample.bOpen = graph.IsOpen();
     if (sample.bOpen) {
         graph.GetTotalPlayLength(&sample.llLength);
-        graph.GetPosition(&sample.llPosition);
         graph.GetRate(&sample.dRate);
         sample.bHasVideo = graph.HasVideo();
     }
@@ -29,6 +28,23 @@ PlayerSample CDesktopPlayerLink::Read() const
         sample.bCanPlay = sample.bOpen || (nIndex >= 0 && nIndex < nCount);
     }
     return sample;
+}
+
+CPlaybackEvents& CDesktopPlayerLink::Events()
+{
+    return m_dlg.Graph().Events();
+}
+
+// The playlist's rows and repeat, and the player's volume and file.
+void CDesktopPlayerLink::OnChange(std::function<void()> changed)
+{
+    QObject::connect(&m_dlg.Control(), &CPlaybackControl::Changed, &m_dlg, changed);
+    QObject::connect(&m_dlg, &CKorvoPlayerDlg::PlaylistChanged, &m_dlg, changed);
+    if (CPlaylistDlg* pPlaylist = m_dlg.Playlist()) {
+        QAbstractItemModel* pRows = pPlaylist->List()->model();
+        QObject::connect(pRows, &QAbstractItemModel::rowsInserted, &m_dlg, changed);
+        QObject::connect(pRows, &QAbstractItemModel::rowsRemoved, &m_dlg, changed);
+    }
 }
 
 bool CDesktopPlayerLink::ReadPosition(LONGLONG* pllPosition) const
@@ -56,7 +72,7 @@ void CDesktopPlayerLink::Command(PlayerCommand command)
 
 void CDesktopPlayerLink::SeekTo(LONGLONG llPosition)
 {
-    m_dlg.Graph().SetPosition(llPosition);
+    m_dlg.Control().SeekTo(llPosition);
 }
 
 void CDesktopPlayerLink::SetRate(double dRate)

@@ -12,6 +12,8 @@ public:
     explicit CDesktopPlayerLink(CKorvoPlayerDlg& dlg) : m_dlg(dlg) {}
 
     PlayerSample Read() const override;
+    CPlaybackEvents& Events() override;
+    void OnChange(std::function<void()> changed) override;
     bool ReadPosition(LONGLONG* pllPosition) const override;
     void Command(PlayerCommand command) override;
     void SeekTo(LONGLONG llPosition) override;

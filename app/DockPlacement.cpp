@@ -67,9 +67,13 @@ QRect DockedPlaylistPlace(const QRect& list, int nSide, const QRect& player, con
     if (nSide == DOCK_NONE)
         return list;
     for (int nTry : SidesToTry(nSide)) {
-        const QRect beside = KeptInside(Against(list, nSide, nTry, player, moved), work);
-        if (!beside.intersects(player))
-            return beside;
+        const QRect beside = Against(list, nSide, nTry, player, moved);
+        const QRect inside = KeptInside(beside, work);
+        // The side has room when the list stays against it inside the work
+        // area, moved along the side at most.
+        const bool bRoom = Horizontal(nTry) ? inside.x() == beside.x() : inside.y() == beside.y();
+        if (bRoom && !inside.intersects(player))
+            return inside;
     }
     return KeptInside(PlaylistBeside(list, nSide, player, moved), work);
 }

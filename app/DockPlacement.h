@@ -12,7 +12,8 @@
 QRect PlaylistBeside(const QRect& list, int nSide, const QRect& player, const QPoint& moved);
 
 // Where the docked playlist lands inside the work area `work`: against its
-// own side where that side has room for it, else against the first other
+// own side where that side has room for it (the work area holds it there,
+// moved along the side at most), else against the first other
 // side that has (the opposite side first, then the two others, with the
 // playlist's start at the player's start), so that it never hides the
 // player while the work area has room beside it. Where no side has room it

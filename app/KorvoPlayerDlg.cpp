@@ -47,6 +47,7 @@ std::string FieldText(const std::string& argument, size_t cbField)
 CKorvoPlayerDlg::CKorvoPlayerDlg(const std::string& filterLibraryDir, QWidget* pParent)
     : QDialog(pParent),
       m_directShow(filterLibraryDir),
+      m_display(m_directShow.Events()),
       m_pScreenWnd(new CScreenWnd(this, &m_directShow)),
       m_frame(this, this),
       m_dock(*this),
@@ -56,6 +57,8 @@ CKorvoPlayerDlg::CKorvoPlayerDlg(const std::string& filterLibraryDir, QWidget* p
           _OnOpenForwarded(fileName, secondArgument);
       })
 {
+    connect(&m_directShow.Events(), &CPlaybackEvents::Error, this,
+            [this](const PlaybackError& error) { ShowDetails(error.Details()); });
     connect(qApp, &QGuiApplication::screenRemoved, this, &CKorvoPlayerDlg::_OnMonitorRemoved, Qt::QueuedConnection);
     OnInitDialog();
 }
@@ -223,6 +226,7 @@ void CKorvoPlayerDlg::_ToggleRepeat()
     Playlist()->SetRepeat(!Playlist()->IsRepeat());
     if (auto* pButton = qobject_cast<CHoverButton*>(m_pSkin->GetControl(IDC_REPEAT)))
         pButton->OnRepeat();
+    emit PlaylistChanged();
 }
 
 void CKorvoPlayerDlg::_TogglePlaylist()
@@ -275,7 +279,21 @@ void CKorvoPlayerDlg::ShowLastReport()
     m_pMessageBox = new QMessageBox(QMessageBox::Warning, QString::fromLatin1(kWindowText),
                                     QString::fromStdString(LastReport()), QMessageBox::Ok, this);
     m_pMessageBox->setAttribute(Qt::WA_DeleteOnClose);
+    if (!m_pendingDetails.empty())
+        m_pMessageBox->setDetailedText(QString::fromStdString(std::exchange(m_pendingDetails, {})));
     m_pMessageBox->open();
+}
+
+// A failure while playing is shown from the graph's event, and its details
+// come as the controller's signal, in either order.
+void CKorvoPlayerDlg::ShowDetails(const std::string& details)
+{
+    if (details.empty())
+        return;
+    if (m_pMessageBox != nullptr && m_pMessageBox->detailedText().isEmpty())
+        m_pMessageBox->setDetailedText(QString::fromStdString(details));
+    else
+        m_pendingDetails = details;
 }
 
 bool CKorvoPlayerDlg::event(QEvent* pEvent)
@@ -470,13 +488,12 @@ void CKorvoPlayerDlg::ShowStopped()
     m_geometry.OnStop();
 }
 
-void CKorvoPlayerDlg::ShowFileStarted(const std::string& fileName, bool bSizeWindow)
+void CKorvoPlayerDlg::ShowFileStarted(bool bSizeWindow)
 {
     m_bWindowFollowsPicture = bSizeWindow;
     m_pScreenWnd->show();
     m_pScreenWnd->raise();
     _FitToPicture();
-    m_display.ShowTitle(fileName);
 }
 
 std::string CKorvoPlayerDlg::CurrentEntry() const

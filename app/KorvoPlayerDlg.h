@@ -77,15 +77,20 @@ public:
     void ShowPlaying() override;
     void ShowPaused() override;
     void ShowStopped() override;
-    void ShowFileStarted(const std::string& fileName, bool bSizeWindow) override;
+    void ShowFileStarted(bool bSizeWindow) override;
     void ShowPictureChanged() override { _FitToPicture(); }
     void ShowDuration(int nTotal) override { m_display.ShowDuration(nTotal); }
     void ShowPosition(int nSecond) override { m_display.ShowPosition(nSecond); }
     void ShowVolume(int nVolume) override { m_display.ShowVolume(nVolume); }
     void ShowLastReport() override;
+    void ShowDetails(const std::string& details) override;
     bool HasPlaylist() const override { return Playlist() != nullptr; }
     std::string CurrentEntry() const override;
     void StepEntry(bool bForward) override;
+
+signals:
+    // The playlist's repeat was switched.
+    void PlaylistChanged();
 
 protected:
     bool event(QEvent* pEvent) override;
@@ -127,6 +132,8 @@ private:
     // follows its picture when that changes shape.
     bool m_bWindowFollowsPicture = false;
     QPointer<QMessageBox> m_pMessageBox;
+    // The details of a failure told before its message box opened.
+    std::string m_pendingDetails;
     CWindowFrame m_frame;
     CPlaylistDock m_dock;
     CVideoGeometry m_geometry;

@@ -72,12 +72,15 @@ void CPlaybackControl::Play()
     if (m_fileName.empty())
         return;
     m_bStarting = true;
-    HRESULT hr = _StartFile();
+    bool bGraphFailed = false;
+    HRESULT hr = _StartFile(&bGraphFailed);
     m_bStarting = false;
     if (hr == S_OK) {
         m_bPlayedOnce = true;
     } else if (hr != E_ABORT) {
         m_view.ShowLastReport();
+        if (bGraphFailed)
+            m_view.ShowDetails(m_graph.LastError().Details());
         Trace("from %s", "CKorvoPlayerDlg::OnPlay()");
         Stop();
     }
@@ -93,16 +96,17 @@ void CPlaybackControl::PostPlay()
 
 // The first file sizes the window to its picture; later files are fitted
 // into the window as it is.
-HRESULT CPlaybackControl::_StartFile()
+HRESULT CPlaybackControl::_StartFile(bool* pbGraphFailed)
 {
     HRESULT hr = CheckFileOpens(m_fileName);
     if (hr != S_OK)
         return hr;
     m_view.ShowPlaying();
     hr = m_graph.Play(m_fileName.c_str());
+    *pbGraphFailed = hr != S_OK;
     if (hr != S_OK)
         return hr;
-    m_view.ShowFileStarted(m_fileName, !m_bPlayedOnce);
+    m_view.ShowFileStarted(!m_bPlayedOnce);
     m_graph.SetVolume(m_nVolume);
     _SetPlayLength();
     m_positionTimer.start(kPositionPeriodMs);

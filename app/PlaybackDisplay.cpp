@@ -3,10 +3,46 @@
 #include "CommandIds.h"
 #include "controls/BitmapSlider.h"
 #include "controls/TransparentStatic.h"
+#include "playback/PlaybackEvents.h"
 #include "skin/UIManager.h"
 
+#include <QFile>
 #include <QString>
+#include <algorithm>
+#include <cstdint>
 #include <filesystem>
+
+namespace {
+
+int WholeSeconds(LONGLONG llTime)
+{
+    return static_cast<int>(std::clamp<LONGLONG>(llTime / 10'000'000, 0, INT32_MAX));
+}
+
+} // namespace
+
+CPlaybackDisplay::CPlaybackDisplay(CPlaybackEvents& events)
+{
+    connect(&events, &CPlaybackEvents::FileOpened, this, &CPlaybackDisplay::_OnFileOpened);
+    connect(&events, &CPlaybackEvents::DurationChanged, this, &CPlaybackDisplay::_OnDurationChanged);
+    connect(&events, &CPlaybackEvents::PositionJumped, this,
+            [this](LONGLONG llPosition) { ShowPosition(WholeSeconds(llPosition)); });
+}
+
+// A new file starts at its beginning.
+void CPlaybackDisplay::_OnFileOpened(const QString& fileName)
+{
+    ShowTitle(QFile::encodeName(fileName).toStdString());
+    m_nSecond = 0;
+    _ShowTimeText();
+}
+
+// A file that closes leaves its time shown.
+void CPlaybackDisplay::_OnDurationChanged(LONGLONG llDuration)
+{
+    if (llDuration > 0)
+        ShowDuration(WholeSeconds(llDuration));
+}
 
 void CPlaybackDisplay::FindControls(CUIManager& skin)
 {
@@ -26,14 +62,15 @@ void CPlaybackDisplay::ShowTitle(const std::string& fileName)
 void CPlaybackDisplay::ShowDuration(int nTotal)
 {
     m_nTotalSeconds = nTotal;
-    _ShowTimeText(0);
+    _ShowTimeText();
     if (m_pTimeSlider != nullptr)
         m_pTimeSlider->SetRangeMinMax(0, nTotal, false);
 }
 
 void CPlaybackDisplay::ShowPosition(int nSecond)
 {
-    _ShowTimeText(nSecond);
+    m_nSecond = nSecond;
+    _ShowTimeText();
     if (m_pTimeSlider != nullptr)
         m_pTimeSlider->SetPos(nSecond);
 }
@@ -46,11 +83,11 @@ void CPlaybackDisplay::ShowVolume(int nVolume)
     m_pVolumeSlider->SetPos(nVolume);
 }
 
-void CPlaybackDisplay::_ShowTimeText(int nSecond)
+void CPlaybackDisplay::_ShowTimeText()
 {
     if (m_pTimeText == nullptr)
         return;
-    const int n = nSecond;
+    const int n = m_nSecond;
     const int t = m_nTotalSeconds;
     m_pTimeText->SetText(QString::asprintf("%02d:%02d:%02d/%02d:%02d:%02d", n / 3600, n % 3600 / 60, n % 60, t / 3600,
                                            t % 3600 / 60, t % 60)

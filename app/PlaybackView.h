@@ -16,16 +16,19 @@ public:
     virtual void ShowStopped() = 0;
     // The file opened: the screen window shows its picture (or the logo),
     // fitted to the window; `bSizeWindow` lets the picture size the window.
-    virtual void ShowFileStarted(const std::string& fileName, bool bSizeWindow) = 0;
+    virtual void ShowFileStarted(bool bSizeWindow) = 0;
     // The open file's picture changed its size.
     virtual void ShowPictureChanged() = 0;
-    // The open file's duration in whole seconds; the position shown goes to 0.
+    // The open file's duration in whole seconds.
     virtual void ShowDuration(int nTotal) = 0;
     // The position in whole seconds.
     virtual void ShowPosition(int nSecond) = 0;
     virtual void ShowVolume(int nVolume) = 0;
     // The last report, in a message box that does not hold up the window.
     virtual void ShowLastReport() = 0;
+    // What the graph said about the failure just shown, as the message
+    // box's details.
+    virtual void ShowDetails(const std::string& details) = 0;
 
     // The playlist: whether there is one, its current entry (empty past the
     // end), and a step to the previous or next entry.

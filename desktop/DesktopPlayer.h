@@ -7,8 +7,9 @@
 #include "PlayerSample.h"
 
 #include <QStringList>
+#include <functional>
 
-class QObject;
+class CPlaybackEvents;
 class QWidget;
 
 enum class PlayerCommand { PlayPause, Pause, Stop, Previous, Next, Exit };
@@ -18,6 +19,12 @@ public:
     virtual ~IDesktopPlayer() = default;
 
     virtual PlayerSample Read() const = 0;
+    // The graph controller's signals: a change of what Read gives comes
+    // with one of them, or through the OnChange handler.
+    virtual CPlaybackEvents& Events() = 0;
+    // `changed` is called on every change of what Read gives that the
+    // graph controller does not signal (volume, file, playlist).
+    virtual void OnChange(std::function<void()> changed) = 0;
     // The position in the open file now (100-ns units); false when none is
     // open or it cannot be read.
     virtual bool ReadPosition(LONGLONG* pllPosition) const = 0;

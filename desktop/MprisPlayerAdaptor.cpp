@@ -77,7 +77,7 @@ qlonglong CMprisPlayerAdaptor::Position() const
 {
     LONGLONG llPosition = 0;
     if (!m_player.ReadPosition(&llPosition))
-        llPosition = m_watch.Current().llPosition;
+        return 0;
     return llPosition / kReferencePerMicrosecond;
 }
 
@@ -168,8 +168,6 @@ void CMprisPlayerAdaptor::SetPosition(const QDBusObjectPath& trackId, qlonglong 
 void CMprisPlayerAdaptor::_SeekTo(LONGLONG llMicroseconds)
 {
     m_player.SeekTo(llMicroseconds * kReferencePerMicrosecond);
-    m_watch.NoteSeek();
-    m_watch.Sample();
 }
 
 // Plays a local file as the Open command does; other URIs and missing

@@ -10,7 +10,6 @@ struct PlayerSample {
     int nState = State_Stopped;  // State_Stopped, State_Paused or State_Running
     std::string fileName;        // the current (or last) file, empty before the first
     LONGLONG llLength = 0;       // duration of the open file, 100-ns units; 0 when none is open
-    LONGLONG llPosition = 0;     // position in the open file, 100-ns units
     int nVolume = 100;           // 0..100
     double dRate = 1.0;
     bool bOpen = false;          // a file is open (playing or paused)
@@ -20,4 +19,5 @@ struct PlayerSample {
     bool bCanPlay = false;       // play would start or resume something
 
     bool VideoPlaying() const { return nState == State_Running && bHasVideo; }
+    bool operator==(const PlayerSample&) const = default;
 };

@@ -1,3 +1,4 @@
+#include "BuiltInSkin.h"
 #include "CriticalCount.h"
 #include "DebugCapture.h"
 #include "DiscClips.h"
@@ -748,20 +749,36 @@ TEST_F(PlayerWindowTest, ThePlayerAndItsPlaylistStayOnTheScreen)
     EXPECT_EQ(pList->pos(), dlg.geometry().topRight() + QPoint(1, 0));
 }
 
-// Without its skin the player says why in a message box and stays up as a
-// bare window that plays nothing, not even the file it was started with.
-} // namespace
-
-// The resource functions have external linkage; they are declared where used.
-static void WithoutTheBuiltInSkin(const std::function<void()>& test)
+// A player as wide as the work area (as Fit Desktop makes it) leaves no
+// room beside it: the playlist docked to its right goes below it instead
+// of over it, and back to the right once the player is small again.
+TEST_F(PlayerWindowTest, APlaylistWithoutRoomBesideThePlayerDoesNotHideIt)
 {
-    Q_CLEANUP_RESOURCE(korvoskin);
-    test();
-    Q_INIT_RESOURCE(korvoskin);
+    CKorvoPlayerDlg& dlg = Start("");
+    CPlaylistDlg* pList = dlg.Playlist();
+    ASSERT_TRUE(WaitFor([&] { return pList->isVisible(); }));
+    ASSERT_EQ(pList->GetDockSide(), DOCK_RIGHT);
+    const QRect area = dlg.screen()->availableGeometry();
+    const QSize start = dlg.size();
+    const QRect wide(area.topLeft(), QSize(area.width(), 400));
+    dlg.setGeometry(wide);
+    ASSERT_TRUE(WaitFor([&] { return dlg.geometry() == wide; }))
+        << dlg.geometry().x() << "," << dlg.geometry().y() << " " << dlg.width() << "x" << dlg.height();
+    EXPECT_TRUE(WaitFor([&] { return pList->pos() == QPoint(area.x(), area.y() + 400); }))
+        << pList->pos().x() << "," << pList->pos().y();
+    EXPECT_FALSE(pList->geometry().intersects(dlg.geometry()));
+
+    const QRect small(QPoint(400, 300), start);
+    dlg.setGeometry(small);
+    ASSERT_TRUE(WaitFor([&] { return dlg.geometry() == small; }))
+        << dlg.geometry().x() << "," << dlg.geometry().y() << " " << dlg.width() << "x" << dlg.height();
+    EXPECT_TRUE(WaitFor([&] { return pList->x() == small.right() + 1; })) << pList->pos().x();
+    EXPECT_FALSE(pList->geometry().intersects(dlg.geometry()));
+    EXPECT_TRUE(area.contains(pList->geometry()));
 }
 
-namespace {
-
+// Without its skin the player says why in a message box and stays up as a
+// bare window that plays nothing, not even the file it was started with.
 TEST_F(PlayerWindowTest, WithoutItsSkinThePlayerReportsAndPlaysNothing)
 {
     WithoutTheBuiltInSkin([&] {

@@ -217,9 +217,20 @@ void CPlaybackControl::ChangeRate(RateStep step)
     bool bRefused = step != RateStep::Normal && (hr == VFW_E_UNSUPPORTED_AUDIO || hr == VFW_E_UNSUPPORTED_VIDEO);
     if (hr != S_OK && !bRefused) {
         m_view.ShowLastReport();
-        Trace("from %s", step == RateStep::Normal   ? "CKorvoPlayerDlg::OnPlayNormalspeed()"
-                         : step == RateStep::Slower ? "CKorvoPlayerDlg::OnPlaySlower()"
-                                                    : "CKorvoPlayerDlg::OnPlayFaster()");
+        Trace("from %s", RateHandler(step));
+    }
+}
+
+// Each rate command has a handler of its own.
+const char* CPlaybackControl::RateHandler(RateStep step)
+{
+    switch (step) {
+    case RateStep::Slower:
+        return "CKorvoPlayerDlg::OnPlaySlower()";
+    case RateStep::Faster:
+        return "CKorvoPlayerDlg::OnPlayFaster()";
+    default:
+        return "CKorvoPlayerDlg::OnPlayNormalspeed()";
     }
 }
 

@@ -42,6 +42,8 @@ public:
     // Normal speed, or 0.1 slower or faster.
     enum class RateStep { Normal, Slower, Faster };
     void ChangeRate(RateStep step);
+    // The command handler a failed rate change is traced from.
+    static const char* RateHandler(RateStep step);
     // Volume 5 down or up, or mute.
     enum class VolumeStep { Down, Up, Mute };
     void ChangeVolume(VolumeStep step);

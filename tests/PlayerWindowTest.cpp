@@ -556,6 +556,9 @@ TEST_F(PlayerWindowTest, AFileThatCannotPlayIsReportedAndLeavesThePlayerStopped)
     CKorvoPlayerDlg& dlg = Start(file);
     ASSERT_TRUE(WaitFor([&] { return dlg.MessageBox() != nullptr; }));
     EXPECT_EQ(dlg.MessageBox()->text().toStdString(), LastReport());
+    // What GStreamer made of the file is the message box's details.
+    EXPECT_EQ(dlg.MessageBox()->detailedText().toStdString(), dlg.Graph().LastError().Details());
+    EXPECT_TRUE(dlg.MessageBox()->detailedText().contains(QStringLiteral("text file")));
     EXPECT_FALSE(dlg.Graph().IsOpen());
     EXPECT_FALSE(Screen()->isVisible());
     std::vector<std::string> traces = capture.TracesAfterReport();

@@ -104,6 +104,7 @@ void CKorvoPlayerDlg::OnInitDialog()
     resize(478, 341);
     new CAcceleratorFilter(this, [this](int nID) { OnCommand(nID); });
     m_pMenu = CreateMainPopupMenu(this, [this](int nID) { OnCommand(nID); });
+    m_pScreenWnd->CreateLogo();
     m_directShow.Init(m_pScreenWnd);
     if (!_InitSkin())
         return;
@@ -688,6 +689,9 @@ void CKorvoPlayerDlg::_ShowLastReport()
         m_pMessageBox->close();
     m_pMessageBox = new QMessageBox(QMessageBox::Warning, QString::fromLatin1(kWindowText),
                                     QString::fromStdString(LastReport()), QMessageBox::Ok, this);
+    // A failure of the controller's comes with what GStreamer said about it.
+    if (m_directShow.LastError().text == LastReport())
+        m_pMessageBox->setDetailedText(QString::fromStdString(m_directShow.LastError().Details()));
     m_pMessageBox->setAttribute(Qt::WA_DeleteOnClose);
     m_pMessageBox->open();
 }

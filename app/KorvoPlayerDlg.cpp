@@ -58,7 +58,7 @@ CKorvoPlayerDlg::CKorvoPlayerDlg(const std::string& filterLibraryDir, QWidget* p
       })
 {
     connect(&m_directShow.Events(), &CPlaybackEvents::Error, this,
-            [this](const PlaybackError& error) { ShowDetails(error.Details()); });
+            [this](const PlaybackError& error) { _ShowDetails(error.Details()); });
     connect(qApp, &QGuiApplication::screenRemoved, this, &CKorvoPlayerDlg::_OnMonitorRemoved, Qt::QueuedConnection);
     OnInitDialog();
 }
@@ -79,6 +79,7 @@ void CKorvoPlayerDlg::OnInitDialog()
     resize(478, 341);
     new CAcceleratorFilter(this, [this](int nID) { OnCommand(nID); });
     m_pMenu = CreateMainPopupMenu(this, [this](int nID) { OnCommand(nID); });
+    m_pScreenWnd->CreateLogo();
     m_directShow.Init(m_pScreenWnd);
     // Even a window without its skin is the player later starts must find:
     // otherwise each of them would open a player of its own.
@@ -278,22 +279,24 @@ void CKorvoPlayerDlg::ShowLastReport()
         m_pMessageBox->close();
     m_pMessageBox = new QMessageBox(QMessageBox::Warning, QString::fromLatin1(kWindowText),
                                     QString::fromStdString(LastReport()), QMessageBox::Ok, this);
+    // A failure of the controller's comes with what GStreamer said about it.
+    if (m_directShow.LastError().text == LastReport())
+        m_pMessageBox->setDetailedText(QString::fromStdString(m_directShow.LastError().Details()));
     m_pMessageBox->setAttribute(Qt::WA_DeleteOnClose);
-    if (!m_pendingDetails.empty())
-        m_pMessageBox->setDetailedText(QString::fromStdString(std::exchange(m_pendingDetails, {})));
+    const std::string pending = std::exchange(m_pendingDetails, {});
+    if (m_pMessageBox->detailedText().isEmpty() && !pending.empty())
+        m_pMessageBox->setDetailedText(QString::fromStdString(pending));
     m_pMessageBox->open();
 }
 
 // A failure while playing is shown from the graph's event, and its details
 // come as the controller's signal, in either order.
-void CKorvoPlayerDlg::ShowDetails(const std::string& details)
+void CKorvoPlayerDlg::_ShowDetails(const std::string& details)
 {
-    if (details.empty())
-        return;
-    if (m_pMessageBox != nullptr && m_pMessageBox->detailedText().isEmpty())
-        m_pMessageBox->setDetailedText(QString::fromStdString(details));
-    else
+    if (m_pMessageBox == nullptr)
         m_pendingDetails = details;
+    else if (m_pMessageBox->detailedText().isEmpty() && !details.empty())
+        m_pMessageBox->setDetailedText(QString::fromStdString(details));
 }
 
 bool CKorvoPlayerDlg::event(QEvent* pEvent)

@@ -83,7 +83,6 @@ public:
     void ShowPosition(int nSecond) override { m_display.ShowPosition(nSecond); }
     void ShowVolume(int nVolume) override { m_display.ShowVolume(nVolume); }
     void ShowLastReport() override;
-    void ShowDetails(const std::string& details) override;
     bool HasPlaylist() const override { return Playlist() != nullptr; }
     std::string CurrentEntry() const override;
     void StepEntry(bool bForward) override;
@@ -118,6 +117,7 @@ private:
     void _OnMonitorRemoved();
     void _ShowContextMenu(const QPoint& ptScreen);
     void _OnSliderMoving(int nID, int nPos);
+    void _ShowDetails(const std::string& details);
 
     CDirectShow m_directShow;
     // Built in the set-up; null when the skin could not be built. The

@@ -72,15 +72,12 @@ void CPlaybackControl::Play()
     if (m_fileName.empty())
         return;
     m_bStarting = true;
-    bool bGraphFailed = false;
-    HRESULT hr = _StartFile(&bGraphFailed);
+    HRESULT hr = _StartFile();
     m_bStarting = false;
     if (hr == S_OK) {
         m_bPlayedOnce = true;
     } else if (hr != E_ABORT) {
         m_view.ShowLastReport();
-        if (bGraphFailed)
-            m_view.ShowDetails(m_graph.LastError().Details());
         Trace("from %s", "CKorvoPlayerDlg::OnPlay()");
         Stop();
     }
@@ -96,14 +93,13 @@ void CPlaybackControl::PostPlay()
 
 // The first file sizes the window to its picture; later files are fitted
 // into the window as it is.
-HRESULT CPlaybackControl::_StartFile(bool* pbGraphFailed)
+HRESULT CPlaybackControl::_StartFile()
 {
     HRESULT hr = CheckFileOpens(m_fileName);
     if (hr != S_OK)
         return hr;
     m_view.ShowPlaying();
     hr = m_graph.Play(m_fileName.c_str());
-    *pbGraphFailed = hr != S_OK;
     if (hr != S_OK)
         return hr;
     m_view.ShowFileStarted(!m_bPlayedOnce);

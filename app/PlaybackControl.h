@@ -59,7 +59,7 @@ signals:
     void Changed();
 
 private:
-    HRESULT _StartFile(bool* pbGraphFailed);
+    HRESULT _StartFile();
     HRESULT _SetPlayLength();
     HRESULT _MovePosition(LONGLONG llOffset);
     void _SetVolume(int nVolume, const char* pszHandler);

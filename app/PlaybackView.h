@@ -26,9 +26,6 @@ public:
     virtual void ShowVolume(int nVolume) = 0;
     // The last report, in a message box that does not hold up the window.
     virtual void ShowLastReport() = 0;
-    // What the graph said about the failure just shown, as the message
-    // box's details.
-    virtual void ShowDetails(const std::string& details) = 0;
 
     // The playlist: whether there is one, its current entry (empty past the
     // end), and a step to the previous or next entry.

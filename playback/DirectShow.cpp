@@ -12,7 +12,6 @@
 
 #include <QFile>
 #include <QGuiApplication>
-#include <QMessageBox>
 #include <QWidget>
 #include <cmath>
 #include <cstring>
@@ -21,8 +20,6 @@
 
 namespace {
 
-constexpr unsigned kLogoControlId = 0xFFFF;
-constexpr unsigned kLogoResource = IDR_LOGO_GIF;
 constexpr ULONG kHeaderSize = 16;
 
 // The ASF header object identifier as it is stored at the start of the file.
@@ -91,22 +88,11 @@ CDirectShow::CDirectShow(std::string filterLibraryDir) : m_filterLibrary(std::mo
 CDirectShow::~CDirectShow()
 {
     _ReleaseGraph();
-    if (m_pLogo != nullptr)
-        m_pLogo->StopAnimation();
 }
 
 HRESULT CDirectShow::Init(QWidget* pScreenWnd)
 {
     m_pScreenWnd = pScreenWnd;
-    // A second Init replaces the logo; the window owns the new one.
-    delete m_pLogo.data();
-    m_pLogo = new CAnimatedLogo(pScreenWnd);
-    m_pLogo->setProperty("controlId", kLogoControlId);
-    m_pLogo->hide();
-    if (!m_pLogo->LoadFromResource(kLogoResource, "GIF")) {
-        ReportError(ERROR_NOT_FOUND, "Can not load Ani GIF");
-        QMessageBox::warning(pScreenWnd, QStringLiteral("korvoplayer"), QString::fromStdString(LastReport()));
-    }
     GError* pError = nullptr;
     if (!gst_init_check(nullptr, nullptr, &pError)) {
         HRESULT hr = ReportError(E_FAIL, "%s", LoadResString(IDS_CANNOT_INIT_GRAPH).c_str());
@@ -142,7 +128,11 @@ HRESULT CDirectShow::Play(const char* pszFileName)
         _TellOpened(pszFileName);
         return S_OK;
     }
-    m_lastError = m_pGraph != nullptr ? m_pGraph->FirstError() : PlaybackError{};
+    m_lastError = PlaybackError{};
+    if (m_pGraph != nullptr) {
+        m_lastError = m_pGraph->FirstError();
+        m_pGraph->AddMissingPlugins(&m_lastError);
+    }
     m_lastError.hr = hr;
     m_lastError.text = LastReport();
     return hr;
@@ -180,10 +170,6 @@ HRESULT CDirectShow::_Start(const char* pszFileName)
     if (hr != S_OK && hr != S_FALSE) {
         ReportCall(hr, IDS_CANNOT_PLAY, "IMediaControl::Run()");
         return TraceFrom(hr, "CDirectShow::Play()");
-    }
-    if (!m_bHasVideo && m_pLogo != nullptr) {
-        m_pLogo->show();
-        m_pLogo->StartAnimation();
     }
     return S_OK;
 }
@@ -276,8 +262,6 @@ HRESULT CDirectShow::Pause()
         ReportCall(hr, IDS_CANNOT_PAUSE, "IMediaControl::Pause()");
         return TraceFrom(hr, "CDirectShow::Pause()");
     }
-    if (m_pLogo != nullptr)
-        m_pLogo->StopAnimation();
     return S_OK;
 }
 
@@ -288,8 +272,6 @@ HRESULT CDirectShow::Resume()
         ReportCall(hr, IDS_CANNOT_RESUME, "IMediaControl::Run()");
         return TraceFrom(hr, "CDirectShow::Resume()");
     }
-    if (m_pLogo != nullptr)
-        m_pLogo->StartAnimation();
     return S_OK;
 }
 
@@ -310,11 +292,6 @@ HRESULT CDirectShow::Stop()
     if (hr != S_OK)
         ReportCall(hr, IDS_CANNOT_STOP, "IMediaControl::Stop()");
     _ReleaseGraph();
-    if (m_pLogo != nullptr) {
-        m_pLogo->hide();
-        if (m_pLogo->IsPlaying())
-            m_pLogo->StopAnimation();
-    }
     if (bWasOpen)
         _TellClosed();
     return hr != S_OK ? TraceFrom(hr, "CDirectShow::Stop()") : S_OK;
@@ -476,15 +453,12 @@ HRESULT CDirectShow::SetVolume(int nVolume)
     return S_OK;
 }
 
+// Without a picture there is nothing to place: the screen window places
+// what it shows instead.
 HRESULT CDirectShow::SetScreenSize(RECT rect)
 {
-    if (!m_bHasVideo) {
-        if (m_pLogo != nullptr) {
-            m_pLogo->setGeometry(rect.left, rect.top, rect.Width(), rect.Height());
-            m_pLogo->repaint();
-        }
+    if (!m_bHasVideo)
         return S_OK;
-    }
     // The sinks and the picture window work in the screen's own pixels.
     const RECT device = CDevicePixels::FromLogical(rect, CDevicePixels::RatioOf(m_pScreenWnd));
     struct Side {
@@ -512,9 +486,8 @@ HRESULT CDirectShow::GetOriginalScreenSize(long* plWidth, long* plHeight)
         return ArgumentFault("CDirectShow::GetOriginalScreenSize()",
                              "plWidth = %llx, plHeight = %llx", Hex(plWidth), Hex(plHeight));
     if (!m_bHasVideo) {
-        QSize size = m_pLogo != nullptr ? m_pLogo->GetPictureSize() : QSize();
-        *plWidth = size.width();
-        *plHeight = size.height();
+        *plWidth = m_noPictureSize.width();
+        *plHeight = m_noPictureSize.height();
         return S_OK;
     }
     if (HRESULT hr = m_pGraph->GetVideoSize(plWidth, plHeight); hr != S_OK) {
@@ -617,5 +590,6 @@ void CDirectShow::_OnSeekDone(int nUserSeeks)
 void CDirectShow::_OnFailed(const PlaybackError& error)
 {
     m_lastError = error;
-    emit m_events.Error(error);
+    m_pGraph->AddMissingPlugins(&m_lastError);
+    emit m_events.Error(m_lastError);
 }

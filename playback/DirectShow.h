@@ -1,8 +1,7 @@
 // The player's single gateway to playback. For each file it builds a fresh
 // graph around one of the BrelmSource filters, chosen by the file's first 16
 // bytes, renders every output of that filter, places the picture in the
-// screen window (or shows the animated logo when the file has no picture)
-// and runs the graph; then it pauses, resumes, seeks, changes rate and
+// screen window and runs the graph; then it pauses, resumes, seeks, changes rate and
 // volume and hands the graph's events to the player, until Stop releases
 // the whole graph. Every operation returns 0 or a result code and reports
 // its failures once, where they happen. What happens to the file (state,
@@ -14,10 +13,9 @@
 #include "MediaGraph.h"
 #include "PlaybackEvents.h"
 #include "common/ComTypes.h"
-#include "controls/AnimatedLogo.h"
 #include "winsys/Rect.h"
 
-#include <QPointer>
+#include <QSize>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -86,8 +84,9 @@ public:
     // GStreamer's text where it came from GStreamer.
     const PlaybackError& LastError() const { return m_lastError; }
 
-    // The logo shown for files without a picture (for the player's tests).
-    const CAnimatedLogo* Logo() const { return m_pLogo; }
+    // The size GetOriginalScreenSize tells while there is no picture: that
+    // of what the screen window shows in its place (the logo).
+    void SetNoPictureSize(QSize size) { m_noPictureSize = size; }
 
 private:
     HRESULT _Start(const char* pszFileName);
@@ -129,8 +128,6 @@ private:
     long m_lVolume = kVolumeFull;
     bool m_bHasVideo = false;
     IBaseFilter* m_pSourceFilter = nullptr;
-    // The logo is a child of the screen window, which owns and deletes it;
-    // the pointer goes null if the window goes first.
-    QPointer<CAnimatedLogo> m_pLogo;
+    QSize m_noPictureSize{0, 0};
     CFilterLibrary m_filterLibrary;
 };

@@ -567,8 +567,7 @@ GstBusSyncReply CFilterGraph::_OnBusMessage(GstBus*, GstMessage* pMessage, gpoin
 // The first failure is the graph's; each one is also an event.
 void CFilterGraph::_OnError(GstMessage* pMessage)
 {
-    PlaybackError error = CGstFailure::FromMessage(pMessage);
-    _AddMissingPlugins(&error);
+    const PlaybackError error = CGstFailure::FromMessage(pMessage);
     Trace("CFilterGraph : %s (%s)", error.gstMessage.c_str(), error.gstDebug.c_str());
     HRESULT hrNone = S_OK;
     if (m_hrError.compare_exchange_strong(hrNone, error.hr)) {
@@ -592,13 +591,16 @@ void CFilterGraph::_OnMissingPlugin(GstMessage* pMessage)
     Trace("CFilterGraph : missing plugin: %s (%s)", plugin.m_description.c_str(),
           plugin.m_package.empty() ? "package unknown" : plugin.m_package.c_str());
     std::lock_guard lock(m_renderLock);
-    if (std::none_of(m_missingPlugins.begin(), m_missingPlugins.end(),
-                     [&](const CMissingPlugin& known) { return known.m_description == plugin.m_description; }))
-        m_missingPlugins.push_back(plugin);
+    // Kept in order of their names: the streams' threads tell them in any
+    // order, and the player names them alike each time.
+    auto it = std::lower_bound(m_missingPlugins.begin(), m_missingPlugins.end(), plugin,
+                               [](const CMissingPlugin& a, const CMissingPlugin& b) { return a.m_description < b.m_description; });
+    if (it == m_missingPlugins.end() || it->m_description != plugin.m_description)
+        m_missingPlugins.insert(it, plugin);
 }
 
 // Every missing decoder, with each package once.
-void CFilterGraph::_AddMissingPlugins(PlaybackError* pError)
+void CFilterGraph::AddMissingPlugins(PlaybackError* pError)
 {
     std::lock_guard lock(m_renderLock);
     for (const CMissingPlugin& plugin : m_missingPlugins) {

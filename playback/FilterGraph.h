@@ -18,8 +18,8 @@
 //   graph prerolls and read by the sound sink's thread (_OnAudioData), and
 //   m_bSoundTitled, written and read by that thread only, m_firstError,
 //   written by the thread that reports the first failure and read by the
-//   UI thread, and m_missingPlugins, written and read by the threads that
-//   report missing plugins and failures. Nothing else is taken while it is held. m_windowHandle, m_dGain,
+//   UI thread, and m_missingPlugins, written by the threads that report
+//   missing plugins and read by the UI thread. Nothing else is taken while it is held. m_windowHandle, m_dGain,
 //   m_bPrerolled, m_bSoundLost and m_hrError are atomics read by streaming
 //   threads, m_nUserSeeks an atomic written by the UI thread; the event
 //   queue has a lock of its own. m_scaleSize is an
@@ -101,6 +101,10 @@ public:
     bool FindFilterByName(const char* pszName) const;
     // The first failure of the graph (hr S_OK while there is none).
     PlaybackError FirstError();
+    // Names in `pError` the decoders the file needs that are not installed
+    // (told by the graph before its failures, but maybe on other threads:
+    // read once the failure has reached the user-interface thread).
+    void AddMissingPlugins(PlaybackError* pError);
 
     // Control. Run before the preroll ended plays as soon as it ends.
     HRESULT Run();
@@ -160,7 +164,6 @@ private:
     static void _OnVideoCaps(GstPad* pPad, GParamSpec*, gpointer pGraph);
     void _OnError(GstMessage* pMessage);
     void _OnMissingPlugin(GstMessage* pMessage);
-    void _AddMissingPlugins(PlaybackError* pError);
     bool _IsSoundOutputLost(GstMessage* pMessage);
     void _OnSoundLost();
     void _OnClockLost();

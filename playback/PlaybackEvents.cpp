@@ -2,32 +2,20 @@
 
 void CPlaybackEvents::TellState(int nState)
 {
-    if (nState == m_nState)
-        return;
-    m_nState = nState;
-    emit StateChanged(nState);
+    _Tell(&m_nState, nState, &CPlaybackEvents::StateChanged);
 }
 
 void CPlaybackEvents::TellDuration(LONGLONG llDuration)
 {
-    if (llDuration == m_llDuration)
-        return;
-    m_llDuration = llDuration;
-    emit DurationChanged(llDuration);
+    _Tell(&m_llDuration, llDuration, &CPlaybackEvents::DurationChanged);
 }
 
 void CPlaybackEvents::TellRate(double dRate)
 {
-    if (dRate == m_dRate)
-        return;
-    m_dRate = dRate;
-    emit RateChanged(dRate);
+    _Tell(&m_dRate, dRate, &CPlaybackEvents::RateChanged);
 }
 
 void CPlaybackEvents::TellVolume(long lVolume)
 {
-    if (lVolume == m_lVolume)
-        return;
-    m_lVolume = lVolume;
-    emit VolumeChanged(lVolume);
+    _Tell(&m_lVolume, lVolume, &CPlaybackEvents::VolumeChanged);
 }

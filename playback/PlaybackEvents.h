@@ -57,6 +57,16 @@ signals:
     void ClockLost();
 
 private:
+    // The value is stored before it is told, so that a slot reads it back.
+    template <typename Value>
+    void _Tell(Value* pTold, Value value, void (CPlaybackEvents::*signal)(Value))
+    {
+        if (value == *pTold)
+            return;
+        *pTold = value;
+        emit(this->*signal)(value);
+    }
+
     int m_nState = 0;
     LONGLONG m_llDuration = 0;
     double m_dRate = 1.0;

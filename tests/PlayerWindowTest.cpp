@@ -3,6 +3,7 @@
 #include "DebugCapture.h"
 #include "DiscClips.h"
 #include "EventLoopWait.h"
+#include "HiddenDecoders.h"
 #include "MediaTestSetup.h"
 #include "TempDir.h"
 #include "TestMedia.h"
@@ -569,6 +570,24 @@ TEST_F(PlayerWindowTest, AFileThatCannotPlayIsReportedAndLeavesThePlayerStopped)
     std::filesystem::remove(file);
     Key(Qt::Key_Space);
     EXPECT_TRUE(WaitFor([&] { return dlg.MessageBox() != nullptr; }));
+    EXPECT_FALSE(dlg.Graph().IsOpen());
+}
+
+// The box keeps the report's lines and names, in its details, the decoders
+// the file needs with their packages.
+TEST_F(PlayerWindowTest, AFileWithoutItsDecodersNamesThemInTheBoxsDetails)
+{
+    const std::string file = TestMediaPath(TestMedia::Avi);
+    CHiddenDecoders hidden{"video/mpeg, mpegversion=4, systemstream=false", "audio/mpeg, mpegversion=1, layer=3"};
+    ASSERT_TRUE(hidden.Any());
+    CKorvoPlayerDlg& dlg = Start(file);
+    ASSERT_TRUE(WaitFor([&] { return dlg.MessageBox() != nullptr; }));
+    EXPECT_EQ(dlg.MessageBox()->text().toStdString(), LastReport());
+    const QString details = dlg.MessageBox()->detailedText();
+    EXPECT_TRUE(details.startsWith(QStringLiteral("This file needs an MPEG-1 Layer 3 (MP3) audio decoder and MPEG-4")))
+        << details.toStdString();
+    EXPECT_TRUE(details.contains(QStringLiteral("(gstreamer1.0-plugins-good, gstreamer1.0-libav)")))
+        << details.toStdString();
     EXPECT_FALSE(dlg.Graph().IsOpen());
 }
 

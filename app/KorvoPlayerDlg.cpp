@@ -25,7 +25,6 @@
 #include <QMouseEvent>
 #include <QMoveEvent>
 #include <QShowEvent>
-#include <QMessageBox>
 #include <QPainter>
 #include <utility>
 
@@ -49,6 +48,7 @@ CKorvoPlayerDlg::CKorvoPlayerDlg(const std::string& filterLibraryDir, QWidget* p
       m_directShow(filterLibraryDir),
       m_display(m_directShow.Events()),
       m_pScreenWnd(new CScreenWnd(this, &m_directShow)),
+      m_reportBox(*this, m_directShow, QString::fromLatin1(kWindowText)),
       m_frame(this, this),
       m_dock(*this),
       m_geometry(this, &m_directShow, m_pScreenWnd, [this] { ShowLastReport(); }),
@@ -57,8 +57,6 @@ CKorvoPlayerDlg::CKorvoPlayerDlg(const std::string& filterLibraryDir, QWidget* p
           _OnOpenForwarded(fileName, secondArgument);
       })
 {
-    connect(&m_directShow.Events(), &CPlaybackEvents::Error, this,
-            [this](const PlaybackError& error) { _ShowDetails(error.Details()); });
     connect(qApp, &QGuiApplication::screenRemoved, this, &CKorvoPlayerDlg::_OnMonitorRemoved, Qt::QueuedConnection);
     OnInitDialog();
 }
@@ -269,34 +267,6 @@ void CKorvoPlayerDlg::OnExit()
         Playlist()->close();
     m_control.Stop();
     done(0);
-}
-
-// The report goes into a message box that does not hold up the window: the
-// graph keeps answering while it is open.
-void CKorvoPlayerDlg::ShowLastReport()
-{
-    if (m_pMessageBox != nullptr)
-        m_pMessageBox->close();
-    m_pMessageBox = new QMessageBox(QMessageBox::Warning, QString::fromLatin1(kWindowText),
-                                    QString::fromStdString(LastReport()), QMessageBox::Ok, this);
-    // A failure of the controller's comes with what GStreamer said about it.
-    if (m_directShow.LastError().text == LastReport())
-        m_pMessageBox->setDetailedText(QString::fromStdString(m_directShow.LastError().Details()));
-    m_pMessageBox->setAttribute(Qt::WA_DeleteOnClose);
-    const std::string pending = std::exchange(m_pendingDetails, {});
-    if (m_pMessageBox->detailedText().isEmpty() && !pending.empty())
-        m_pMessageBox->setDetailedText(QString::fromStdString(pending));
-    m_pMessageBox->open();
-}
-
-// A failure while playing is shown from the graph's event, and its details
-// come as the controller's signal, in either order.
-void CKorvoPlayerDlg::_ShowDetails(const std::string& details)
-{
-    if (m_pMessageBox == nullptr)
-        m_pendingDetails = details;
-    else if (m_pMessageBox->detailedText().isEmpty() && !details.empty())
-        m_pMessageBox->setDetailedText(QString::fromStdString(details));
 }
 
 bool CKorvoPlayerDlg::event(QEvent* pEvent)

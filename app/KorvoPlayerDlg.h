@@ -9,6 +9,7 @@
 #include "PlaybackDisplay.h"
 #include "PlaybackView.h"
 #include "PlaylistDock.h"
+#include "ReportBox.h"
 #include "VideoGeometry.h"
 #include "instance/InstancePublisher.h"
 #include "winsys/WindowSystem.h"
@@ -18,8 +19,6 @@
 #include "playback/DirectShow.h"
 
 #include <QDialog>
-#include <QMessageBox>
-#include <QPointer>
 #include <QStringList>
 #include <memory>
 #include <string>
@@ -48,7 +47,7 @@ public:
     CDirectShow& Graph() { return m_directShow; }
     CPlaybackControl& Control() { return m_control; }
     // The message box showing the last failure, while it is open.
-    QMessageBox* MessageBox() const { return m_pMessageBox; }
+    QMessageBox* MessageBox() const { return m_reportBox.Box(); }
     QMenu* ContextMenu() const { return m_pMenu; }
     // Null when the skin could not be built.
     CKorvoUIManager* SkinManager() const { return m_pSkin.get(); }
@@ -82,7 +81,7 @@ public:
     void ShowDuration(int nTotal) override { m_display.ShowDuration(nTotal); }
     void ShowPosition(int nSecond) override { m_display.ShowPosition(nSecond); }
     void ShowVolume(int nVolume) override { m_display.ShowVolume(nVolume); }
-    void ShowLastReport() override;
+    void ShowLastReport() override { m_reportBox.ShowLastReport(); }
     bool HasPlaylist() const override { return Playlist() != nullptr; }
     std::string CurrentEntry() const override;
     void StepEntry(bool bForward) override;
@@ -117,7 +116,6 @@ private:
     void _OnMonitorRemoved();
     void _ShowContextMenu(const QPoint& ptScreen);
     void _OnSliderMoving(int nID, int nPos);
-    void _ShowDetails(const std::string& details);
 
     CDirectShow m_directShow;
     // Built in the set-up; null when the skin could not be built. The
@@ -131,9 +129,7 @@ private:
     // The file playing sized the window (the first one), so the window
     // follows its picture when that changes shape.
     bool m_bWindowFollowsPicture = false;
-    QPointer<QMessageBox> m_pMessageBox;
-    // The details of a failure told before its message box opened.
-    std::string m_pendingDetails;
+    CReportBox m_reportBox;
     CWindowFrame m_frame;
     CPlaylistDock m_dock;
     CVideoGeometry m_geometry;

@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr LONGLONG kSecond = 10'000'000;
 constexpr long kStateTimeoutMs = 10000;
 constexpr int kPositionPeriodMs = 100;
 
@@ -26,11 +25,6 @@ HRESULT CheckFileOpens(const std::string& fileName)
     pStream->Close();
     pStream->Release();
     return hr;
-}
-
-int WholeSeconds(LONGLONG llTime)
-{
-    return static_cast<int>(std::clamp<LONGLONG>(llTime / kSecond, 0, INT32_MAX));
 }
 
 } // namespace

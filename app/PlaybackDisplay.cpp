@@ -1,6 +1,7 @@
 #include "PlaybackDisplay.h"
 
 #include "CommandIds.h"
+#include "PlaybackView.h"
 #include "controls/BitmapSlider.h"
 #include "controls/TransparentStatic.h"
 #include "playback/PlaybackEvents.h"
@@ -8,18 +9,7 @@
 
 #include <QFile>
 #include <QString>
-#include <algorithm>
-#include <cstdint>
 #include <filesystem>
-
-namespace {
-
-int WholeSeconds(LONGLONG llTime)
-{
-    return static_cast<int>(std::clamp<LONGLONG>(llTime / 10'000'000, 0, INT32_MAX));
-}
-
-} // namespace
 
 CPlaybackDisplay::CPlaybackDisplay(CPlaybackEvents& events)
 {

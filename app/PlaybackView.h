@@ -3,7 +3,17 @@
 // entries and the message box. Called on the user-interface thread.
 #pragma once
 
+#include "common/ComTypes.h"
+
+#include <algorithm>
+#include <cstdint>
 #include <string>
+
+// The whole seconds of a time in 100-ns units, held to 0..INT32_MAX.
+inline int WholeSeconds(LONGLONG llTime)
+{
+    return static_cast<int>(std::clamp<LONGLONG>(llTime / 10'000'000, 0, INT32_MAX));
+}
 
 class IPlaybackView {
 public:

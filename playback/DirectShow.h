@@ -1,9 +1,9 @@
 // The player's single gateway to playback. For each file it builds a fresh
 // graph around one of the BrelmSource filters, chosen by the file's first 16
 // bytes, renders every output of that filter, places the picture in the
-// screen window and runs the graph; then it pauses, resumes, seeks, changes rate and
-// volume and hands the graph's events to the player, until Stop releases
-// the whole graph. Every operation returns 0 or a result code and reports
+// screen window and runs the graph; then it pauses, resumes, seeks, changes
+// rate and volume and hands the graph's events to the player, until Stop
+// releases the whole graph. Every operation returns 0 or a result code and reports
 // its failures once, where they happen. What happens to the file (state,
 // length, seeks, rate, volume, picture size, end, failures) is also told by
 // the signals of Events(), on the user-interface thread.

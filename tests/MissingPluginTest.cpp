@@ -14,38 +14,46 @@
 
 namespace {
 
-std::string PackageFor(const char* pszCaps)
+// What `read` makes of caps given as a string.
+template <typename Read>
+std::string OfCaps(const char* pszCaps, Read read)
 {
     GstCaps* pCaps = gst_caps_from_string(pszCaps);
-    std::string package = CMissingPlugin::PackageFor(pCaps);
+    std::string result = read(pCaps);
     gst_caps_unref(pCaps);
-    return package;
+    return result;
+}
+
+std::string PackageFor(const char* pszCaps)
+{
+    return OfCaps(pszCaps, [](const GstCaps* pCaps) { return CMissingPlugin::PackageFor(pCaps); });
 }
 
 std::string DecoderName(const char* pszDescription, const char* pszCaps)
 {
-    GstCaps* pCaps = gst_caps_from_string(pszCaps);
-    std::string name = CMissingPlugin::DecoderName(pszDescription, pCaps);
-    gst_caps_unref(pCaps);
-    return name;
+    return OfCaps(pszCaps, [&](const GstCaps* pCaps) { return CMissingPlugin::DecoderName(pszDescription, pCaps); });
 }
 
 TEST(MissingPluginTest, ThePackageFollowsTheFormat)
 {
     InitMediaGraph();
-    EXPECT_EQ(PackageFor("video/x-h265, stream-format=byte-stream"), "gstreamer1.0-libav");
-    EXPECT_EQ(PackageFor("video/x-wmv, wmvversion=3"), "gstreamer1.0-libav");
-    EXPECT_EQ(PackageFor("video/mpeg, mpegversion=4, systemstream=false"), "gstreamer1.0-libav");
-    EXPECT_EQ(PackageFor("video/mpeg, mpegversion=2, systemstream=true"), "gstreamer1.0-plugins-bad");
-    EXPECT_EQ(PackageFor("audio/mpeg, mpegversion=1, layer=3"), "gstreamer1.0-plugins-good");
-    EXPECT_EQ(PackageFor("audio/mpeg, mpegversion=4, stream-format=raw"), "gstreamer1.0-libav");
-    EXPECT_EQ(PackageFor("video/x-vp9"), "gstreamer1.0-plugins-good");
-    EXPECT_EQ(PackageFor("audio/x-vorbis"), "gstreamer1.0-plugins-base");
-    EXPECT_EQ(PackageFor("video/x-ms-asf"), "gstreamer1.0-plugins-ugly");
-    // A format the table does not know, and caps that name no format.
-    EXPECT_EQ(PackageFor("video/x-korvo"), "");
-    EXPECT_EQ(PackageFor("ANY"), "");
-    EXPECT_EQ(PackageFor("EMPTY"), "");
+    const std::pair<const char*, const char*> cases[] = {
+        {"video/x-h265, stream-format=byte-stream", "gstreamer1.0-libav"},
+        {"video/x-wmv, wmvversion=3", "gstreamer1.0-libav"},
+        {"video/mpeg, mpegversion=4, systemstream=false", "gstreamer1.0-libav"},
+        {"video/mpeg, mpegversion=2, systemstream=true", "gstreamer1.0-plugins-bad"},
+        {"audio/mpeg, mpegversion=1, layer=3", "gstreamer1.0-plugins-good"},
+        {"audio/mpeg, mpegversion=4, stream-format=raw", "gstreamer1.0-libav"},
+        {"video/x-vp9", "gstreamer1.0-plugins-good"},
+        {"audio/x-vorbis", "gstreamer1.0-plugins-base"},
+        {"video/x-ms-asf", "gstreamer1.0-plugins-ugly"},
+        // A format the table does not know, and caps that name no format.
+        {"video/x-korvo", ""},
+        {"ANY", ""},
+        {"EMPTY", ""},
+    };
+    for (const auto& [pszCaps, pszPackage] : cases)
+        EXPECT_EQ(PackageFor(pszCaps), pszPackage) << pszCaps;
 }
 
 TEST(MissingPluginTest, TheDecoderSaysWhatItDecodes)

@@ -47,9 +47,11 @@ GstPadLinkReturn AddOutputOnLink(GstPad* pPad, GstObject* pParent, GstPad*)
 
 class RenderOutputsTest : public ::testing::Test {
 protected:
+    // Before the graph is made, by the first test or by itself.
+    static void SetUpTestSuite() { InitMediaGraph(); }
+
     void SetUp() override
     {
-        InitMediaGraph();
         m_pSource = GST_ELEMENT(g_object_new(pad_source_get_type(), nullptr));
         ASSERT_EQ(m_graph.AddFilter(m_pSource, "source"), S_OK);
     }

@@ -1,11 +1,17 @@
 // The player's main window. It publishes its handle in the shared record so
-// that later instances find it and answers their messages; it owns the graph
-// controller and the screen window the picture is shown in, and turns keys,
-// commands, graph events and handed files into playback.
+// that later instances find it and answers their messages (through its
+// publisher); it owns the graph controller, the playback control and the
+// screen window the picture is shown in, turns keys, commands and handed
+// files into playback, and shows what the playback control tells it.
 #pragma once
 
-#include "InstanceServer.h"
+#include "PlaybackControl.h"
+#include "PlaybackDisplay.h"
+#include "PlaybackView.h"
+#include "PlaylistDock.h"
+#include "ReportBox.h"
 #include "VideoGeometry.h"
+#include "instance/InstancePublisher.h"
 #include "winsys/WindowSystem.h"
 #include "common/ComTypes.h"
 #include "common/LibraryLocation.h"
@@ -13,22 +19,16 @@
 #include "playback/DirectShow.h"
 
 #include <QDialog>
-#include <QMessageBox>
-#include <QPointer>
 #include <QStringList>
-#include <QTimer>
 #include <memory>
 #include <string>
 
-class CBitmapSlider;
 class CHoverButton;
 class CKorvoUIManager;
 class CPlaylistDlg;
 class CScreenWnd;
-class CTransparentStatic;
-struct SharedPlayerRecord;
 
-class CKorvoPlayerDlg : public QDialog, public IFrameWindow {
+class CKorvoPlayerDlg : public QDialog, public IFrameWindow, public IPlaybackView {
     Q_OBJECT
 
 public:
@@ -37,20 +37,21 @@ public:
     ~CKorvoPlayerDlg() override;
 
     // Answers a message of a later instance.
-    uint32_t OnInstanceMessage(const InstanceRequest& request);
+    uint32_t OnInstanceMessage(const InstanceRequest& request) { return m_publisher.OnInstanceMessage(request); }
     // Carries out a command of a key, a menu entry or a skin control.
     void OnCommand(int nID);
 
-    const std::string& FileName() const { return m_fileName; }
+    const std::string& FileName() const { return m_control.FileName(); }
     const std::string& SecondArgument() const { return m_secondArgument; }
-    int Volume() const { return m_nVolume; }
+    int Volume() const { return m_control.Volume(); }
     CDirectShow& Graph() { return m_directShow; }
+    CPlaybackControl& Control() { return m_control; }
     // The message box showing the last failure, while it is open.
-    QMessageBox* MessageBox() const { return m_pMessageBox; }
+    QMessageBox* MessageBox() const { return m_reportBox.Box(); }
     QMenu* ContextMenu() const { return m_pMenu; }
     // Null when the skin could not be built.
     CKorvoUIManager* SkinManager() const { return m_pSkin.get(); }
-    CPlaylistDlg* Playlist() const { return m_pPlaylist; }
+    CPlaylistDlg* Playlist() const { return m_dock.Playlist(); }
     CScreenWnd* ScreenWnd() const { return m_pScreenWnd; }
     const CVideoGeometry& Geometry() const { return m_geometry; }
 
@@ -58,18 +59,36 @@ public:
     // (as the Open command does with one file).
     void OpenFiles(const QStringList& files);
     // The player's volume (held to 0..100), shown and applied to the graph.
-    void SetVolume(int nVolume);
+    void SetVolume(int nVolume) { m_control.SetVolume(nVolume); }
 
     // Plays, pauses or resumes, as the state of the graph asks.
-    void OnPlay();
-    void OnStop();
-    void OnPause();
+    void OnPlay() { m_control.Play(); }
+    void OnStop() { m_control.Stop(); }
+    void OnPause() { m_control.Pause(); }
     // The user chose an entry of the playlist: stops and plays again.
     void PlayChosenEntry();
     // Leaves the player.
     void OnExit();
     // The dialog's cancel command: pauses a running file and minimises.
     void reject() override;
+
+    // What the playback control shows.
+    void ShowPlaying() override;
+    void ShowPaused() override;
+    void ShowStopped() override;
+    void ShowFileStarted(bool bSizeWindow) override;
+    void ShowPictureChanged() override { _FitToPicture(); }
+    void ShowDuration(int nTotal) override { m_display.ShowDuration(nTotal); }
+    void ShowPosition(int nSecond) override { m_display.ShowPosition(nSecond); }
+    void ShowVolume(int nVolume) override { m_display.ShowVolume(nVolume); }
+    void ShowLastReport() override { m_reportBox.ShowLastReport(); }
+    bool HasPlaylist() const override { return Playlist() != nullptr; }
+    std::string CurrentEntry() const override;
+    void StepEntry(bool bForward) override;
+
+signals:
+    // The playlist's repeat was switched.
+    void PlaylistChanged();
 
 protected:
     bool event(QEvent* pEvent) override;
@@ -90,81 +109,31 @@ private:
     void OnInitDialog();
     std::unique_ptr<CKorvoUIManager> _BuildSkin();
     bool _InitSkin();
-    void _FindControls();
-    void _CreatePlaylist();
-    uint32_t OnOpenForwarded();
-    SharedPlayerRecord* _SharedRecord();
-    HRESULT _OpenSharedRecord();
-    void _PublishWindow();
+    void _OnOpenForwarded(const std::string& fileName, const std::string& secondArgument);
     void OnFileOpen();
-    intptr_t onKorvoPlayerFilterGraph();
-    HRESULT _StartFile();
     void _FitToPicture();
-    void _PlaceScreen();
-    void _ShowTitle();
-    HRESULT _SetPlayLength();
-    void _ShowTime();
-    void OnTimer();
-    void _KillTimer();
-    void _PlayNeighbour(int nID);
     void _ToggleRepeat();
     void _TogglePlaylist();
-    void _CarryPlaylist();
-    QRect _PlaylistBeside(const QRect& player, const QPoint& moved) const;
-    void _CentreOnScreen();
-    void _KeepOnScreen(const QSize& size);
-    QRect _WorkArea() const;
     void _OnMonitorRemoved();
     void _ShowContextMenu(const QPoint& ptScreen);
     void _OnSliderMoving(int nID, int nPos);
-    HRESULT _MovePosition(LONGLONG llOffset);
-    void _Seek(LONGLONG llOffset, const char* pszHandler);
-    void _ChangeRate(int nID);
-    void _ChangeVolume(int nID);
-    void _SetVolume(int nVolume, const char* pszHandler);
-    void _ShowVolume();
-    void _PostPlay();
-    void _ShowLastReport();
 
     CDirectShow m_directShow;
-    // Built in the set-up; the controls below belong to it and are null when
-    // the skin has no such control.
+    // Built in the set-up; null when the skin could not be built. The
+    // display shows playback on its controls.
     std::unique_ptr<CKorvoUIManager> m_pSkin;
-    CBitmapSlider* m_pTimeSlider = nullptr;
-    CBitmapSlider* m_pVolumeSlider = nullptr;
-    CTransparentStatic* m_pTimeText = nullptr;
-    CTransparentStatic* m_pTitle = nullptr;
+    CPlaybackDisplay m_display;
     CScreenWnd* m_pScreenWnd;
-    // A child of this window (deleted with it); null without a skin.
-    CPlaylistDlg* m_pPlaylist = nullptr;
-    // The duration of the file playing and the last whole second shown.
-    int m_nTotalHours = 0;
-    int m_nTotalMinutes = 0;
-    int m_nTotalSeconds = 0;
-    int m_nCurrentSecond = 0;
-    // The position timer, running while a file plays or is paused.
-    QTimer m_positionTimer;
     // The context menu, a child of this window.
     QMenu* m_pMenu = nullptr;
-    // Where the window was at the last move, for carrying a docked playlist.
-    QPoint m_previousPosition;
-    // The playlist was shown when full screen began, and is hidden until
-    // it ends.
-    bool m_bPlaylistAside = false;
-    CInstanceServer m_instanceServer;
-    std::string m_fileName;
     std::string m_secondArgument;
-    int m_nVolume = 100;
-    bool m_bPlayedOnce = false;
     // The file playing sized the window (the first one), so the window
     // follows its picture when that changes shape.
     bool m_bWindowFollowsPicture = false;
-    // A file is being opened, and a play asked for meanwhile.
-    bool m_bStarting = false;
-    bool m_bPlayPending = false;
-    // The last failure to open the shared record again, reported once.
-    HRESULT m_hrRecord = S_OK;
-    QPointer<QMessageBox> m_pMessageBox;
+    CReportBox m_reportBox;
     CWindowFrame m_frame;
+    CPlaylistDock m_dock;
     CVideoGeometry m_geometry;
+    CPlaybackControl m_control;
+    CInstancePublisher m_publisher;
 };

@@ -1,5 +1,6 @@
 #include "ScreenWnd.h"
 
+#include "ScreenLogo.h"
 #include "winsys/WindowSystem.h"
 #include "winsys/MessageEvent.h"
 #include "playback/DevicePixels.h"
@@ -24,9 +25,16 @@ CScreenWnd::CScreenWnd(QWidget* pParent, CDirectShow* pDirectShow)
     hide();
 }
 
+void CScreenWnd::CreateLogo()
+{
+    m_pLogo = new CScreenLogo(this, m_pDirectShow);
+}
+
 void CScreenWnd::SetPictureRect(const RECT& rect)
 {
     m_pictureRect = rect;
+    if (m_pLogo != nullptr)
+        m_pLogo->Place(rect);
     update();
 }
 

@@ -21,6 +21,7 @@ constexpr unsigned WM_RBUTTONDOWN = 0x0204;
 constexpr uintptr_t MK_RBUTTON = 0x0002;
 
 class CDirectShow;
+class CScreenLogo;
 
 class CScreenWnd : public QWidget {
     Q_OBJECT
@@ -28,8 +29,14 @@ class CScreenWnd : public QWidget {
 public:
     CScreenWnd(QWidget* pParent, CDirectShow* pDirectShow);
 
+    // Makes the logo shown in place of a picture (once, before the
+    // controller's Init).
+    void CreateLogo();
+    CScreenLogo* Logo() const { return m_pLogo; }
+
     // The rectangle of the picture inside this window in logical pixels, as
-    // last placed; the black around it is painted again.
+    // last placed; the black around it is painted again and the logo fills
+    // it.
     void SetPictureRect(const RECT& rect);
     const RECT& PictureRect() const { return m_pictureRect; }
     // While the drag lock is 1 a left-button drag does not move the player.
@@ -47,6 +54,7 @@ private:
     void _PlacePictureAgain();
 
     CDirectShow* m_pDirectShow;
+    CScreenLogo* m_pLogo = nullptr;
     QPoint m_lastCursor;
     bool m_bDragging = false;
     // Whether the window manager answers the drag's moves; where it does

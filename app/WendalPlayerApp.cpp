@@ -1,12 +1,13 @@
 #include "WendalPlayerApp.h"
 
 #include "CommandLine.h"
-#include "DesktopIntegration.h"
-#include "InstanceMessage.h"
-#include "InstanceNames.h"
+#include "DesktopPlayerLink.h"
+#include "desktop/DesktopIntegration.h"
+#include "instance/InstanceMessage.h"
+#include "instance/InstanceNames.h"
 #include "KorvoPlayerDlg.h"
-#include "SharedPlayerRecord.h"
-#include "StartupLock.h"
+#include "instance/SharedPlayerRecord.h"
+#include "instance/StartupLock.h"
 #include "winsys/StringTable.h"
 #include "TerminationSignals.h"
 #include "common/FileStream.h"
@@ -92,7 +93,8 @@ void CWendalPlayerApp::_RunPlayerWindow(CStartupLock& startupLock)
     startupLock.Release();
     CTerminationSignals termination;
     QObject::connect(&termination, &CTerminationSignals::Raised, &dlg, &CKorvoPlayerDlg::OnExit);
-    CDesktopIntegration desktop(dlg);
+    CDesktopPlayerLink link(dlg);
+    CDesktopIntegration desktop(link);
     dlg.show();
     dlg.exec();
 }

@@ -3,8 +3,8 @@
 // command-line file to the running player and ends (later instance).
 #pragma once
 
-#include "SharedMemory.h"
-#include "StartupLock.h"
+#include "instance/SharedMemory.h"
+#include "instance/StartupLock.h"
 #include "winsys/WindowSystem.h"
 #include "common/ComTypes.h"
 

@@ -13,6 +13,7 @@ namespace {
 
 std::mutex g_reportLock;
 char g_lastReport[kReportSize];
+thread_local std::string t_lastReport;
 
 std::mutex g_sinkLock;
 DebugOutputSink g_sink;
@@ -90,6 +91,7 @@ HRESULT Compose(HRESULT code, const char* pszCallerText)
         report.Append("Message\t: %s\n", pszCallerText);
     report.Append(pszCallerText != nullptr ? "Reason\t: %s\n" : "Message\t: %s\n", systemText.c_str());
     report.Append("Code\t: %d(0x%08X)", code, static_cast<unsigned>(code));
+    t_lastReport = g_lastReport;
     WriteDebugOutput(g_lastReport);
     return code;
 }
@@ -158,6 +160,11 @@ std::string LastReport()
 {
     std::lock_guard lock(g_reportLock);
     return g_lastReport;
+}
+
+std::string LastReportOfThisThread()
+{
+    return t_lastReport;
 }
 
 void WriteDebugOutput(const char* pszText)

@@ -41,6 +41,10 @@ HRESULT ArgumentFault(const char* pszFunction, const char* pszFormat, ...) __att
 // The most recent report of this process, empty before the first one.
 std::string LastReport();
 
+// The most recent report made on the calling thread, whatever other threads
+// reported since: what a streaming thread passes on as its own failure.
+std::string LastReportOfThisThread();
+
 // Pointers appear in argument traces as hexadecimal numbers ("pv = %llx").
 inline unsigned long long Hex(const void* p)
 {

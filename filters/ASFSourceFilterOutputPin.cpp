@@ -384,7 +384,9 @@ GstFlowReturn CASFSourceFilterOutputPin::_FlowOfFailedSample(HRESULT hr)
     if (hr == S_FALSE)
         return GST_FLOW_EOS;
     Trace("from %s::FillBuffer()", m_kind.pszClassName);
-    GST_ELEMENT_ERROR(m_pFilter->GetElement(), STREAM, DEMUX, (nullptr), ("%s", LastReport().c_str()));
+    // Each pin streams on a thread of its own: its own report, not another
+    // pin's made meanwhile.
+    GST_ELEMENT_ERROR(m_pFilter->GetElement(), STREAM, DEMUX, (nullptr), ("%s", LastReportOfThisThread().c_str()));
     return GST_FLOW_ERROR;
 }
 
@@ -407,7 +409,7 @@ void CASFSourceFilterOutputPin::_PostNoSampleError()
     ReportError(ERROR_BAD_FORMAT, "The %s stream of the file holds no sample", GST_PAD_NAME(m_pPad));
     Trace("from %s::FillBuffer()", m_kind.pszClassName);
     GST_ELEMENT_ERROR(m_pFilter->GetElement(), STREAM, DEMUX, ("The file holds no %s data.", GST_PAD_NAME(m_pPad)),
-                      ("%s", LastReport().c_str()));
+                      ("%s", LastReportOfThisThread().c_str()));
 }
 
 // Ends the task's pushing: at the end of the stream and on a failure the

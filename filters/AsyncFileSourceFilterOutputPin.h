@@ -17,7 +17,13 @@
 // - m_waiterLock lets one waiter at a time take an entry, and keeps flushes
 //   out while it does.
 // - Lock order: m_waiterLock before m_queueLock. m_readerLock is never held
-//   together with either. The two semaphores are taken outside every lock.
+//   together with either.
+// - m_freeEntries is taken outside every lock: a request waits there while
+//   the ring is full. m_filledEntries is taken under m_waiterLock, by the one
+//   waiter that has just seen a completed request under m_queueLock; as the
+//   count and the semaphore grow together under m_queueLock and only that
+//   waiter takes from either, the semaphore is never empty then and the
+//   taking never waits. Giving either back never waits.
 // Ownership: the filter owns the pin and the stream and holds the pin's
 // references (the pin's AddRef/Release are the filter's); the ring holds the
 // clients' samples without references of its own.

@@ -114,7 +114,7 @@ GstFlowReturn Fill(GstBaseSrc* pSrc, guint64 offset, guint length, GstBuffer* pB
     sample.GetTime(&tStart, &tStop);
     gst_buffer_unmap(pBuffer, &map);
     if (hr != S_OK) {
-        GST_ELEMENT_ERROR(pSrc, RESOURCE, READ, (nullptr), ("%s", LastReport().c_str()));
+        GST_ELEMENT_ERROR(pSrc, RESOURCE, READ, (nullptr), ("%s", LastReportOfThisThread().c_str()));
         return GST_FLOW_ERROR;
     }
     BrelmAsyncFileSrc* self = Self(pSrc);

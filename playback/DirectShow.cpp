@@ -10,8 +10,8 @@
 #include "common/Report.h"
 #include "common/Stream.h"
 
+#include <QFile>
 #include <QGuiApplication>
-#include <QMessageBox>
 #include <QWidget>
 #include <cmath>
 #include <cstring>
@@ -20,8 +20,6 @@
 
 namespace {
 
-constexpr unsigned kLogoControlId = 0xFFFF;
-constexpr unsigned kLogoResource = IDR_LOGO_GIF;
 constexpr ULONG kHeaderSize = 16;
 
 // The ASF header object identifier as it is stored at the start of the file.
@@ -90,22 +88,11 @@ CDirectShow::CDirectShow(std::string filterLibraryDir) : m_filterLibrary(std::mo
 CDirectShow::~CDirectShow()
 {
     _ReleaseGraph();
-    if (m_pLogo != nullptr)
-        m_pLogo->StopAnimation();
 }
 
 HRESULT CDirectShow::Init(QWidget* pScreenWnd)
 {
     m_pScreenWnd = pScreenWnd;
-    // A second Init replaces the logo; the window owns the new one.
-    delete m_pLogo.data();
-    m_pLogo = new CAnimatedLogo(pScreenWnd);
-    m_pLogo->setProperty("controlId", kLogoControlId);
-    m_pLogo->hide();
-    if (!m_pLogo->LoadFromResource(kLogoResource, "GIF")) {
-        ReportError(ERROR_NOT_FOUND, "Can not load Ani GIF");
-        QMessageBox::warning(pScreenWnd, QStringLiteral("korvoplayer"), QString::fromStdString(LastReport()));
-    }
     GError* pError = nullptr;
     if (!gst_init_check(nullptr, nullptr, &pError)) {
         HRESULT hr = ReportError(E_FAIL, "%s", LoadResString(IDS_CANNOT_INIT_GRAPH).c_str());
@@ -137,17 +124,32 @@ HRESULT CDirectShow::Play(const char* pszFileName)
         Trace("CDirectShow::Play() : stopped while the file was being opened");
         return E_ABORT;
     }
+    if (hr == S_OK) {
+        _TellOpened(pszFileName);
+        return S_OK;
+    }
+    m_lastError = PlaybackError{};
+    if (m_pGraph != nullptr) {
+        m_lastError = m_pGraph->FirstError();
+        m_pGraph->AddMissingPlugins(&m_lastError);
+    }
+    m_lastError.hr = hr;
+    m_lastError.text = LastReport();
     return hr;
 }
 
 HRESULT CDirectShow::_Start(const char* pszFileName)
 {
     // A graph left over from a failed start goes first.
+    const bool bWasOpen = m_bOpen;
     _ReleaseGraph();
+    if (bWasOpen)
+        _TellClosed();
     uint8_t header[kHeaderSize] = {};
     HRESULT hr = _ProbeHeader(pszFileName, header);
     if (hr == S_OK) {
         m_pGraph = std::make_unique<CFilterGraph>(NativeWindow(m_pScreenWnd), m_lVolume);
+        _Listen();
         m_pGraph->SetFileName(pszFileName);
         hr = _CreateSourceFilter(header);
     }
@@ -168,10 +170,6 @@ HRESULT CDirectShow::_Start(const char* pszFileName)
     if (hr != S_OK && hr != S_FALSE) {
         ReportCall(hr, IDS_CANNOT_PLAY, "IMediaControl::Run()");
         return TraceFrom(hr, "CDirectShow::Play()");
-    }
-    if (!m_bHasVideo && m_pLogo != nullptr) {
-        m_pLogo->show();
-        m_pLogo->StartAnimation();
     }
     return S_OK;
 }
@@ -222,7 +220,9 @@ HRESULT CDirectShow::_LoadSourceFilter(const char* pszFileName)
 }
 
 // Renders every output of the filter that is not connected yet, then lets
-// the graph preroll: rendering has worked when the renderers hold data.
+// the graph preroll: rendering has worked when the renderers hold data. An
+// output that fails after others were rendered fails the file with its own
+// code; only a file of which nothing was rendered has nothing to render.
 HRESULT CDirectShow::_RenderOutputPins(IBaseFilter* pBaseFilter)
 {
     HRESULT hrRender = S_OK;
@@ -230,23 +230,10 @@ HRESULT CDirectShow::_RenderOutputPins(IBaseFilter* pBaseFilter)
     if (pBaseFilter == nullptr) {
         ReportError(ERROR_INVALID_PARAMETER);
         Trace("pBaseFilter = %llx", Hex(pBaseFilter));
-    } else {
-        GstIterator* pPins = gst_element_iterate_pads(pBaseFilter->GetElement());
-        GValue item = G_VALUE_INIT;
-        while (hrRender == S_OK && gst_iterator_next(pPins, &item) == GST_ITERATOR_OK) {
-            auto* pPin = static_cast<GstPad*>(g_value_get_object(&item));
-            if (!gst_pad_is_linked(pPin) && GST_PAD_DIRECTION(pPin) == GST_PAD_SRC) {
-                hrRender = m_pGraph->Render(pPin);
-                if (hrRender != S_OK)
-                    ReportCall(hrRender, IDS_CANNOT_RENDER_PIN, "IGraphBuilder::Render()");
-                isRendered = hrRender == S_OK;
-            }
-            g_value_reset(&item);
-        }
-        g_value_unset(&item);
-        gst_iterator_free(pPins);
+    } else if ((hrRender = m_pGraph->RenderOutputs(pBaseFilter->GetElement(), &isRendered)) != S_OK) {
+        ReportCall(hrRender, IDS_CANNOT_RENDER_PIN, "IGraphBuilder::Render()");
     }
-    if (isRendered) {
+    if (isRendered && hrRender == S_OK) {
         hrRender = m_pGraph->Preroll(kRenderTimeoutMilliseconds);
         if (hrRender == E_ABORT)
             return hrRender;
@@ -255,7 +242,7 @@ HRESULT CDirectShow::_RenderOutputPins(IBaseFilter* pBaseFilter)
             ReportCall(hrRender, IDS_CANNOT_RENDER_PIN, "IGraphBuilder::Render()");
     }
     if (isRendered)
-        return S_OK;
+        return TraceFrom(hrRender, "CDirectShow::_RenderOutputPins()");
     HRESULT hr = ReportError(kNothingToRender, "%s", LoadResString(IDS_NOTHING_TO_RENDER).c_str());
     return TraceFrom(hr, "CDirectShow::_RenderOutputPins()");
 }
@@ -275,8 +262,6 @@ HRESULT CDirectShow::Pause()
         ReportCall(hr, IDS_CANNOT_PAUSE, "IMediaControl::Pause()");
         return TraceFrom(hr, "CDirectShow::Pause()");
     }
-    if (m_pLogo != nullptr)
-        m_pLogo->StopAnimation();
     return S_OK;
 }
 
@@ -287,8 +272,6 @@ HRESULT CDirectShow::Resume()
         ReportCall(hr, IDS_CANNOT_RESUME, "IMediaControl::Run()");
         return TraceFrom(hr, "CDirectShow::Resume()");
     }
-    if (m_pLogo != nullptr)
-        m_pLogo->StartAnimation();
     return S_OK;
 }
 
@@ -304,15 +287,13 @@ HRESULT CDirectShow::Stop()
         return S_OK;
     // A graph that refused to stop is released all the same: kept, it could
     // neither play nor stop again and would hold up every later command.
+    const bool bWasOpen = m_bOpen;
     HRESULT hr = m_bOpen ? m_pGraph->Stop() : S_OK;
     if (hr != S_OK)
         ReportCall(hr, IDS_CANNOT_STOP, "IMediaControl::Stop()");
     _ReleaseGraph();
-    if (m_pLogo != nullptr) {
-        m_pLogo->hide();
-        if (m_pLogo->IsPlaying())
-            m_pLogo->StopAnimation();
-    }
+    if (bWasOpen)
+        _TellClosed();
     return hr != S_OK ? TraceFrom(hr, "CDirectShow::Stop()") : S_OK;
 }
 
@@ -412,6 +393,7 @@ HRESULT CDirectShow::GetTotalPlayLength(LONGLONG* pllTotal)
         ReportCall(hr, IDS_CANNOT_GET_DURATION, "IMediaSeeking::GetDuration()");
         return TraceFrom(hr, "CDirectShow::GetTotalPlayLength()");
     }
+    m_events.TellDuration(*pllTotal);
     return S_OK;
 }
 
@@ -427,6 +409,7 @@ HRESULT CDirectShow::SetRate(double dRate)
         Trace("from %s", "IMediaSeeking::SetRate()");
         return TraceFrom(hr, "CDirectShow::SetRate()");
     }
+    m_events.TellRate(dRate);
     return S_OK;
 }
 
@@ -466,18 +449,16 @@ HRESULT CDirectShow::SetVolume(int nVolume)
         return TraceFrom(hr, "CDirectShow::SetVolume()");
     }
     m_lVolume = lLevel;
+    m_events.TellVolume(lLevel);
     return S_OK;
 }
 
+// Without a picture there is nothing to place: the screen window places
+// what it shows instead.
 HRESULT CDirectShow::SetScreenSize(RECT rect)
 {
-    if (!m_bHasVideo) {
-        if (m_pLogo != nullptr) {
-            m_pLogo->setGeometry(rect.left, rect.top, rect.Width(), rect.Height());
-            m_pLogo->repaint();
-        }
+    if (!m_bHasVideo)
         return S_OK;
-    }
     // The sinks and the picture window work in the screen's own pixels.
     const RECT device = CDevicePixels::FromLogical(rect, CDevicePixels::RatioOf(m_pScreenWnd));
     struct Side {
@@ -505,9 +486,8 @@ HRESULT CDirectShow::GetOriginalScreenSize(long* plWidth, long* plHeight)
         return ArgumentFault("CDirectShow::GetOriginalScreenSize()",
                              "plWidth = %llx, plHeight = %llx", Hex(plWidth), Hex(plHeight));
     if (!m_bHasVideo) {
-        QSize size = m_pLogo != nullptr ? m_pLogo->GetPictureSize() : QSize();
-        *plWidth = size.width();
-        *plHeight = size.height();
+        *plWidth = m_noPictureSize.width();
+        *plHeight = m_noPictureSize.height();
         return S_OK;
     }
     if (HRESULT hr = m_pGraph->GetVideoSize(plWidth, plHeight); hr != S_OK) {
@@ -515,4 +495,101 @@ HRESULT CDirectShow::GetOriginalScreenSize(long* plWidth, long* plHeight)
         return TraceFrom(hr, "CDirectShow::GetOriginalScreenSize()");
     }
     return S_OK;
+}
+
+void CDirectShow::_Listen()
+{
+    const unsigned nSerial = ++m_nGraphSerial;
+    m_nToldSeeks = 0;
+    auto pass = [this, nSerial](auto signal, auto handler) {
+        QObject::connect(
+            m_pGraph.get(), signal, &m_events,
+            [this, nSerial, handler](const auto&... args) {
+                if (nSerial == m_nGraphSerial && m_bOpen)
+                    handler(args...);
+            },
+            Qt::QueuedConnection);
+    };
+    pass(&CFilterGraph::StateReached, [this] { _OnStateReached(); });
+    pass(&CFilterGraph::DurationChanged, [this] { _TellDuration(); });
+    pass(&CFilterGraph::SeekDone, [this](int nUserSeeks) { _OnSeekDone(nUserSeeks); });
+    pass(&CFilterGraph::Ended, [this] { emit m_events.EndOfStream(); });
+    pass(&CFilterGraph::Failed, [this](const PlaybackError& error) { _OnFailed(error); });
+    pass(&CFilterGraph::ClockLost, [this] { emit m_events.ClockLost(); });
+    pass(&CFilterGraph::PictureResized,
+         [this](int nWidth, int nHeight) { emit m_events.VideoSizeChanged(nWidth, nHeight); });
+}
+
+// Everything is read before anything is told: a slot may stop the file
+// (or open another), and what is left untold then is no longer true.
+void CDirectShow::_TellOpened(const char* pszFileName)
+{
+    const unsigned nSerial = m_nGraphSerial;
+    const bool bHasAudio = m_pGraph->FindFilterByName(kAudioRendererName);
+    LONGLONG llDuration = 0;
+    const bool bKnownDuration = m_pGraph->GetDuration(&llDuration) == S_OK;
+    long lWidth = 0;
+    long lHeight = 0;
+    const bool bKnownSize = m_bHasVideo && m_pGraph->GetVideoSize(&lWidth, &lHeight) == S_OK;
+    const double dRate = m_pGraph->GetRate();
+    int nState = State_Stopped;
+    const bool bSettled = m_pGraph->GetState(0, &nState) == S_OK;
+    auto stillOpen = [&] { return m_bOpen && nSerial == m_nGraphSerial; };
+    emit m_events.FileOpened(QFile::decodeName(pszFileName), m_bHasVideo, bHasAudio);
+    if (stillOpen())
+        emit m_events.TracksChanged();
+    if (stillOpen() && bKnownDuration)
+        m_events.TellDuration(llDuration);
+    if (stillOpen() && bKnownSize)
+        emit m_events.VideoSizeChanged(static_cast<int>(lWidth), static_cast<int>(lHeight));
+    if (stillOpen())
+        m_events.TellRate(dRate);
+    if (stillOpen() && bSettled)
+        m_events.TellState(nState);
+}
+
+// After the graph is gone: the file's state, length and streams are none.
+void CDirectShow::_TellClosed()
+{
+    const unsigned nSerial = m_nGraphSerial;
+    auto stillClosed = [&] { return !m_bOpen && nSerial == m_nGraphSerial; };
+    m_events.TellState(State_Stopped);
+    if (stillClosed())
+        m_events.TellDuration(0);
+    if (stillClosed())
+        emit m_events.TracksChanged();
+}
+
+// Without a report: a length not known yet is no failure.
+void CDirectShow::_TellDuration()
+{
+    LONGLONG llDuration = 0;
+    if (m_pGraph->GetDuration(&llDuration) == S_OK)
+        m_events.TellDuration(llDuration);
+}
+
+// A state is told once the graph has settled in it: a graph passing
+// through a state on its way (a seek while playing) tells nothing.
+void CDirectShow::_OnStateReached()
+{
+    int nState = State_Stopped;
+    if (m_pGraph->GetState(0, &nState) == S_OK)
+        m_events.TellState(nState);
+}
+
+void CDirectShow::_OnSeekDone(int nUserSeeks)
+{
+    if (nUserSeeks <= m_nToldSeeks)
+        return;
+    m_nToldSeeks = nUserSeeks;
+    LONGLONG llPosition = 0;
+    m_pGraph->GetCurrentPosition(&llPosition);
+    emit m_events.PositionJumped(llPosition);
+}
+
+void CDirectShow::_OnFailed(const PlaybackError& error)
+{
+    m_lastError = error;
+    m_pGraph->AddMissingPlugins(&m_lastError);
+    emit m_events.Error(m_lastError);
 }

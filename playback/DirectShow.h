@@ -1,20 +1,21 @@
 // The player's single gateway to playback. For each file it builds a fresh
 // graph around one of the BrelmSource filters, chosen by the file's first 16
 // bytes, renders every output of that filter, places the picture in the
-// screen window (or shows the animated logo when the file has no picture)
-// and runs the graph; then it pauses, resumes, seeks, changes rate and
-// volume and hands the graph's events to the player, until Stop releases
-// the whole graph. Every operation returns 0 or a result code and reports
-// its failures once, where they happen.
+// screen window and runs the graph; then it pauses, resumes, seeks, changes
+// rate and volume and hands the graph's events to the player, until Stop
+// releases the whole graph. Every operation returns 0 or a result code and reports
+// its failures once, where they happen. What happens to the file (state,
+// length, seeks, rate, volume, picture size, end, failures) is also told by
+// the signals of Events(), on the user-interface thread.
 #pragma once
 
 #include "FilterLibrary.h"
 #include "MediaGraph.h"
+#include "PlaybackEvents.h"
 #include "common/ComTypes.h"
-#include "controls/AnimatedLogo.h"
 #include "winsys/Rect.h"
 
-#include <QPointer>
+#include <QSize>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -77,8 +78,15 @@ public:
     // and the level before it was truncated.
     static long VolumeLevel(int nVolume, double* pdLevel);
 
-    // The logo shown for files without a picture (for the player's tests).
-    const CAnimatedLogo* Logo() const { return m_pLogo; }
+    // The signals of this controller, for its whole life.
+    CPlaybackEvents& Events() { return m_events; }
+    // The most recent failure of Play or of the graph while playing, with
+    // GStreamer's text where it came from GStreamer.
+    const PlaybackError& LastError() const { return m_lastError; }
+
+    // The size GetOriginalScreenSize tells while there is no picture: that
+    // of what the screen window shows in its place (the logo).
+    void SetNoPictureSize(QSize size) { m_noPictureSize = size; }
 
 private:
     HRESULT _Start(const char* pszFileName);
@@ -88,7 +96,25 @@ private:
     HRESULT _RenderOutputPins(IBaseFilter* pBaseFilter);
     HRESULT _AttachVideoWindow();
     void _ReleaseGraph();
+    // Connects the new graph's signals to the controller's: a signal is
+    // passed on while the file is open and its graph is still the one.
+    void _Listen();
+    void _TellOpened(const char* pszFileName);
+    void _TellClosed();
+    void _TellDuration();
+    void _OnStateReached();
+    void _OnSeekDone(int nUserSeeks);
+    void _OnFailed(const PlaybackError& error);
 
+    // Emits on behalf of the controller; the graphs' queued signals reach
+    // the controller through it, so it outlives every graph.
+    CPlaybackEvents m_events;
+    PlaybackError m_lastError;
+    // Counts the graphs made: a queued signal of an earlier graph is
+    // dropped.
+    unsigned m_nGraphSerial = 0;
+    // The user's seeks of the current graph already told as ended.
+    int m_nToldSeeks = 0;
     QWidget* m_pScreenWnd = nullptr;
     std::unique_ptr<CFilterGraph> m_pGraph;
     // Set once every output rendered: the graph can be driven.
@@ -102,8 +128,6 @@ private:
     long m_lVolume = kVolumeFull;
     bool m_bHasVideo = false;
     IBaseFilter* m_pSourceFilter = nullptr;
-    // The logo is a child of the screen window, which owns and deletes it;
-    // the pointer goes null if the window goes first.
-    QPointer<CAnimatedLogo> m_pLogo;
+    QSize m_noPictureSize{0, 0};
     CFilterLibrary m_filterLibrary;
 };

@@ -1,5 +1,6 @@
 #include "FilterGraph.h"
 
+#include "GstFailure.h"
 #include "MediaGraph.h"
 #include "PictureWindow.h"
 #include "SinkFactory.h"
@@ -262,6 +263,40 @@ HRESULT CFilterGraph::Render(GstPad* pPad)
     return S_OK;
 }
 
+HRESULT CFilterGraph::RenderOutputs(GstElement* pSource, bool* pbRendered)
+{
+    *pbRendered = false;
+    HRESULT hr = S_OK;
+    GstIterator* pPads = gst_element_iterate_pads(pSource);
+    GValue item = G_VALUE_INIT;
+    for (bool bWalking = true; bWalking && hr == S_OK;) {
+        switch (gst_iterator_next(pPads, &item)) {
+        case GST_ITERATOR_OK: {
+            auto* pPad = static_cast<GstPad*>(g_value_get_object(&item));
+            if (!gst_pad_is_linked(pPad) && GST_PAD_DIRECTION(pPad) == GST_PAD_SRC) {
+                hr = Render(pPad);
+                *pbRendered = *pbRendered || hr == S_OK;
+            }
+            g_value_reset(&item);
+            break;
+        }
+        case GST_ITERATOR_RESYNC:
+            // The pads rendered already are linked now and are passed over.
+            gst_iterator_resync(pPads);
+            break;
+        case GST_ITERATOR_ERROR:
+            hr = E_FAIL;
+            break;
+        case GST_ITERATOR_DONE:
+            bWalking = false;
+            break;
+        }
+    }
+    g_value_unset(&item);
+    gst_iterator_free(pPads);
+    return hr;
+}
+
 HRESULT CFilterGraph::Preroll(int msTimeout)
 {
     if (gst_element_set_state(m_pPipeline, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE && m_hrError == S_OK)
@@ -290,6 +325,12 @@ void CFilterGraph::AbortPreroll()
     m_hrError.compare_exchange_strong(hrNone, E_ABORT);
     if (m_pPrerollWait != nullptr)
         m_pPrerollWait->quit();
+}
+
+PlaybackError CFilterGraph::FirstError()
+{
+    std::lock_guard lock(m_renderLock);
+    return m_firstError;
 }
 
 bool CFilterGraph::FindFilterByName(const char* pszName) const
@@ -363,11 +404,17 @@ HRESULT CFilterGraph::GetState(long msTimeout, int* pState)
 
 HRESULT CFilterGraph::SetPositions(LONGLONG llPosition)
 {
-    if (!gst_element_seek(m_pPipeline, m_dRate, GST_FORMAT_TIME, kSeekFlags, GST_SEEK_TYPE_SET,
-                          llPosition * kNanosecondsPerUnit, GST_SEEK_TYPE_NONE, GST_CLOCK_TIME_NONE))
+    ++m_nUserSeeks;
+    if (!_Seek(m_dRate, llPosition))
         return E_FAIL;
     m_llLastPosition = llPosition;
     return S_OK;
+}
+
+bool CFilterGraph::_Seek(double dRate, LONGLONG llPosition)
+{
+    return gst_element_seek(m_pPipeline, dRate, GST_FORMAT_TIME, kSeekFlags, GST_SEEK_TYPE_SET,
+                            llPosition * kNanosecondsPerUnit, GST_SEEK_TYPE_NONE, GST_CLOCK_TIME_NONE);
 }
 
 HRESULT CFilterGraph::GetCurrentPosition(LONGLONG* pllPosition)
@@ -394,8 +441,7 @@ HRESULT CFilterGraph::SetRate(double dRate)
 {
     LONGLONG llPosition = 0;
     GetCurrentPosition(&llPosition);
-    if (!gst_element_seek(m_pPipeline, dRate, GST_FORMAT_TIME, kSeekFlags, GST_SEEK_TYPE_SET,
-                          llPosition * kNanosecondsPerUnit, GST_SEEK_TYPE_NONE, GST_CLOCK_TIME_NONE)) {
+    if (!_Seek(dRate, llPosition)) {
         std::lock_guard lock(m_renderLock);
         return m_bHasAudio ? VFW_E_UNSUPPORTED_AUDIO : VFW_E_UNSUPPORTED_VIDEO;
     }
@@ -480,6 +526,21 @@ GstBusSyncReply CFilterGraph::_OnBusMessage(GstBus*, GstMessage* pMessage, gpoin
     switch (GST_MESSAGE_TYPE(pMessage)) {
     case GST_MESSAGE_EOS:
         self->m_events.Post(EC_COMPLETE, 0, 0);
+        emit self->Ended();
+        break;
+    case GST_MESSAGE_STATE_CHANGED:
+        if (GST_MESSAGE_SRC(pMessage) == GST_OBJECT(self->m_pPipeline)) {
+            GstState pending = GST_STATE_VOID_PENDING;
+            gst_message_parse_state_changed(pMessage, nullptr, nullptr, &pending);
+            if (pending == GST_STATE_VOID_PENDING)
+                emit self->StateReached();
+        }
+        break;
+    case GST_MESSAGE_DURATION_CHANGED:
+        emit self->DurationChanged();
+        break;
+    case GST_MESSAGE_ELEMENT:
+        self->_OnMissingPlugin(pMessage);
         break;
     case GST_MESSAGE_ERROR:
         if (!self->_IsSoundOutputLost(pMessage))
@@ -492,6 +553,8 @@ GstBusSyncReply CFilterGraph::_OnBusMessage(GstBus*, GstMessage* pMessage, gpoin
     case GST_MESSAGE_ASYNC_DONE:
         if (!self->m_bPrerolled.exchange(true))
             QMetaObject::invokeMethod(self, &CFilterGraph::_OnPrerolled, Qt::QueuedConnection);
+        else
+            emit self->SeekDone(self->m_nUserSeeks);
         break;
     default:
         break;
@@ -505,18 +568,47 @@ GstBusSyncReply CFilterGraph::_OnBusMessage(GstBus*, GstMessage* pMessage, gpoin
 // The first failure is the graph's; each one is also an event.
 void CFilterGraph::_OnError(GstMessage* pMessage)
 {
-    GError* pError = nullptr;
-    gchar* pszDebug = nullptr;
-    gst_message_parse_error(pMessage, &pError, &pszDebug);
-    HRESULT hr = _ErrorCode(pError);
-    Trace("CFilterGraph : %s : %s (%s)", GST_OBJECT_NAME(GST_MESSAGE_SRC(pMessage)), pError->message,
-          pszDebug != nullptr ? pszDebug : "");
-    g_error_free(pError);
-    g_free(pszDebug);
+    const PlaybackError error = CGstFailure::FromMessage(pMessage);
+    Trace("CFilterGraph : %s (%s)", error.gstMessage.c_str(), error.gstDebug.c_str());
     HRESULT hrNone = S_OK;
-    if (m_hrError.compare_exchange_strong(hrNone, hr))
+    if (m_hrError.compare_exchange_strong(hrNone, error.hr)) {
+        {
+            std::lock_guard lock(m_renderLock);
+            m_firstError = error;
+        }
         QMetaObject::invokeMethod(this, &CFilterGraph::_OnPrerolled, Qt::QueuedConnection);
-    m_events.Post(EC_ERRORABORT, hr, 0);
+    }
+    m_events.Post(EC_ERRORABORT, error.hr, 0);
+    emit Failed(error);
+}
+
+// A decoder the file needs is not installed: the file may still play
+// without that stream, and a failure it causes names it.
+void CFilterGraph::_OnMissingPlugin(GstMessage* pMessage)
+{
+    CMissingPlugin plugin;
+    if (!CMissingPlugin::Read(pMessage, &plugin))
+        return;
+    Trace("CFilterGraph : missing plugin: %s (%s)", plugin.m_description.c_str(),
+          plugin.m_package.empty() ? "package unknown" : plugin.m_package.c_str());
+    std::lock_guard lock(m_renderLock);
+    // Kept in order of their names: the streams' threads tell them in any
+    // order, and the player names them alike each time.
+    auto it = std::lower_bound(m_missingPlugins.begin(), m_missingPlugins.end(), plugin,
+                               [](const CMissingPlugin& a, const CMissingPlugin& b) { return a.m_description < b.m_description; });
+    if (it == m_missingPlugins.end() || it->m_description != plugin.m_description)
+        m_missingPlugins.insert(it, plugin);
+}
+
+// Every missing decoder, with each package once.
+void CFilterGraph::AddMissingPlugins(PlaybackError* pError)
+{
+    std::lock_guard lock(m_renderLock);
+    for (const CMissingPlugin& plugin : m_missingPlugins) {
+        pError->missingPlugin += (pError->missingPlugin.empty() ? "" : " and ") + plugin.m_description;
+        if (!plugin.m_package.empty() && pError->package.find(plugin.m_package) == std::string::npos)
+            pError->package += (pError->package.empty() ? "" : ", ") + plugin.m_package;
+    }
 }
 
 // On the thread of the failing sink: a sound sink that fails with a
@@ -576,31 +668,16 @@ void CFilterGraph::_OnSoundLost()
 }
 
 // The sink that gave the clock left the graph: a playing graph takes a new
-// one (the system clock) by pausing and playing again, as GStreamer asks.
+// one (the system clock) by pausing and playing again, as GStreamer asks; a
+// paused one takes it when it plays next.
 void CFilterGraph::_OnClockLost()
 {
-    if (GST_STATE_TARGET(m_pPipeline) != GST_STATE_PLAYING)
-        return;
-    Trace("CFilterGraph : the clock was lost; a new one is chosen");
-    gst_element_set_state(m_pPipeline, GST_STATE_PAUSED);
-    gst_element_set_state(m_pPipeline, GST_STATE_PLAYING);
-}
-
-HRESULT CFilterGraph::_ErrorCode(const GError* pError)
-{
-    if (pError->domain == GST_STREAM_ERROR) {
-        if (pError->code == GST_STREAM_ERROR_CODEC_NOT_FOUND)
-            return VFW_E_UNSUPPORTED_STREAM;
-        if (pError->code == GST_STREAM_ERROR_TYPE_NOT_FOUND || pError->code == GST_STREAM_ERROR_WRONG_TYPE ||
-            pError->code == GST_STREAM_ERROR_DECODE || pError->code == GST_STREAM_ERROR_DEMUX ||
-            pError->code == GST_STREAM_ERROR_FORMAT)
-            return VFW_E_INVALID_FILE_FORMAT;
+    if (GST_STATE_TARGET(m_pPipeline) == GST_STATE_PLAYING) {
+        Trace("CFilterGraph : the clock was lost; a new one is chosen");
+        gst_element_set_state(m_pPipeline, GST_STATE_PAUSED);
+        gst_element_set_state(m_pPipeline, GST_STATE_PLAYING);
     }
-    if (pError->domain == GST_RESOURCE_ERROR)
-        return ERROR_READ_FAULT;
-    if (pError->domain == GST_CORE_ERROR && pError->code == GST_CORE_ERROR_MISSING_PLUGIN)
-        return VFW_E_UNSUPPORTED_STREAM;
-    return E_FAIL;
+    emit ClockLost();
 }
 
 // On the user-interface thread: the preroll ended, well or not.
@@ -646,8 +723,10 @@ void CFilterGraph::_OnVideoCaps(GstPad* pPad, GParamSpec*, gpointer pGraph)
         return;
     const uint64_t size = static_cast<uint64_t>(lWidth) | static_cast<uint64_t>(lHeight) << 32;
     const uint64_t previous = self->m_displaySize.exchange(size);
-    if (previous != 0 && previous != size)
+    if (previous != 0 && previous != size) {
         self->m_events.Post(EC_VIDEO_SIZE_CHANGED, (lWidth & 0xFFFF) | (lHeight & 0xFFFF) << 16, 0);
+        emit self->PictureResized(static_cast<int>(lWidth), static_cast<int>(lHeight));
+    }
 }
 
 GstElement* CFilterGraph::_MakeRendererChain(const char* pszMediaType)
@@ -805,7 +884,7 @@ void CFilterGraph::_RefreshPicture()
         return;
     LONGLONG llPosition = 0;
     GetCurrentPosition(&llPosition);
-    SetPositions(llPosition);
+    _Seek(m_dRate, llPosition);
 }
 
 // Sizes the GL sink's drawing surface to a new render rectangle, on the

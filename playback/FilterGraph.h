@@ -3,7 +3,7 @@
 // converter chains and sinks, prerolls before it plays, controls the state,
 // seeks, changes the rate (pitch kept by scaletempo) and the volume, places
 // the picture in the screen window through the video overlay and turns bus
-// messages into the player's graph events.
+// messages into the player's graph events and into signals.
 //
 // Threads:
 // - The user-interface thread makes every public call, runs the preroll
@@ -16,10 +16,13 @@
 //   _OnDecodedPad as each decoder's pads arrive and read by the UI thread,
 //   m_fileName and m_bPictureExpected, written by the UI thread before the
 //   graph prerolls and read by the sound sink's thread (_OnAudioData), and
-//   m_bSoundTitled, written and read by that thread only.
-//   Nothing else is taken while it is held. m_windowHandle, m_dGain,
+//   m_bSoundTitled, written and read by that thread only, m_firstError,
+//   written by the thread that reports the first failure and read by the
+//   UI thread, and m_missingPlugins, written by the threads that report
+//   missing plugins and read by the UI thread. Nothing else is taken while it is held. m_windowHandle, m_dGain,
 //   m_bPrerolled, m_bSoundLost and m_hrError are atomics read by streaming
-//   threads; the event queue has a lock of its own. m_scaleSize is an
+//   threads, m_nUserSeeks an atomic written by the UI thread; the event
+//   queue has a lock of its own. m_scaleSize is an
 //   atomic written by the UI thread and read when the video chain is made. Everything else,
 //   the picture window included, is the UI thread's.
 // Ownership: the graph owns its pipeline and with it every element in it,
@@ -29,6 +32,11 @@
 // picture window goes last. A sound sink that lost its server is taken out
 // of the pipeline and stopped by the UI thread (_OnSoundLost).
 //
+// Signals: emitted on whichever thread the graph learnt of the change (a
+// streaming thread, or the UI thread within a state change): receivers
+// connect with Qt::QueuedConnection, and may get a signal after the graph
+// is gone.
+//
 // The sound server may go away while a file plays: the sound sink's error
 // is then no failure of the graph. The sink is replaced by a null sink, the
 // graph takes the system clock in place of the server's, and the picture
@@ -36,6 +44,8 @@
 #pragma once
 
 #include "GraphEventQueue.h"
+#include "MissingPlugin.h"
+#include "PlaybackError.h"
 #include "common/ComTypes.h"
 
 #include <QObject>
@@ -46,6 +56,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 class CPictureWindow;
 class QEventLoop;
@@ -76,6 +87,11 @@ public:
     // Links an output pad to a decoder whose decoded streams end in
     // renderer chains once data flows.
     HRESULT Render(GstPad* pPad);
+    // Renders every output pad of `pSource` that is not linked yet, in
+    // order, until one fails; the pads are walked again from the start when
+    // the source's pads change meanwhile. Returns S_OK or the failure, and
+    // whether any pad was rendered.
+    HRESULT RenderOutputs(GstElement* pSource, bool* pbRendered);
     // Pauses the graph and waits, at most `msTimeout` and with the
     // user-interface thread's events still served, until every renderer
     // holds its first data. Fails when nothing could be rendered.
@@ -83,6 +99,12 @@ public:
     // Ends a preroll wait under way: Preroll fails with E_ABORT.
     void AbortPreroll();
     bool FindFilterByName(const char* pszName) const;
+    // The first failure of the graph (hr S_OK while there is none).
+    PlaybackError FirstError();
+    // Names in `pError` the decoders the file needs that are not installed
+    // (told by the graph before its failures, but maybe on other threads:
+    // read once the failure has reached the user-interface thread).
+    void AddMissingPlugins(PlaybackError* pError);
 
     // Control. Run before the preroll ended plays as soon as it ends.
     HRESULT Run();
@@ -94,7 +116,8 @@ public:
     // A graph that has failed answers at once, whatever the timeout.
     HRESULT GetState(long msTimeout, int* pState);
 
-    // Seeking, in 100-nanosecond units.
+    // Seeking, in 100-nanosecond units. Each call is a seek of the user's:
+    // SeekDone tells the number of them made so far when one ends.
     HRESULT SetPositions(LONGLONG llPosition);
     HRESULT GetCurrentPosition(LONGLONG* pllPosition);
     HRESULT GetDuration(LONGLONG* pllDuration);
@@ -119,12 +142,28 @@ public:
     // Attenuation in hundredths of a decibel, 0 full and -10000 silent.
     HRESULT PutVolume(long lVolume);
 
+signals:
+    // The pipeline settled in a state (no change pending).
+    void StateReached();
+    // The pipeline's length may have changed.
+    void DurationChanged();
+    // A seek ended; `nUserSeeks` is the number of SetPositions calls
+    // made by then.
+    void SeekDone(int nUserSeeks);
+    void Ended();
+    // A failure of the graph (not the loss of the sound output).
+    void Failed(const PlaybackError& error);
+    // The clock was lost and a new one chosen.
+    void ClockLost();
+    // The picture changed its display size while playing.
+    void PictureResized(int nWidth, int nHeight);
+
 private:
     static GstBusSyncReply _OnBusMessage(GstBus* pBus, GstMessage* pMessage, gpointer pGraph);
     static void _OnDecodedPad(GstElement* pDecoder, GstPad* pPad, gpointer pGraph);
     static void _OnVideoCaps(GstPad* pPad, GParamSpec*, gpointer pGraph);
-    static HRESULT _ErrorCode(const GError* pError);
     void _OnError(GstMessage* pMessage);
+    void _OnMissingPlugin(GstMessage* pMessage);
     bool _IsSoundOutputLost(GstMessage* pMessage);
     void _OnSoundLost();
     void _OnClockLost();
@@ -140,6 +179,7 @@ private:
     void _OnPictureResized(QSize size);
     void _RefreshPicture();
     HRESULT _ApplyState(GstState state);
+    bool _Seek(double dRate, LONGLONG llPosition);
 
     GstElement* m_pPipeline;
     // The window the video sink draws into (the picture window when there
@@ -166,6 +206,10 @@ private:
     std::atomic<bool> m_bSoundLost = false;
     std::atomic<bool> m_bPrerolled = false;
     std::atomic<HRESULT> m_hrError = S_OK;
+    PlaybackError m_firstError;
+    // The decoders the file needs that are not installed, each once.
+    std::vector<CMissingPlugin> m_missingPlugins;
+    std::atomic<int> m_nUserSeeks = 0;
     bool m_bRunPending = false;
     QEventLoop* m_pPrerollWait = nullptr;
     double m_dRate = 1.0;

@@ -1,14 +1,19 @@
 // The ASF source driven directly, without a pipeline: its pins, the stamps
 // of its samples, the restart of the shared reader, stop and end of stream.
 #include "DebugCapture.h"
+#include "TempDir.h"
 #include "TestMedia.h"
+#include "UnusableAsfFiles.h"
+#include "common/Report.h"
 #include "common/FileStream.h"
 #include "filters/ASFSourceFilter.h"
 #include "filters/BrelmASFSrc.h"
 
+#include <atomic>
 #include <gst/gst.h>
 #include <gtest/gtest.h>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -263,6 +268,57 @@ TEST_F(ASFSourceFilterTest, SeekingPastTheEndEndsTheStreams)
         }
         EXPECT_EQ(sample.hr, S_FALSE);
     }
+}
+
+// Each pad fails on its own streaming thread with the report that thread
+// made, while other threads (the other pad, the player) report meanwhile:
+// the failure names the same pad in its message and in its debug text.
+TEST_F(ASFSourceFilterTest, EachFailingPadCarriesItsOwnReport)
+{
+    CTempDir dir;
+    const std::string path = FilesWithoutUsableData(dir).back();
+    CDebugCapture quiet;
+    std::atomic<bool> bDone = false;
+    std::thread other([&] {
+        while (!bDone)
+            ReportError(ERROR_INVALID_DATA, "another thread's report");
+    });
+    for (int i = 0; i < 20; ++i) {
+        GstElement* pPipeline = gst_pipeline_new(nullptr);
+        GstElement* pSource = GST_ELEMENT(g_object_new(brelm_asf_src_get_type(), "location", path.c_str(), nullptr));
+        gst_bin_add(GST_BIN(pPipeline), pSource);
+        g_signal_connect(pSource, "pad-added", G_CALLBACK(+[](GstElement* pElement, GstPad* pPad, gpointer) {
+                             GstElement* pSink = gst_element_factory_make("fakesink", nullptr);
+                             g_object_set(pSink, "async", FALSE, nullptr);
+                             gst_bin_add(GST_BIN(GST_ELEMENT_PARENT(pElement)), pSink);
+                             gst_element_sync_state_with_parent(pSink);
+                             GstPad* pInput = gst_element_get_static_pad(pSink, "sink");
+                             gst_pad_link(pPad, pInput);
+                             gst_object_unref(pInput);
+                         }),
+                         nullptr);
+        gst_element_set_state(pPipeline, GST_STATE_PLAYING);
+        GstBus* pBus = gst_element_get_bus(pPipeline);
+        GstMessage* pMessage = gst_bus_timed_pop_filtered(pBus, 30 * GST_SECOND, GST_MESSAGE_ERROR);
+        ASSERT_NE(pMessage, nullptr);
+        GError* pError = nullptr;
+        gchar* pszDebug = nullptr;
+        gst_message_parse_error(pMessage, &pError, &pszDebug);
+        const std::string message = pError->message;
+        const std::string debug = pszDebug != nullptr ? pszDebug : "";
+        g_error_free(pError);
+        g_free(pszDebug);
+        gst_message_unref(pMessage);
+        gst_object_unref(pBus);
+        gst_element_set_state(pPipeline, GST_STATE_NULL);
+        gst_object_unref(pPipeline);
+        const size_t at = message.find("holds no ");
+        ASSERT_NE(at, std::string::npos) << message;
+        const std::string pad = message.substr(at + 9, message.find(' ', at + 9) - at - 9);
+        EXPECT_NE(debug.find("The " + pad + " stream of the file holds no sample"), std::string::npos) << debug;
+    }
+    bDone = true;
+    other.join();
 }
 
 } // namespace

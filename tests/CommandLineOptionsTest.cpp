@@ -3,7 +3,7 @@
 // alone.
 #include "TempDir.h"
 #include "app/CommandLineOptions.h"
-#include "app/InstanceNames.h"
+#include "instance/InstanceNames.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -7,11 +7,14 @@
 #include "TestMedia.h"
 #include "app/CommandIds.h"
 #include "app/CommandLine.h"
-#include "app/DesktopIntegration.h"
-#include "app/FileDropTarget.h"
+#include "app/DesktopPlayerLink.h"
+#include "desktop/DesktopIntegration.h"
+#include "desktop/FileDropTarget.h"
 #include "app/KorvoPlayerDlg.h"
 #include "common/Report.h"
+#include "controls/BitmapSlider.h"
 #include "playback/MediaGraph.h"
+#include "skinui/KorvoUIManager.h"
 #include "skinui/PlaylistDlg.h"
 #include "winsys/WindowSystem.h"
 
@@ -21,6 +24,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QSignalSpy>
+#include <QTest>
 #include <QTreeWidget>
 #include <QUrl>
 #include <QGuiApplication>
@@ -47,13 +51,15 @@ protected:
         char* argv[] = {program.data()};
         SetCommandLine(1, argv);
         m_pDlg = std::make_unique<CKorvoPlayerDlg>(std::filesystem::path(BRELMSOURCE_PATH).parent_path().string());
-        m_pDesktop = std::make_unique<CDesktopIntegration>(*m_pDlg);
+        m_pLink = std::make_unique<CDesktopPlayerLink>(*m_pDlg);
+        m_pDesktop = std::make_unique<CDesktopIntegration>(*m_pLink);
         m_pDlg->show();
     }
 
     void TearDown() override
     {
         m_pDesktop.reset();
+        m_pLink.reset();
         m_pDlg.reset();
         SetCommandLine(0, nullptr);
     }
@@ -101,6 +107,7 @@ protected:
 
     CTempDir m_dir;
     std::unique_ptr<CKorvoPlayerDlg> m_pDlg;
+    std::unique_ptr<CDesktopPlayerLink> m_pLink;
     std::unique_ptr<CDesktopIntegration> m_pDesktop;
 };
 
@@ -176,6 +183,30 @@ TEST_F(DesktopWindowTest, TheWatchSeesKeySeeksAndTheScreenIsHeldWithoutAService)
 
     m_pDlg->OnCommand(ID_PLAY_PAUSE);
     EXPECT_TRUE(WaitFor([&] { return !m_pDesktop->ScreenSaver().IsHolding(); }));
+}
+
+// A seek from the time slider, however short, is a seek: the watch tells
+// it with the position it reached (paused, so that playing moves nothing).
+TEST_F(DesktopWindowTest, TheWatchSeesEverySliderSeekHoweverShort)
+{
+    m_pDlg->OpenFiles({QString::fromStdString(Media("clip.wmv", TestMedia::Wmv20s))});
+    ASSERT_TRUE(WaitFor([&] { return State() == State_Running; })) << LastReport();
+    m_pDlg->OnCommand(ID_PLAY_PAUSE);
+    ASSERT_TRUE(WaitFor([&] { return State() == State_Paused; }));
+    auto* pTime = qobject_cast<CBitmapSlider*>(m_pDlg->SkinManager()->GetControl(IDC_SLIDER_TIME));
+    ASSERT_NE(pTime, nullptr);
+    QSignalSpy seeked(&m_pDesktop->Watch(), &CPlayerStateWatch::Seeked);
+    // The knob dragged by a tenth of the slider: about 2 s of the 20.
+    const QPoint knob(pTime->width() / 10, pTime->height() / 2);
+    const QPoint end(pTime->width() * 2 / 10, pTime->height() / 2);
+    QTest::mousePress(pTime, Qt::LeftButton, {}, knob);
+    QTest::mouseMove(pTime, end);
+    QTest::mouseRelease(pTime, Qt::LeftButton, {}, end);
+    ASSERT_GT(pTime->GetPos(), 0);
+    ASSERT_LT(pTime->GetPos(), 8);
+    ASSERT_TRUE(WaitFor([&] { return !seeked.isEmpty(); }));
+    EXPECT_NEAR(static_cast<double>(seeked.last().first().value<LONGLONG>()) / kReferenceTimePerSecond,
+                pTime->GetPos(), 1.0);
 }
 
 // The icon as the X server holds it for a window: the _NET_WM_ICON

@@ -6,7 +6,7 @@
 #include "TempDir.h"
 #include "TestMedia.h"
 #include "TestScreenWindow.h"
-#include "controls/AnimatedLogo.h"
+#include "app/ScreenLogo.h"
 #include "playback/DirectShow.h"
 #include "playback/FilterGraph.h"
 #include "playback/MediaGraph.h"
@@ -64,7 +64,12 @@ class DirectShowTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { PrepareMediaPlayback(); }
 
-    void SetUp() override { ASSERT_EQ(m_graph.Init(&m_screen), S_OK); }
+    void SetUp() override
+    {
+        // The screen window's logo, as the player makes it.
+        m_pLogo = new CScreenLogo(&m_screen, &m_graph);
+        ASSERT_EQ(m_graph.Init(&m_screen), S_OK);
+    }
 
     // Drains the waiting events as the player does when it is told of them;
     // the codes seen, in order.
@@ -121,6 +126,7 @@ protected:
 
     CTestScreenWindow m_screen;
     CDirectShow m_graph{std::filesystem::path(BRELMSOURCE_PATH).parent_path().string()};
+    CScreenLogo* m_pLogo = nullptr;
 };
 
 struct PlaybackCase {
@@ -150,9 +156,9 @@ TEST_P(DirectShowPlaybackTest, PlaysToTheEndAndTellsTheScreenWindow)
     long lWidth = 0;
     long lHeight = 0;
     ASSERT_EQ(m_graph.GetOriginalScreenSize(&lWidth, &lHeight), S_OK);
-    QSize expected = GetParam().hasVideo ? QSize(320, 240) : m_graph.Logo()->GetPictureSize();
+    QSize expected = GetParam().hasVideo ? QSize(320, 240) : m_pLogo->GetPictureSize();
     EXPECT_EQ(QSize(static_cast<int>(lWidth), static_cast<int>(lHeight)), expected);
-    EXPECT_EQ(m_graph.Logo()->isVisible(), !GetParam().hasVideo);
+    EXPECT_EQ(m_pLogo->isVisible(), !GetParam().hasVideo);
     EXPECT_EQ(m_graph.SetScreenSize({0, 0, 320, 240}), S_OK);
     // A graph without sound has no volume to set, as on the platform.
     EXPECT_EQ(m_graph.SetVolume(50) == S_OK, GetParam().hasAudio);
@@ -238,13 +244,13 @@ TEST_F(DirectShowTest, APictureThatChangesShapeIsAnEventWithItsNewSize)
 TEST_F(DirectShowTest, PausesAndResumesWithTheLogo)
 {
     ASSERT_EQ(m_graph.Play(TestMediaPath(TestMedia::Mp3).c_str()), S_OK) << LastReport();
-    const CAnimatedLogo* pLogo = m_graph.Logo();
+    const CAnimatedLogo* pLogo = m_pLogo;
     EXPECT_TRUE(pLogo->isVisible());
     EXPECT_TRUE(WaitFor([&] { return pLogo->IsPlaying(); }));
     EXPECT_EQ(State(), State_Running);
 
     ASSERT_EQ(m_graph.Pause(), S_OK);
-    EXPECT_FALSE(pLogo->IsPlaying());
+    EXPECT_TRUE(WaitFor([&] { return !pLogo->IsPlaying(); }));
     EXPECT_EQ(State(), State_Paused);
     LONGLONG llPaused = Position();
     Serve(300);
@@ -334,22 +340,26 @@ TEST_F(DirectShowTest, WithoutAGraphStopsQuietlyAndHasNoEvent)
     EXPECT_FALSE(m_graph.IsOpen());
 }
 
-// The screen window owns the logo: the controller may outlive the window, or
-// be initialised again, without deleting the logo twice.
+// The screen window owns the logo, which follows the controller's signals:
+// the controller may outlive the window, or be initialised again, and the
+// window may outlive the controller.
 TEST(DirectShowLogoOwnerTest, WindowAndControllerGoInEitherOrder)
 {
     const std::string libraryDir = std::filesystem::path(BRELMSOURCE_PATH).parent_path().string();
     auto pWindow = std::make_unique<CTestScreenWindow>();
     auto pGraph = std::make_unique<CDirectShow>(libraryDir);
+    new CScreenLogo(pWindow.get(), pGraph.get());
     ASSERT_EQ(pGraph->Init(pWindow.get()), S_OK);
     ASSERT_EQ(pGraph->Init(pWindow.get()), S_OK);
     EXPECT_EQ(pWindow->findChildren<CAnimatedLogo*>().size(), 1);
     pWindow.reset();
-    EXPECT_EQ(pGraph->Logo(), nullptr);
+    // A controller whose window and logo are gone tells nobody.
+    emit pGraph->Events().StateChanged(State_Stopped);
     pGraph.reset();
 
     pWindow = std::make_unique<CTestScreenWindow>();
     pGraph = std::make_unique<CDirectShow>(libraryDir);
+    new CScreenLogo(pWindow.get(), pGraph.get());
     ASSERT_EQ(pGraph->Init(pWindow.get()), S_OK);
     pGraph.reset();
     EXPECT_EQ(pWindow->findChildren<CAnimatedLogo*>().size(), 1);
@@ -381,7 +391,7 @@ protected:
             EXPECT_EQ(capture.TracesAfterReport(), traces);
         }
         EXPECT_FALSE(m_graph.IsOpen());
-        EXPECT_FALSE(m_graph.Logo()->isVisible());
+        EXPECT_FALSE(m_pLogo->isVisible());
         EXPECT_EQ(m_graph.Stop(), S_OK);
     }
 

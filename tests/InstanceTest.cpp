@@ -1,12 +1,14 @@
 // The single instance with real player processes: each test has a record and
 // sockets of its own (KORVOPLAYER_INSTANCE_TAG).
+#include "BuiltInSkin.h"
+#include "DebugCapture.h"
 #include "PlayerProcess.h"
 #include "TempDir.h"
-#include "app/InstanceMessage.h"
-#include "app/InstanceNames.h"
+#include "instance/InstanceMessage.h"
+#include "instance/InstanceNames.h"
 #include "app/KorvoPlayerDlg.h"
-#include "app/SharedMemory.h"
-#include "app/SharedPlayerRecord.h"
+#include "instance/SharedMemory.h"
+#include "instance/SharedPlayerRecord.h"
 #include "app/WendalPlayerApp.h"
 #include "common/Report.h"
 
@@ -137,6 +139,26 @@ TEST_F(InstanceTest, ASecondStartHandsItsFileToTheFirstAndEnds)
     EXPECT_EQ(later.ExitCode(), 0);
     EXPECT_EQ(player.Dialog().FileName(), file);
     EXPECT_EQ(ReadRecordText(g_pSharedRecord->secondArgument, kRecordArgumentSize), "second");
+}
+
+// A player whose skin could not be built is still the player: it publishes
+// itself, and a later start hands its file over and ends instead of
+// opening a second player.
+TEST_F(InstanceTest, APlayerWithoutItsSkinIsStillTheOneLaterStartsFind)
+{
+    WithoutTheBuiltInSkin([&] {
+        CDebugCapture quiet;
+        CInProcessPlayer player;
+        ASSERT_EQ(player.Dialog().SkinManager(), nullptr);
+        const auto hPlayer = static_cast<WindowHandle>(player.Dialog().winId());
+        EXPECT_EQ(ReadRecordWindow(*g_pSharedRecord), hPlayer);
+        std::string file = m_dir.WriteFile("clip.avi", "RIFF");
+        CPlayerProcess later({QString::fromStdString(file), QStringLiteral("second")});
+        ASSERT_TRUE(later.WaitForExit(kStartMs));
+        EXPECT_EQ(later.ExitCode(), 0);
+        EXPECT_EQ(player.Dialog().FileName(), file);
+        EXPECT_EQ(player.Dialog().SecondArgument(), "second");
+    });
 }
 
 // A later start hands over what it means: a relative name against its own

@@ -1,18 +1,20 @@
+#include "BuiltInSkin.h"
 #include "CriticalCount.h"
 #include "DebugCapture.h"
 #include "DiscClips.h"
 #include "EventLoopWait.h"
+#include "HiddenDecoders.h"
 #include "MediaTestSetup.h"
 #include "TempDir.h"
 #include "TestMedia.h"
 #include "app/Accelerators.h"
 #include "app/CommandIds.h"
 #include "app/CommandLine.h"
-#include "app/InstanceMessage.h"
+#include "instance/InstanceMessage.h"
 #include "app/KorvoPlayerDlg.h"
 #include "app/ScreenWnd.h"
-#include "app/SharedMemory.h"
-#include "app/SharedPlayerRecord.h"
+#include "instance/SharedMemory.h"
+#include "instance/SharedPlayerRecord.h"
 #include "controls/BitmapSlider.h"
 #include "controls/HoverButton.h"
 #include "controls/TransparentStatic.h"
@@ -555,6 +557,9 @@ TEST_F(PlayerWindowTest, AFileThatCannotPlayIsReportedAndLeavesThePlayerStopped)
     CKorvoPlayerDlg& dlg = Start(file);
     ASSERT_TRUE(WaitFor([&] { return dlg.MessageBox() != nullptr; }));
     EXPECT_EQ(dlg.MessageBox()->text().toStdString(), LastReport());
+    // What GStreamer made of the file is the message box's details.
+    EXPECT_EQ(dlg.MessageBox()->detailedText().toStdString(), dlg.Graph().LastError().Details());
+    EXPECT_TRUE(dlg.MessageBox()->detailedText().contains(QStringLiteral("text file")));
     EXPECT_FALSE(dlg.Graph().IsOpen());
     EXPECT_FALSE(Screen()->isVisible());
     std::vector<std::string> traces = capture.TracesAfterReport();
@@ -565,6 +570,24 @@ TEST_F(PlayerWindowTest, AFileThatCannotPlayIsReportedAndLeavesThePlayerStopped)
     std::filesystem::remove(file);
     Key(Qt::Key_Space);
     EXPECT_TRUE(WaitFor([&] { return dlg.MessageBox() != nullptr; }));
+    EXPECT_FALSE(dlg.Graph().IsOpen());
+}
+
+// The box keeps the report's lines and names, in its details, the decoders
+// the file needs with their packages.
+TEST_F(PlayerWindowTest, AFileWithoutItsDecodersNamesThemInTheBoxsDetails)
+{
+    const std::string file = TestMediaPath(TestMedia::Avi);
+    CHiddenDecoders hidden{"video/mpeg, mpegversion=4, systemstream=false", "audio/mpeg, mpegversion=1, layer=3"};
+    ASSERT_TRUE(hidden.Any());
+    CKorvoPlayerDlg& dlg = Start(file);
+    ASSERT_TRUE(WaitFor([&] { return dlg.MessageBox() != nullptr; }));
+    EXPECT_EQ(dlg.MessageBox()->text().toStdString(), LastReport());
+    const QString details = dlg.MessageBox()->detailedText();
+    EXPECT_TRUE(details.startsWith(QStringLiteral("This file needs an MPEG-1 Layer 3 (MP3) audio decoder and MPEG-4")))
+        << details.toStdString();
+    EXPECT_TRUE(details.contains(QStringLiteral("(gstreamer1.0-plugins-good, gstreamer1.0-libav)")))
+        << details.toStdString();
     EXPECT_FALSE(dlg.Graph().IsOpen());
 }
 
@@ -748,20 +771,36 @@ TEST_F(PlayerWindowTest, ThePlayerAndItsPlaylistStayOnTheScreen)
     EXPECT_EQ(pList->pos(), dlg.geometry().topRight() + QPoint(1, 0));
 }
 
-// Without its skin the player says why in a message box and stays up as a
-// bare window that plays nothing, not even the file it was started with.
-} // namespace
-
-// The resource functions have external linkage; they are declared where used.
-static void WithoutTheBuiltInSkin(const std::function<void()>& test)
+// A player as wide as the work area (as Fit Desktop makes it) leaves no
+// room beside it: the playlist docked to its right goes below it instead
+// of over it, and back to the right once the player is small again.
+TEST_F(PlayerWindowTest, APlaylistWithoutRoomBesideThePlayerDoesNotHideIt)
 {
-    Q_CLEANUP_RESOURCE(korvoskin);
-    test();
-    Q_INIT_RESOURCE(korvoskin);
+    CKorvoPlayerDlg& dlg = Start("");
+    CPlaylistDlg* pList = dlg.Playlist();
+    ASSERT_TRUE(WaitFor([&] { return pList->isVisible(); }));
+    ASSERT_EQ(pList->GetDockSide(), DOCK_RIGHT);
+    const QRect area = dlg.screen()->availableGeometry();
+    const QSize start = dlg.size();
+    const QRect wide(area.topLeft(), QSize(area.width(), 400));
+    dlg.setGeometry(wide);
+    ASSERT_TRUE(WaitFor([&] { return dlg.geometry() == wide; }))
+        << dlg.geometry().x() << "," << dlg.geometry().y() << " " << dlg.width() << "x" << dlg.height();
+    EXPECT_TRUE(WaitFor([&] { return pList->pos() == QPoint(area.x(), area.y() + 400); }))
+        << pList->pos().x() << "," << pList->pos().y();
+    EXPECT_FALSE(pList->geometry().intersects(dlg.geometry()));
+
+    const QRect small(QPoint(400, 300), start);
+    dlg.setGeometry(small);
+    ASSERT_TRUE(WaitFor([&] { return dlg.geometry() == small; }))
+        << dlg.geometry().x() << "," << dlg.geometry().y() << " " << dlg.width() << "x" << dlg.height();
+    EXPECT_TRUE(WaitFor([&] { return pList->x() == small.right() + 1; })) << pList->pos().x();
+    EXPECT_FALSE(pList->geometry().intersects(dlg.geometry()));
+    EXPECT_TRUE(area.contains(pList->geometry()));
 }
 
-namespace {
-
+// Without its skin the player says why in a message box and stays up as a
+// bare window that plays nothing, not even the file it was started with.
 TEST_F(PlayerWindowTest, WithoutItsSkinThePlayerReportsAndPlaysNothing)
 {
     WithoutTheBuiltInSkin([&] {

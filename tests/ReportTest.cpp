@@ -41,6 +41,27 @@ TEST(ReportTest, LastReportHoldsOnlyTheNewest)
     EXPECT_NE(LastReport().find("Code\t: 8(0x00000008)"), std::string::npos);
 }
 
+// Two streaming threads fail one after the other: each passes on its own
+// report, not the one the other made since.
+TEST(ReportTest, EachThreadKeepsItsOwnLastReport)
+{
+    CDebugCapture quiet;
+    ReportError(ERROR_INVALID_PARAMETER, "the test's own");
+    std::string first;
+    std::thread([&] {
+        ReportError(ERROR_READ_FAULT, "the first stream's");
+        std::thread([] { ReportError(ERROR_BAD_FORMAT, "the second stream's"); }).join();
+        first = LastReportOfThisThread();
+    }).join();
+    EXPECT_NE(first.find("the first stream's"), std::string::npos) << first;
+    EXPECT_NE(LastReport().find("the second stream's"), std::string::npos) << LastReport();
+    EXPECT_NE(LastReportOfThisThread().find("the test's own"), std::string::npos);
+    // A thread that reported nothing has nothing of its own to pass on.
+    std::string none = "unset";
+    std::thread([&] { none = LastReportOfThisThread(); }).join();
+    EXPECT_EQ(none, "");
+}
+
 TEST(ReportTest, ACallErrorNamesTheModuleAndLine)
 {
     CDebugCapture capture;

@@ -1,4 +1,4 @@
-#include "app/SharedMemory.h"
+#include "instance/SharedMemory.h"
 
 #include <cstring>
 #include <fcntl.h>

@@ -1,4 +1,4 @@
-#include "app/SharedPlayerRecord.h"
+#include "instance/SharedPlayerRecord.h"
 #include "common/Utf8.h"
 
 #include <cstring>

@@ -10,6 +10,7 @@
 #include "playback/DirectShow.h"
 #include "playback/MediaGraph.h"
 
+#include <QSignalSpy>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
@@ -122,6 +123,28 @@ TEST_F(SoundServerTest, AFilePlaysOnWhenTheServerGoesAway)
     EXPECT_TRUE(WaitFor([&] { return m_server.SinkInputs().find("media.role") != std::string::npos; }));
     EXPECT_TRUE(WaitFor([&] { return Ended(); }));
     EXPECT_TRUE(SawEvent(EC_COMPLETE));
+}
+
+// The server's sink gave the graph its clock: the graph tells that it lost
+// it, takes another and plays on, running all along and without a failure.
+TEST_F(SoundServerTest, TheLostClockIsToldAndTheFilePlaysOnWithAnother)
+{
+    CPlaybackEvents& events = m_graph.Events();
+    QSignalSpy clockLost(&events, &CPlaybackEvents::ClockLost);
+    QSignalSpy state(&events, &CPlaybackEvents::StateChanged);
+    QSignalSpy failed(&events, &CPlaybackEvents::Error);
+    QSignalSpy ended(&events, &CPlaybackEvents::EndOfStream);
+    Play(TestMediaPath(TestMedia::Wmv20s));
+    ASSERT_TRUE(WaitFor([&] { return m_server.SinkInputs().find("media.role") != std::string::npos; }));
+    ASSERT_TRUE(KeepsPlaying());
+    const qsizetype nStates = state.count();
+    m_server.Stop();
+    ASSERT_TRUE(WaitFor([&] { return clockLost.count() > 0; }));
+    EXPECT_TRUE(KeepsPlaying());
+    EXPECT_EQ(state.count(), nStates);
+    EXPECT_EQ(events.ToldState(), State_Running);
+    EXPECT_TRUE(WaitFor([&] { return ended.count() == 1; }));
+    EXPECT_EQ(failed.count(), 0) << LastReport();
 }
 
 // Killed and started again three times in one file, paused and resumed

@@ -11,6 +11,7 @@
 #include "app/CommandIds.h"
 #include "app/CommandLine.h"
 #include "app/KorvoPlayerDlg.h"
+#include "app/ScreenLogo.h"
 #include "app/ScreenWnd.h"
 #include "playback/MediaGraph.h"
 #include "skinui/KorvoUIManager.h"
@@ -352,7 +353,7 @@ TEST_F(VideoGeometry, ScaleAndFitDoNothingWithoutAFile)
     Menu("16 : 9 (HDTV)\tCtrl+F8");
     EXPECT_DOUBLE_EQ(dlg.SkinManager()->m_dAspectRatio, 16.0 / 9.0);
     Menu("Normal\tCtrl+F5");
-    const QSize logo = dlg.Graph().Logo()->GetPictureSize();
+    const QSize logo = dlg.ScreenWnd()->Logo()->GetPictureSize();
     EXPECT_DOUBLE_EQ(dlg.Geometry().AspectRatio(), double(logo.width()) / logo.height());
     EXPECT_TRUE(Settles(window));
     EXPECT_FALSE(Screen()->isVisible());
@@ -663,7 +664,7 @@ TEST_F(VideoGeometry, OddPicturesAndTheLogoKeepTheWindowSound)
         long lWidth = 0;
         long lHeight = 0;
         ASSERT_EQ(dlg.Graph().GetOriginalScreenSize(&lWidth, &lHeight), S_OK);
-        const QSize expected = size.isValid() ? size : dlg.Graph().Logo()->GetPictureSize();
+        const QSize expected = size.isValid() ? size : dlg.ScreenWnd()->Logo()->GetPictureSize();
         EXPECT_EQ(QSize(lWidth, lHeight), expected) << file;
         ExpectSound(file + " start");
         for (int nID : {ID_SCALE_0DOT5, ID_SCALE_2DOT0, ID_RATIO_16VS9, ID_SCALE_1DOT5, ID_RATIO_BASIC, ID_SCALE_IMAGE,

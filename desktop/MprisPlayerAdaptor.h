@@ -1,7 +1,7 @@
 // The MPRIS player interface (org.mpris.MediaPlayer2.Player): the desktop's
-// media controls and media keys. Every method is one of the player window's
-// own commands (play/pause, stop, previous and next entry, exit) or the
-// graph's seek, rate and volume as the window applies them, so the desktop
+// media controls and media keys. Every method is one of the player's own
+// commands (play/pause, stop, previous and next entry, exit) or its seek,
+// rate and volume as the window applies them, so the desktop
 // sees exactly the player's behaviour; the properties come from the state
 // watch, and each change it reports goes out as PropertiesChanged, each seek
 // as Seeked. Bad calls are ignored or clamped as MPRIS asks, or answered
@@ -15,8 +15,6 @@
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QVariantMap>
-
-class CKorvoPlayerDlg;
 
 class CMprisPlayerAdaptor : public QDBusAbstractAdaptor {
     Q_OBJECT
@@ -37,7 +35,7 @@ class CMprisPlayerAdaptor : public QDBusAbstractAdaptor {
 
 public:
     // `pObject` is the object registered at kObjectPath on `connection`.
-    CMprisPlayerAdaptor(QObject* pObject, CKorvoPlayerDlg& dlg, CPlayerStateWatch& watch,
+    CMprisPlayerAdaptor(QObject* pObject, IDesktopPlayer& player, CPlayerStateWatch& watch,
                         const QDBusConnection& connection);
 
     static constexpr const char* kObjectPath = "/org/mpris/MediaPlayer2";
@@ -74,12 +72,12 @@ signals:
     void Seeked(qlonglong Position);
 
 private:
-    void _Command(int nID);
+    void _Command(PlayerCommand command);
     void _SeekTo(LONGLONG llMicroseconds);
     QDBusObjectPath _TrackId() const;
     void _OnChanged(const PlayerSample& before, const PlayerSample& after);
 
-    CKorvoPlayerDlg& m_dlg;
+    IDesktopPlayer& m_player;
     CPlayerStateWatch& m_watch;
     QDBusConnection m_connection;
     // Counts the files the player went through: the track id of each.

@@ -5,7 +5,7 @@
 #include <QDBusAbstractAdaptor>
 #include <QStringList>
 
-class CKorvoPlayerDlg;
+class IDesktopPlayer;
 
 class CMprisRootAdaptor : public QDBusAbstractAdaptor {
     Q_OBJECT
@@ -20,7 +20,7 @@ class CMprisRootAdaptor : public QDBusAbstractAdaptor {
 
 public:
     // `pObject` is the object registered at /org/mpris/MediaPlayer2.
-    CMprisRootAdaptor(QObject* pObject, CKorvoPlayerDlg& dlg);
+    CMprisRootAdaptor(QObject* pObject, IDesktopPlayer& player);
 
     bool CanQuit() const { return true; }
     bool CanRaise() const { return true; }
@@ -36,5 +36,5 @@ public slots:
     void Quit();
 
 private:
-    CKorvoPlayerDlg& m_dlg;
+    IDesktopPlayer& m_player;
 };

@@ -1,12 +1,12 @@
 #include "MprisRootAdaptor.h"
 
-#include "CommandIds.h"
-#include "KorvoPlayerDlg.h"
+#include "DesktopPlayer.h"
 
 #include <QTimer>
+#include <QWidget>
 
-CMprisRootAdaptor::CMprisRootAdaptor(QObject* pObject, CKorvoPlayerDlg& dlg)
-    : QDBusAbstractAdaptor(pObject), m_dlg(dlg)
+CMprisRootAdaptor::CMprisRootAdaptor(QObject* pObject, IDesktopPlayer& player)
+    : QDBusAbstractAdaptor(pObject), m_player(player)
 {
 }
 
@@ -33,14 +33,15 @@ QStringList CMprisRootAdaptor::SupportedMimeTypes() const
 
 void CMprisRootAdaptor::Raise()
 {
-    if (m_dlg.isMinimized())
-        m_dlg.showNormal();
-    m_dlg.raise();
-    m_dlg.activateWindow();
+    QWidget& window = m_player.Window();
+    if (window.isMinimized())
+        window.showNormal();
+    window.raise();
+    window.activateWindow();
 }
 
 void CMprisRootAdaptor::Quit()
 {
-    CKorvoPlayerDlg* pDlg = &m_dlg;
-    QTimer::singleShot(0, pDlg, [pDlg] { pDlg->OnCommand(ID_APP_EXIT); });
+    IDesktopPlayer* pPlayer = &m_player;
+    QTimer::singleShot(0, &m_player.Window(), [pPlayer] { pPlayer->Command(PlayerCommand::Exit); });
 }

@@ -9,14 +9,14 @@
 #include <QObject>
 #include <QString>
 
-class CKorvoPlayerDlg;
+class IDesktopPlayer;
 class CPlayerStateWatch;
 
 class CMprisService : public QObject {
     Q_OBJECT
 
 public:
-    CMprisService(CKorvoPlayerDlg& dlg, CPlayerStateWatch& watch);
+    CMprisService(IDesktopPlayer& player, CPlayerStateWatch& watch);
     ~CMprisService() override;
 
     // The bus name taken, empty when the player is not on the bus.

@@ -4,12 +4,13 @@
 // message box saying which. Installed as an event filter of the window.
 #pragma once
 
+#include <QMessageBox>
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
 #include <functional>
 
-class QMessageBox;
+
 class QMimeData;
 class QWidget;
 

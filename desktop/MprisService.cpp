@@ -13,7 +13,7 @@ constexpr const char* kBusName = "org.mpris.MediaPlayer2.korvoplayer";
 
 } // namespace
 
-CMprisService::CMprisService(CKorvoPlayerDlg& dlg, CPlayerStateWatch& watch)
+CMprisService::CMprisService(IDesktopPlayer& player, CPlayerStateWatch& watch)
     : m_connection(QDBusConnection::sessionBus())
 {
     if (!m_connection.isConnected()) {
@@ -21,8 +21,8 @@ CMprisService::CMprisService(CKorvoPlayerDlg& dlg, CPlayerStateWatch& watch)
               qPrintable(m_connection.lastError().message()));
         return;
     }
-    new CMprisRootAdaptor(this, dlg);
-    new CMprisPlayerAdaptor(this, dlg, watch, m_connection);
+    new CMprisRootAdaptor(this, player);
+    new CMprisPlayerAdaptor(this, player, watch, m_connection);
     if (!m_connection.registerObject(QLatin1StringView(CMprisPlayerAdaptor::kObjectPath), this)) {
         Trace("Can not register %s on the session bus", CMprisPlayerAdaptor::kObjectPath);
         return;

@@ -1,7 +1,7 @@
-// What the player window is on a Linux desktop besides itself: the MPRIS
+// What the player is on a Linux desktop besides its window: the MPRIS
 // media controls, the screen-saver inhibition while video plays, and files
-// dropped on the player or its playlist. All follow the window through one
-// state watch. Lives while the window runs; the window outlives it.
+// dropped on the player or its playlist. All follow the player through one
+// state watch. Lives while the player runs; the player outlives it.
 #pragma once
 
 #include "MprisService.h"
@@ -9,11 +9,10 @@
 #include "ScreenSaverInhibitor.h"
 
 class CFileDropTarget;
-class CKorvoPlayerDlg;
 
 class CDesktopIntegration {
 public:
-    explicit CDesktopIntegration(CKorvoPlayerDlg& dlg);
+    explicit CDesktopIntegration(IDesktopPlayer& player);
     CDesktopIntegration(const CDesktopIntegration&) = delete;
     CDesktopIntegration& operator=(const CDesktopIntegration&) = delete;
 

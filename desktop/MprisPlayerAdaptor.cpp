@@ -1,8 +1,5 @@
 #include "MprisPlayerAdaptor.h"
 
-#include "CommandIds.h"
-#include "KorvoPlayerDlg.h"
-
 #include <QDBusMessage>
 #include <QFile>
 #include <QFileInfo>
@@ -31,9 +28,9 @@ LONGLONG SaturatedSum(LONGLONG a, LONGLONG b)
 
 } // namespace
 
-CMprisPlayerAdaptor::CMprisPlayerAdaptor(QObject* pObject, CKorvoPlayerDlg& dlg, CPlayerStateWatch& watch,
+CMprisPlayerAdaptor::CMprisPlayerAdaptor(QObject* pObject, IDesktopPlayer& player, CPlayerStateWatch& watch,
                                          const QDBusConnection& connection)
-    : QDBusAbstractAdaptor(pObject), m_dlg(dlg), m_watch(watch), m_connection(connection)
+    : QDBusAbstractAdaptor(pObject), m_player(player), m_watch(watch), m_connection(connection)
 {
     connect(&m_watch, &CPlayerStateWatch::Changed, this, &CMprisPlayerAdaptor::_OnChanged);
     connect(&m_watch, &CPlayerStateWatch::Seeked, this,
@@ -79,8 +76,8 @@ QVariantMap CMprisPlayerAdaptor::Metadata() const
 qlonglong CMprisPlayerAdaptor::Position() const
 {
     LONGLONG llPosition = 0;
-    if (m_dlg.Graph().IsOpen() && m_dlg.Graph().GetPosition(&llPosition) != S_OK)
-        llPosition = m_watch.Current().llPosition;
+    if (!m_player.ReadPosition(&llPosition))
+        return 0;
     return llPosition / kReferencePerMicrosecond;
 }
 
@@ -91,8 +88,7 @@ void CMprisPlayerAdaptor::SetRate(double dRate)
         return;
     if (dRate <= 0.0)
         return Pause();
-    if (m_dlg.Graph().IsOpen())
-        m_dlg.Graph().SetRate(std::clamp(dRate, MinimumRate(), MaximumRate()));
+    m_player.SetRate(std::clamp(dRate, MinimumRate(), MaximumRate()));
     m_watch.Sample();
 }
 
@@ -100,24 +96,24 @@ void CMprisPlayerAdaptor::SetVolume(double dVolume)
 {
     if (std::isnan(dVolume))
         return;
-    m_dlg.SetVolume(static_cast<int>(std::lround(std::clamp(dVolume, 0.0, 1.0) * 100.0)));
+    m_player.SetVolume(static_cast<int>(std::lround(std::clamp(dVolume, 0.0, 1.0) * 100.0)));
     m_watch.Sample();
 }
 
-void CMprisPlayerAdaptor::_Command(int nID)
+void CMprisPlayerAdaptor::_Command(PlayerCommand command)
 {
-    m_dlg.OnCommand(nID);
+    m_player.Command(command);
     m_watch.Sample();
 }
 
 void CMprisPlayerAdaptor::Next()
 {
-    _Command(IDC_NEXTPLAYLIST);
+    _Command(PlayerCommand::Next);
 }
 
 void CMprisPlayerAdaptor::Previous()
 {
-    _Command(IDC_PREPLAYLIST);
+    _Command(PlayerCommand::Previous);
 }
 
 // Pause and Play look at the state as it is now, not at the last sample:
@@ -126,24 +122,24 @@ void CMprisPlayerAdaptor::Pause()
 {
     m_watch.Sample();
     if (m_watch.Current().nState == State_Running)
-        _Command(ID_PLAY_PAUSE);
+        _Command(PlayerCommand::Pause);
 }
 
 void CMprisPlayerAdaptor::PlayPause()
 {
-    _Command(ID_PLAY_PLAY);
+    _Command(PlayerCommand::PlayPause);
 }
 
 void CMprisPlayerAdaptor::Stop()
 {
-    _Command(ID_PLAY_STOP);
+    _Command(PlayerCommand::Stop);
 }
 
 void CMprisPlayerAdaptor::Play()
 {
     m_watch.Sample();
     if (m_watch.Current().nState != State_Running)
-        _Command(ID_PLAY_PLAY);
+        _Command(PlayerCommand::PlayPause);
 }
 
 // Before the start the file starts again; past the end is the next entry.
@@ -171,9 +167,7 @@ void CMprisPlayerAdaptor::SetPosition(const QDBusObjectPath& trackId, qlonglong 
 
 void CMprisPlayerAdaptor::_SeekTo(LONGLONG llMicroseconds)
 {
-    m_dlg.Graph().SetPosition(llMicroseconds * kReferencePerMicrosecond);
-    m_watch.NoteSeek();
-    m_watch.Sample();
+    m_player.SeekTo(llMicroseconds * kReferencePerMicrosecond);
 }
 
 // Plays a local file as the Open command does; other URIs and missing
@@ -191,7 +185,7 @@ void CMprisPlayerAdaptor::OpenUri(const QString& uri, const QDBusMessage& call)
         m_connection.send(call.createErrorReply(QDBusError::InvalidArgs, error));
         return;
     }
-    m_dlg.OpenFiles({url.toLocalFile()});
+    m_player.OpenFiles({url.toLocalFile()});
     m_watch.Sample();
 }
 

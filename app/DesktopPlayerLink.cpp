@@ -1,0 +1,108 @@
+#include "DesktopPlayerLink.h"
+
+#include "CommandIds.h"
+#include "KorvoPlayerDlg.h"
+#include "skinui/PlaylistDlg.h"
+
+#include <QTreeWidget>
+
+PlayerSample CDesktopPlayerLink::Read() const
+{
+    PlayerSample sample;
+    CDirectShow& graph = m_dlg.Graph();
+    sample.nState = graph.TargetState();
+    sample.fileName = m_dlg.FileName();
+    sample.nVolume = m_dlg.Volume();
+    sample.bOpen = graph.IsOpen();
+    if (sample.bOpen) {
+        graph.GetTotalPlayLength(&sample.llLength);
+        graph.GetRate(&sample.dRate);
+        sample.bHasVideo = graph.HasVideo();
+    }
+    if (CPlaylistDlg* pPlaylist = m_dlg.Playlist()) {
+        const int nCount = pPlaylist->List()->topLevelItemCount();
+        const int nIndex = pPlaylist->GetCurrentIndex();
+        const bool bRunning = sample.nState == State_Running;
+        sample.bCanPrevious = bRunning && nCount > 0 && (pPlaylist->IsRepeat() || nIndex > 0);
+        sample.bCanNext = bRunning && nCount > 0 && (pPlaylist->IsRepeat() || nIndex + 1 < nCount);
+        sample.bCanPlay = sample.bOpen || (nIndex >= 0 && nIndex < nCount);
+    }
+    return sample;
+}
+
+CPlaybackEvents& CDesktopPlayerLink::Events()
+{
+    return m_dlg.Graph().Events();
+}
+
+// The playlist's rows and repeat, and the player's volume and file.
+void CDesktopPlayerLink::OnChange(std::function<void()> changed)
+{
+    QObject::connect(&m_dlg.Control(), &CPlaybackControl::Changed, &m_dlg, changed);
+    QObject::connect(&m_dlg, &CKorvoPlayerDlg::PlaylistChanged, &m_dlg, changed);
+    if (CPlaylistDlg* pPlaylist = m_dlg.Playlist()) {
+        QAbstractItemModel* pRows = pPlaylist->List()->model();
+        QObject::connect(pRows, &QAbstractItemModel::rowsInserted, &m_dlg, changed);
+        QObject::connect(pRows, &QAbstractItemModel::rowsRemoved, &m_dlg, changed);
+    }
+}
+
+bool CDesktopPlayerLink::ReadPosition(LONGLONG* pllPosition) const
+{
+    return m_dlg.Graph().IsOpen() && m_dlg.Graph().GetPosition(pllPosition) == S_OK;
+}
+
+void CDesktopPlayerLink::Command(PlayerCommand command)
+{
+    switch (command) {
+    case PlayerCommand::PlayPause:
+        return m_dlg.OnCommand(ID_PLAY_PLAY);
+    case PlayerCommand::Pause:
+        return m_dlg.OnCommand(ID_PLAY_PAUSE);
+    case PlayerCommand::Stop:
+        return m_dlg.OnCommand(ID_PLAY_STOP);
+    case PlayerCommand::Previous:
+        return m_dlg.OnCommand(IDC_PREPLAYLIST);
+    case PlayerCommand::Next:
+        return m_dlg.OnCommand(IDC_NEXTPLAYLIST);
+    case PlayerCommand::Exit:
+        return m_dlg.OnCommand(ID_APP_EXIT);
+    }
+}
+
+void CDesktopPlayerLink::SeekTo(LONGLONG llPosition)
+{
+    m_dlg.Control().SeekTo(llPosition);
+}
+
+void CDesktopPlayerLink::SetRate(double dRate)
+{
+    if (m_dlg.Graph().IsOpen())
+        m_dlg.Graph().SetRate(dRate);
+}
+
+void CDesktopPlayerLink::SetVolume(int nVolume)
+{
+    m_dlg.SetVolume(nVolume);
+}
+
+void CDesktopPlayerLink::OpenFiles(const QStringList& files)
+{
+    m_dlg.OpenFiles(files);
+}
+
+void CDesktopPlayerLink::AddToPlaylist(const QStringList& files)
+{
+    if (CPlaylistDlg* pPlaylist = m_dlg.Playlist())
+        pPlaylist->AddFiles(files);
+}
+
+QWidget& CDesktopPlayerLink::Window()
+{
+    return m_dlg;
+}
+
+QWidget* CDesktopPlayerLink::PlaylistWindow()
+{
+    return m_dlg.Playlist();
+}

@@ -1,0 +1,94 @@
+#include "PlaylistDock.h"
+
+#include "DockPlacement.h"
+#include "Monitor.h"
+#include "skinui/PlaylistDlg.h"
+
+#include <QScreen>
+#include <utility>
+
+namespace {
+
+constexpr QSize kPlaylistSize(238, 302);
+
+} // namespace
+
+// The playlist starts docked to the player's right edge, at the size its
+// skin gives it; it is shown with the player and does not take the
+// activation from it.
+CPlaylistDlg* CPlaylistDock::Create(const std::string& skin)
+{
+    m_pPlaylist = new CPlaylistDlg(&m_player);
+    m_pPlaylist->setAttribute(Qt::WA_ShowWithoutActivating);
+    const QSize size = m_pPlaylist->OnInitDialog(skin) ? m_pPlaylist->size() : kPlaylistSize;
+    const QRect player = m_player.geometry();
+    m_pPlaylist->PlaceWindow(QRect(QPoint(player.x() + player.width(), player.y()), size));
+    m_pPlaylist->SetCurrentIndex(0);
+    m_previousPosition = player.topLeft();
+    return m_pPlaylist;
+}
+
+// A docked playlist keeps to its side of the player, keeping its size, on
+// the player's monitor, or goes to a side with room for it. In full screen
+// it is hidden and stays where it was, for the player's return.
+void CPlaylistDock::Carry()
+{
+    if (m_player.isFullScreen())
+        return;
+    const QRect player = m_player.geometry();
+    const QPoint moved = player.topLeft() - m_previousPosition;
+    m_previousPosition = player.topLeft();
+    if (m_pPlaylist != nullptr && m_pPlaylist->GetDockSide() != DOCK_NONE)
+        m_pPlaylist->move(
+            DockedPlaylistPlace(m_pPlaylist->geometry(), m_pPlaylist->GetDockSide(), player, moved, WorkArea())
+                .topLeft());
+}
+
+// The docked playlist beside the player at `player`, as it was placed last.
+QRect CPlaylistDock::_Beside(const QRect& player) const
+{
+    if (m_pPlaylist == nullptr)
+        return player;
+    return PlaylistBeside(m_pPlaylist->geometry(), m_pPlaylist->GetDockSide(), player, QPoint());
+}
+
+// Where window managers put new windows.
+void CPlaylistDock::CentreOnScreen()
+{
+    const QRect pair = m_player.geometry() | _Beside(m_player.geometry());
+    if (QScreen* pScreen = MonitorUnderPointer())
+        m_player.move(m_player.pos() + pScreen->availableGeometry().center() - pair.center());
+    KeepOnScreen(m_player.size());
+}
+
+// A size taken from the skin or a picture may put the pair past the work
+// area's edges; the top left edge wins when the pair is larger.
+void CPlaylistDock::KeepOnScreen(const QSize& size)
+{
+    const QRect player(m_player.pos(), size);
+    QRect pair = player;
+    if (m_pPlaylist != nullptr && m_pPlaylist->GetDockSide() != DOCK_NONE)
+        pair |= _Beside(player);
+    const QPoint shift = KeptInside(pair, WorkArea()).topLeft() - pair.topLeft();
+    if (!shift.isNull())
+        m_player.move(m_player.pos() + shift);
+}
+
+QRect CPlaylistDock::WorkArea() const
+{
+    QScreen* pScreen = MonitorOf(m_player.geometry());
+    return pScreen != nullptr ? pScreen->availableGeometry() : m_player.geometry();
+}
+
+// A shown playlist is hidden while the player is full screen.
+void CPlaylistDock::OnWindowStateChange()
+{
+    if (m_pPlaylist == nullptr)
+        return;
+    if (m_player.isFullScreen() && m_pPlaylist->isVisible()) {
+        m_bAside = true;
+        m_pPlaylist->hide();
+    } else if (!m_player.isFullScreen() && std::exchange(m_bAside, false)) {
+        m_pPlaylist->show();
+    }
+}

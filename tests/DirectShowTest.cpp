@@ -388,7 +388,11 @@ protected:
         EXPECT_EQ(m_graph.Play(pszFileName), hrExpected);
         EXPECT_NE(LastReport().find(pszMessage), std::string::npos) << LastReport();
         if (!traces.empty()) {
-            EXPECT_EQ(capture.TracesAfterReport(), traces);
+            // The graph's notes of its streaming threads' errors may come
+            // at any point; the trail of the failure is what is compared.
+            std::vector<std::string> trail = capture.TracesAfterReport();
+            std::erase_if(trail, [](const std::string& line) { return line.starts_with("CFilterGraph : "); });
+            EXPECT_EQ(trail, traces);
         }
         EXPECT_FALSE(m_graph.IsOpen());
         EXPECT_FALSE(m_pLogo->isVisible());

@@ -6,7 +6,6 @@
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
-#include <regex>
 #include <set>
 #include <sstream>
 #include <system_error>
@@ -24,6 +23,31 @@ bool IsSkinCandidate(const std::filesystem::directory_entry& entry)
     std::string extension = entry.path().extension().string();
     std::transform(extension.begin(), extension.end(), extension.begin(), [](unsigned char c) { return std::tolower(c); });
     return entry.is_regular_file(error) && extension == ".zip";
+}
+
+// The value of the attribute `name` in the start of an element: up to 80
+// characters, without quotes or angle brackets; empty when there is none.
+std::string NameAttribute(const std::string& element)
+{
+    for (size_t nAt = element.find("name"); nAt != std::string::npos; nAt = element.find("name", nAt + 1)) {
+        if (nAt == 0 || !std::isspace(static_cast<unsigned char>(element[nAt - 1])))
+            continue;
+        size_t i = nAt + 4;
+        while (i < element.size() && std::isspace(static_cast<unsigned char>(element[i])))
+            ++i;
+        if (i >= element.size() || element[i] != '=')
+            continue;
+        for (++i; i < element.size() && std::isspace(static_cast<unsigned char>(element[i]));)
+            ++i;
+        if (i >= element.size() || element[i] != '"')
+            continue;
+        const size_t nEnd = element.find('"', i + 1);
+        const std::string value = element.substr(i + 1, nEnd == std::string::npos ? 0 : nEnd - i - 1);
+        if (nEnd == std::string::npos || value.empty() || value.size() > 80 || value.find_first_of("<>") != std::string::npos)
+            return {};
+        return value;
+    }
+    return {};
 }
 
 std::string DisplayName(const std::filesystem::path& path)
@@ -91,10 +115,5 @@ std::string SkinInfoName(const std::string& path)
     const size_t nBegin = document.find("<skininfo");
     if (nBegin == std::string::npos)
         return {};
-    const std::string element = document.substr(nBegin, std::min<size_t>(document.find('>', nBegin) - nBegin, 1024));
-    static const std::regex name(R"re(\sname\s*=\s*"([^"<>]{1,80})")re");
-    std::smatch match;
-    if (!std::regex_search(element, match, name))
-        return {};
-    return match[1].str();
+    return NameAttribute(document.substr(nBegin, std::min<size_t>(document.find('>', nBegin) - nBegin, 1024)));
 }

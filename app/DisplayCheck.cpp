@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <X11/Xlib.h>
+#include <unistd.h>
 #include <xcb/xcb.h>
 
 namespace {
@@ -65,4 +67,22 @@ int ReportMissingDisplay(const std::string& message)
     QCoreApplication application(argc, argv);
     Notify(QString::fromStdString(message));
     return 1;
+}
+
+namespace {
+
+int OnDisplayLost(Display*)
+{
+    static constexpr char kLine[] = "korvoplayer: the connection to the X server was lost; the player ends\n";
+    // Only what is safe from any thread, at any moment: no exit handlers,
+    // no destructors of objects other threads still use.
+    [[maybe_unused]] const ssize_t nWritten = ::write(STDERR_FILENO, kLine, sizeof kLine - 1);
+    ::_exit(1);
+}
+
+} // namespace
+
+void EndWhenTheDisplayGoes()
+{
+    XSetIOErrorHandler(OnDisplayLost);
 }

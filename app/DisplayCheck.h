@@ -14,3 +14,11 @@ std::string MissingDisplayMessage();
 // when the session bus has a notification service, and returns the exit
 // status 1.
 int ReportMissingDisplay(const std::string& message);
+
+// From now on a connection to the X server that breaks (the server or the
+// compositor that runs it went away) ends the player at once with one line
+// and status 1. Without this, the X library would end the process from
+// whichever thread met the loss first (a streaming thread drawing the
+// picture) while the others still ran, and the process could crash on
+// its way out.
+void EndWhenTheDisplayGoes();

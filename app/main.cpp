@@ -37,6 +37,8 @@ int main(int argc, char** argv)
     // options reaches the player as it is.
     int qtArgc = 1;
     QApplication application(qtArgc, argv);
+    // After Qt's own handler, which it sets as it connects.
+    EndWhenTheDisplayGoes();
     CWendalPlayerApp app;
     app.InitInstance();
     return app.ExitInstance();

@@ -2,11 +2,13 @@
 
 #include "common/ComTypes.h"
 #include "common/Report.h"
+#include "skin/SkinCatalog.h"
 
 #include <cctype>
 #include <climits>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <unistd.h>
 #include <utility>
 
@@ -34,6 +36,20 @@ bool IsUri(const std::string& argument)
     return true;
 }
 
+// A skin's path, or the name of a skin in the skin folders; a name no skin
+// has stays a path, so that the failure to open it names it.
+std::string SkinArgument(const std::string& argument)
+{
+    const std::string path = AbsoluteFileArgument(argument);
+    std::error_code error;
+    if (std::filesystem::exists(path, error))
+        return path;
+    for (const SkinEntry& skin : FindSkins(SkinFolders()))
+        if (skin.name == argument)
+            return skin.path;
+    return path;
+}
+
 } // namespace
 
 void SetCommandLine(int argc, char** argv)
@@ -50,7 +66,7 @@ void SetCommandLine(std::vector<std::string> arguments)
         if (i > 0 && arguments[i] == kUserRatioOption && i + 1 < arguments.size())
             g_userRatio = std::move(arguments[++i]);
         else if (i > 0 && arguments[i] == kSkinOption && i + 1 < arguments.size())
-            g_skin = AbsoluteFileArgument(arguments[++i]);
+            g_skin = SkinArgument(arguments[++i]);
         else
             g_arguments.push_back(std::move(arguments[i]));
     }

@@ -25,6 +25,7 @@ std::string AbsoluteFileArgument(const std::string& argument);
 // ERROR_INVALID_PARAMETER, reported, when its value is not such a pair.
 HRESULT CommandLineUserRatio(double* pdWidth, double* pdHeight);
 
-// The skin archive or folder given with `--skin`, made absolute; empty when
-// the option was not given.
+// The skin archive or folder given with `--skin`, made absolute, or the one
+// the skin folders hold under the name given; empty when the option was not
+// given.
 const std::string& CommandLineSkin();

@@ -1,12 +1,16 @@
 // The keyboard moves and sizes of the player window inside the work area,
 // and the user ratio taken from the command line.
 #include "DebugCapture.h"
+#include "SkinArchiveBuilder.h"
+#include "TempDir.h"
 #include "app/CommandIds.h"
 #include "app/CommandLine.h"
 #include "app/PanScan.h"
 #include "app/VideoGeometry.h"
 #include "common/ComTypes.h"
 
+#include <cstdlib>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -137,6 +141,27 @@ TEST(UserRatio, TheSkinOptionIsTakenOutBesideIt)
     EXPECT_EQ(CommandLineSkin().front(), '/');
     UserRatio({"korvoplayer", "clip.avi"}, &dWidth, &dHeight);
     EXPECT_TRUE(CommandLineSkin().empty());
+    SetCommandLine(0, nullptr);
+}
+
+// A name instead of a path: the skin of that name in the user's skin folder.
+TEST(UserRatio, ASkinIsFoundByItsName)
+{
+    CTempDir data;
+    std::filesystem::create_directories(data.Path() + "/korvoplayer/skins");
+    CSkinArchiveBuilder(data.Path() + "/korvoplayer/skins/n.zip")
+        .Add("skin.xml", "<korvoplayerskin><skininfo name=\"Night Sky\"/></korvoplayerskin>")
+        .Write();
+    const char* pszOld = std::getenv("XDG_DATA_HOME");
+    const std::string old = pszOld != nullptr ? pszOld : "";
+    ::setenv("XDG_DATA_HOME", data.Path().c_str(), 1);
+    double dWidth = 0;
+    double dHeight = 0;
+    UserRatio({"korvoplayer", "--skin", "Night Sky"}, &dWidth, &dHeight);
+    EXPECT_EQ(CommandLineSkin(), data.Path() + "/korvoplayer/skins/n.zip");
+    UserRatio({"korvoplayer", "--skin", "Day"}, &dWidth, &dHeight);
+    EXPECT_EQ(CommandLineSkin(), AbsoluteFileArgument("Day"));
+    pszOld != nullptr ? ::setenv("XDG_DATA_HOME", old.c_str(), 1) : ::unsetenv("XDG_DATA_HOME");
     SetCommandLine(0, nullptr);
 }
 

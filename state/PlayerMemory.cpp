@@ -73,7 +73,6 @@ bool CPlayerMemory::_Parse(const std::string& text)
     const QJsonValue volume = root.value("volume");
     if (volume.isDouble() && volume.toDouble() >= 0 && volume.toDouble() <= 100)
         m_nVolume = volume.toInt();
-    m_bMuted = root.value("muted").toBool();
     m_skin = root.value("skin").toString().toStdString();
     std::vector<ResumePoint> points;
     for (const QJsonValue point : root.value("resume").toArray())
@@ -84,7 +83,7 @@ bool CPlayerMemory::_Parse(const std::string& text)
 
 bool CPlayerMemory::Save() const
 {
-    QJsonObject root{{"format", kFormat}, {"muted", m_bMuted}, {"skin", QString::fromStdString(m_skin)}};
+    QJsonObject root{{"format", kFormat}, {"skin", QString::fromStdString(m_skin)}};
     if (m_nVolume)
         root.insert("volume", *m_nVolume);
     QJsonArray points;

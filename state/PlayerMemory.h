@@ -1,6 +1,7 @@
 // What the player remembers between runs, in one small file of the user's
 // configuration folder ($XDG_CONFIG_HOME/korvoplayer/state.json): the
-// volume and mute, the chosen skin and where part-played files were left.
+// volume (a muted player's is 0), the chosen skin and where part-played
+// files were left.
 // Nothing is remembered until the player notes it; a missing file means
 // the start-up of a first run, and a broken one is ignored with a trace
 // (it is replaced at the next save). Saving writes the whole file
@@ -26,8 +27,6 @@ public:
     // 0..100, as the volume control counts.
     std::optional<int> Volume() const { return m_nVolume; }
     void SetVolume(int nVolume);
-    bool Muted() const { return m_bMuted; }
-    void SetMuted(bool bMuted) { m_bMuted = bMuted; }
     // The skin archive or folder chosen; empty for the built-in skin.
     const std::string& Skin() const { return m_skin; }
     void SetSkin(const std::string& skin) { m_skin = skin; }
@@ -39,7 +38,6 @@ private:
 
     std::filesystem::path m_file;
     std::optional<int> m_nVolume;
-    bool m_bMuted = false;
     std::string m_skin;
     CResumeList m_resume;
 };

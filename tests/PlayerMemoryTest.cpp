@@ -53,7 +53,6 @@ TEST(PlayerMemory, WhatWasSavedIsLoadedByTheNextRun)
     CTempDir dir;
     CPlayerMemory memory(StateFile(dir));
     memory.SetVolume(135);
-    memory.SetMuted(true);
     memory.SetSkin("/home/u/skins/dark.zip");
     memory.Resume().Note("/films/\"quoted\"\n name.avi", 1234567890, 3600 * kSecond);
     ASSERT_TRUE(memory.Save());
@@ -61,7 +60,6 @@ TEST(PlayerMemory, WhatWasSavedIsLoadedByTheNextRun)
     CPlayerMemory next(StateFile(dir));
     next.Load();
     EXPECT_EQ(next.Volume(), 100);
-    EXPECT_TRUE(next.Muted());
     EXPECT_EQ(next.Skin(), "/home/u/skins/dark.zip");
     EXPECT_EQ(next.Resume().Find("/films/\"quoted\"\n name.avi"), 1234567890);
 }
@@ -73,7 +71,6 @@ TEST(PlayerMemory, AFirstRunRemembersNothingAndSaysNothing)
     CPlayerMemory memory(StateFile(dir));
     memory.Load();
     EXPECT_FALSE(memory.Volume());
-    EXPECT_FALSE(memory.Muted());
     EXPECT_TRUE(memory.Skin().empty());
     EXPECT_TRUE(memory.Resume().Points().empty());
     EXPECT_TRUE(capture.Lines().empty());
@@ -115,13 +112,13 @@ TEST(PlayerMemory, OddValuesAreDroppedOneByOne)
     CTempDir dir;
     std::filesystem::create_directories(StateFile(dir).parent_path());
     dir.WriteFile("korvoplayer/state.json",
-                  "{\"format\": 1, \"volume\": 250, \"muted\": \"yes\", \"resume\": [7, {\"file\": \"/a\", "
+                  "{\"format\": 1, \"volume\": 250, \"skin\": 7, \"resume\": [7, {\"file\": \"/a\", "
                   "\"position\": -5, \"length\": 1e300}, {\"file\": \"/b\", \"position\": 6e8, \"length\": 3.6e10},"
                   " {\"file\": \"/b\", \"position\": 7e8, \"length\": 3.6e10}]}");
     CPlayerMemory memory(StateFile(dir));
     memory.Load();
     EXPECT_FALSE(memory.Volume());
-    EXPECT_FALSE(memory.Muted());
+    EXPECT_TRUE(memory.Skin().empty());
     ASSERT_EQ(memory.Resume().Points().size(), 1u);
     EXPECT_EQ(memory.Resume().Find("/b"), 600000000);
 }

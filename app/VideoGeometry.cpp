@@ -8,11 +8,11 @@
 #include "playback/DirectShow.h"
 #include "skin/UIManager.h"
 #include "winsys/StringTable.h"
+#include "winsys/WindowSystem.h"
 
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
-#include <QWindow>
 #include <utility>
 
 namespace {
@@ -423,18 +423,9 @@ void CVideoGeometry::OnScanDecSize()
     _MoveWindow(DecreasedRect(RECT::FromQRect(m_pWindow->geometry()), cx, cy));
 }
 
-// Qt sends no request for the rectangle it believes the native window
-// already has, and just after the window manager placed a new window that
-// belief can lag behind the widget's own (the window sat where it was
-// placed, Qt thought it at the origin, and a move to the origin was lost).
-// The native window is told where the widget is first, then moved.
 void CVideoGeometry::_MoveWindow(const RECT& rc)
 {
-    const QRect target = rc.ToQRect();
-    QWindow* pNative = m_pWindow->windowHandle();
-    if (pNative != nullptr && pNative->geometry() == target && m_pWindow->geometry() != target)
-        pNative->setGeometry(m_pWindow->geometry());
-    m_pWindow->setGeometry(target);
+    PlaceTopLevelWindow(m_pWindow, rc.ToQRect());
     m_pWindow->update();
 }
 

@@ -1,5 +1,7 @@
 #include "WindowFrame.h"
 
+#include "winsys/WindowSystem.h"
+
 #include <QMouseEvent>
 #include <QWidget>
 #include <QWindow>
@@ -42,7 +44,7 @@ int Limit(int nEdge, int nLimit, bool bUpper, int nCursor, int* pq)
 
 void IFrameWindow::PlaceFrameWindow(QWidget* pWindow, const QRect& rc)
 {
-    pWindow->setGeometry(rc);
+    PlaceTopLevelWindow(pWindow, rc);
 }
 
 bool IFrameWindow::StartSystemMove(QWidget* pWindow)

@@ -2,6 +2,7 @@
 
 #include "winsys/MessageEvent.h"
 #include "winsys/OpenFileFilter.h"
+#include "winsys/WindowSystem.h"
 #include "common/Report.h"
 #include "controls/ISkinControl.h"
 
@@ -252,7 +253,7 @@ void CPlaylistDlg::PlaceWindow(const QRect& rc)
     WindowPlacement placement{rc.x(), rc.y(), rc.width(), rc.height()};
     if (const QWidget* pPlayer = parentWidget())
         m_nDockSide = SnapToPlayer(&placement, width(), height(), RECT::FromQRect(pPlayer->geometry()), m_nDockSide);
-    setGeometry(placement.x, placement.y, placement.cx, placement.cy);
+    PlaceTopLevelWindow(this, QRect(placement.x, placement.y, placement.cx, placement.cy));
 }
 
 QSize CPlaylistDlg::FrameMinimumSize() const

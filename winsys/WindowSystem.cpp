@@ -3,8 +3,17 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QPixmap>
+#include <QWidget>
 #include <QWindow>
 #include <memory>
+
+void PlaceTopLevelWindow(QWidget* pWindow, const QRect& rc)
+{
+    QWindow* pNative = pWindow->windowHandle();
+    if (pNative != nullptr && pNative->geometry() == rc && pWindow->geometry() != rc)
+        pNative->setGeometry(pWindow->geometry());
+    pWindow->setGeometry(rc);
+}
 
 void BringWindowToTop(WindowHandle hWnd)
 {

@@ -5,7 +5,10 @@
 
 #include <QByteArray>
 #include <QIcon>
+#include <QRect>
 #include <cstdint>
+
+class QWidget;
 
 using WindowHandle = uint32_t;
 
@@ -38,6 +41,14 @@ bool LoadResourceData(unsigned nID, const char* pszType, QByteArray& data);
 // Icon resource `nID` (type "ICON") at the sizes of window icons, 16 to 128
 // pixels; a null icon when there is none.
 QIcon LoadResourceIcon(unsigned nID);
+
+// Moves and sizes the top-level window `pWindow` to `rc`. Qt sends no
+// request for the rectangle it believes the native window already has, and
+// just after the window manager placed a new window that belief can lag
+// behind the widget's own (the window sat where it was placed, Qt thought
+// it at the origin, and a move to the origin was lost). The native window
+// is told where the widget is first, then moved.
+void PlaceTopLevelWindow(QWidget* pWindow, const QRect& rc);
 
 // Raises the top-level window `hWnd` of another process of this display
 // above the other windows and asks the window manager to activate it.

@@ -193,12 +193,6 @@ bool PadCarriesVideo(GstPad* pPad)
     return bVideo;
 }
 
-// Lets nothing through while the pad's peer is replaced.
-GstPadProbeReturn HoldData(GstPad*, GstPadProbeInfo*, gpointer)
-{
-    return GST_PAD_PROBE_OK;
-}
-
 uint64_t PackedSize(QSize size)
 {
     return static_cast<uint64_t>(size.width()) | static_cast<uint64_t>(size.height()) << 32;
@@ -209,6 +203,7 @@ uint64_t PackedSize(QSize size)
 CFilterGraph::CFilterGraph(guintptr windowHandle, long lVolume)
     : m_pPipeline(static_cast<GstElement*>(gst_object_ref_sink(gst_pipeline_new(nullptr)))),
       m_windowHandle(0),
+      m_lostSound(m_pPipeline, kAudioQueueName, kAudioRendererName),
       m_dGain(Gain(lVolume))
 {
     m_windowHandle = _UsePictureWindow(windowHandle);
@@ -611,11 +606,10 @@ void CFilterGraph::AddMissingPlugins(PlaybackError* pError)
     }
 }
 
-// On the thread of the failing sink: a sound sink that fails with a
-// resource error has lost its device or sound server. The file plays on
-// without sound: the queue in front of the sink stops holding up the
-// decoders, and the user-interface thread puts a null sink in its place.
-// Later errors of the same sink are its death throes and are dropped.
+// On the thread that learnt of it: a sound sink that fails with a resource
+// error has lost its device or sound server. The file plays on without
+// sound: a null sink takes the lost one's place (CLostSoundOutput). Later
+// errors of the same sink are its death throes and are dropped.
 bool CFilterGraph::_IsSoundOutputLost(GstMessage* pMessage)
 {
     if (std::string_view(GST_OBJECT_NAME(GST_MESSAGE_SRC(pMessage))) != kAudioRendererName)
@@ -625,46 +619,17 @@ bool CFilterGraph::_IsSoundOutputLost(GstMessage* pMessage)
     const bool bResource = pError->domain == GST_RESOURCE_ERROR;
     if (bResource && !m_bSoundLost.exchange(true)) {
         Trace("CFilterGraph : the sound output was lost (%s); the file plays on without sound", pError->message);
-        if (GstElement* pQueue = gst_bin_get_by_name(GST_BIN(m_pPipeline), kAudioQueueName)) {
-            g_object_set(pQueue, "max-size-buffers", 0u, nullptr);
-            gst_object_unref(pQueue);
-        }
+        m_lostSound.Begin();
         QMetaObject::invokeMethod(this, &CFilterGraph::_OnSoundLost, Qt::QueuedConnection);
     }
     g_error_free(pError);
     return bResource;
 }
 
-// The lost sink and its queue leave the graph; the sound goes on, unheard,
-// into a null sink synchronised to the clock. Data held back meanwhile goes
-// to the new sink, with the stream's caps and segment sent again.
+// The swap waits for the sound's next push, unless its stream has ended.
 void CFilterGraph::_OnSoundLost()
 {
-    GstBin* pBin = GST_BIN(m_pPipeline);
-    GstElement* pQueue = gst_bin_get_by_name(pBin, kAudioQueueName);
-    GstElement* pLost = gst_bin_get_by_name(pBin, kAudioRendererName);
-    GstPad* pQueueInput = pQueue != nullptr ? gst_element_get_static_pad(pQueue, "sink") : nullptr;
-    GstPad* pFeed = pQueueInput != nullptr ? gst_pad_get_peer(pQueueInput) : nullptr;
-    if (pFeed != nullptr && pLost != nullptr) {
-        const gulong probe = gst_pad_add_probe(pFeed, GST_PAD_PROBE_TYPE_BLOCK_DOWNSTREAM, HoldData, nullptr, nullptr);
-        gst_pad_unlink(pFeed, pQueueInput);
-        gst_bin_remove_many(pBin, pQueue, pLost, nullptr);
-        GstElement* pNull = CSinkFactory::MakeNullSink(kAudioRendererName);
-        g_object_set(pNull, "async", FALSE, nullptr);
-        gst_bin_add(pBin, pNull);
-        GstPad* pNullInput = gst_element_get_static_pad(pNull, "sink");
-        gst_pad_link(pFeed, pNullInput);
-        gst_object_unref(pNullInput);
-        gst_element_sync_state_with_parent(pNull);
-        gst_pad_remove_probe(pFeed, probe);
-        // The lost sink may hold the queue's thread; stopping it first
-        // lets that thread end.
-        gst_element_set_state(pLost, GST_STATE_NULL);
-        gst_element_set_state(pQueue, GST_STATE_NULL);
-    }
-    for (GstObject* pObject : {GST_OBJECT(pFeed), GST_OBJECT(pQueueInput), GST_OBJECT(pLost), GST_OBJECT(pQueue)})
-        if (pObject != nullptr)
-            gst_object_unref(pObject);
+    m_lostSound.Finish();
 }
 
 // The sink that gave the clock left the graph: a playing graph takes a new

@@ -30,7 +30,8 @@
 // takes the pipeline to NULL first, so that no streaming thread reaches the
 // graph and no sink draws afterwards, then removes the bus handler; the
 // picture window goes last. A sound sink that lost its server is taken out
-// of the pipeline and stopped by the UI thread (_OnSoundLost).
+// of the pipeline and stopped by m_lostSound, on the sound's streaming
+// thread or the UI thread.
 //
 // Signals: emitted on whichever thread the graph learnt of the change (a
 // streaming thread, or the UI thread within a state change): receivers
@@ -44,6 +45,7 @@
 #pragma once
 
 #include "GraphEventQueue.h"
+#include "LostSoundOutput.h"
 #include "MissingPlugin.h"
 #include "PlaybackError.h"
 #include "common/ComTypes.h"
@@ -187,6 +189,7 @@ private:
     std::atomic<guintptr> m_windowHandle;
     // Without OpenGL, the sink draws into a window of the picture's own.
     std::unique_ptr<CPictureWindow> m_pPictureWindow;
+    CLostSoundOutput m_lostSound;
     // The size X images are scaled to, width in the low 32 bits and height
     // in the high; 0 for their own size.
     std::atomic<uint64_t> m_scaleSize = 0;

@@ -2,8 +2,8 @@
 # Sets up, builds and runs every test twice: in the normal build and in an
 # AddressSanitizer + UndefinedBehaviorSanitizer build; then the filter tests
 # once more under ThreadSanitizer. The sanitizer builds compile in the
-# background, at low priority, while the tests before them run (tests mostly
-# wait on playback). Tests that need an X server get one of a pool of virtual
+# background, at low priority, from the start, while the normal build and
+# the tests before them run (tests mostly wait on playback). Tests that need an X server get one of a pool of virtual
 # servers (Xvfb) to themselves. A test that fails among the others runs once
 # more alone after them: passing then, it counts as passed but is listed
 # ("passed only when run again alone:"). Ends with the time of each phase
@@ -125,11 +125,10 @@ begin=$SECONDS
 bash tools/setup.sh
 phase setup $((SECONDS - begin))
 
-begin=$SECONDS
-bash tools/build.sh build -DKORVO_SANITIZE=OFF -DKORVO_TSAN=OFF -DKORVO_FUZZ=OFF -DKORVO_BUILD_TESTS=ON
-phase "normal build" $((SECONDS - begin))
-
-# The sanitizer builds build only what their tests run.
+# The sanitizer builds build only what their tests run. They start with
+# the normal build, at low priority, and so take the processor time it
+# leaves (its configure step and its serial links) as well as the time the
+# normal tests leave.
 {
     build_in_background "ASan build" build-asan -DKORVO_SANITIZE=ON -DKORVO_TSAN=OFF -DKORVO_FUZZ=OFF \
         -DKORVO_BUILD_TESTS=ON -- korvo_tests
@@ -137,6 +136,10 @@ phase "normal build" $((SECONDS - begin))
         -DKORVO_BUILD_TESTS=ON -- filter_tests
 } &
 background=$!
+
+begin=$SECONDS
+bash tools/build.sh build -DKORVO_SANITIZE=OFF -DKORVO_TSAN=OFF -DKORVO_FUZZ=OFF -DKORVO_BUILD_TESTS=ON
+phase "normal build" $((SECONDS - begin))
 
 start_displays
 run_ctest normal build

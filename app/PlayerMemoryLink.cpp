@@ -23,6 +23,7 @@ CPlayerMemoryLink::CPlayerMemoryLink(CKorvoPlayerDlg& dlg)
     if (std::optional<int> nVolume = m_memory.RememberedVolume())
         dlg.SetVolume(*nVolume);
     connect(&dlg.Control(), &CPlaybackControl::Changed, this, [this] { m_memory.NoteVolume(m_dlg.Volume()); });
+    connect(&dlg.Control(), &CPlaybackControl::Stopping, &m_memory, &CPlaybackMemory::TakePosition);
     if (CommandLineNoResume())
         m_memory.SetResumeForThisRun(false);
     m_pResumeEntry->setCheckable(true);

@@ -40,18 +40,17 @@ CPlaybackMemory::CPlaybackMemory(CDirectShow& graph, std::filesystem::path file)
             m_llPosition = llPosition;
     });
     connect(&events, &CPlaybackEvents::EndOfStream, this, [this] { m_bEnded = !m_file.empty(); });
-    connect(&m_sampler, &QTimer::timeout, this, &CPlaybackMemory::_Sample);
+    connect(&m_sampler, &QTimer::timeout, this, &CPlaybackMemory::TakePosition);
 }
 
 CPlaybackMemory::~CPlaybackMemory()
 {
-    _Sample();
+    TakePosition();
     _LeaveFile();
 }
 
 std::optional<int> CPlaybackMemory::RememberedVolume()
 {
-    m_memory.Load();
     m_nVolume = m_memory.Volume();
     return m_nVolume;
 }
@@ -88,8 +87,8 @@ QString CPlaybackMemory::ResumedText(LONGLONG llPosition)
                              llSeconds / 60 % 60, llSeconds % 60);
 }
 
-// The length is not told yet when the file opens: the file is sent to where
-// it was left once it is.
+// The length may be told before the file is told open (while it is being
+// started) or after: the file is sent to where it was left once it is known.
 void CPlaybackMemory::_OnFileOpened(const QString& fileName)
 {
     _LeaveFile();
@@ -97,10 +96,10 @@ void CPlaybackMemory::_OnFileOpened(const QString& fileName)
     m_llPosition = 0;
     m_llLength = 0;
     m_bEnded = false;
-    m_memory.Load();
     if (m_bResumeOn)
         m_llResumeAt = m_memory.Resume().Find(m_file);
     m_sampler.start(kSampleMs);
+    _OnDuration(m_graph.Events().ToldDuration());
 }
 
 // The seek waits until the start of the file has ended: the length is told
@@ -132,10 +131,10 @@ void CPlaybackMemory::_OnState(int nState)
     if (nState == State_Stopped)
         _LeaveFile();
     else if (nState == State_Paused)
-        _Sample();
+        TakePosition();
 }
 
-void CPlaybackMemory::_Sample()
+void CPlaybackMemory::TakePosition()
 {
     LONGLONG llPosition = 0;
     if (!m_file.empty() && m_graph.IsOpen() && m_graph.GetPosition(&llPosition) == S_OK)

@@ -12,8 +12,9 @@
 // that cannot be written is traced once and never holds up playback.
 //
 // The graph's stop releases it before the stop is told, so the position is
-// followed while a file is open (sampled, and taken from every seek) and
-// the last one seen is what is noted. Lives on the user-interface thread;
+// followed while a file is open (sampled, taken from every seek, and taken
+// when the player is about to stop the file) and the last one seen is what
+// is noted. Lives on the user-interface thread;
 // the graph outlives it.
 #pragma once
 
@@ -50,6 +51,9 @@ public:
 
     // Starts the open file again from its beginning.
     void StartFromBeginning();
+    // Takes the open file's position now: called just before the file
+    // stops, as the stop releases the graph before it is told.
+    void TakePosition();
 
     // "Resumed at 0:12:34 (Home: from the beginning)".
     static QString ResumedText(LONGLONG llPosition);
@@ -65,7 +69,6 @@ private:
     void _OnDuration(LONGLONG llDuration);
     void _OnState(int nState);
     void _Resume();
-    void _Sample();
     void _LeaveFile();
     template <typename Change>
     void _Remember(Change change);

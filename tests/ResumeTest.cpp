@@ -256,6 +256,18 @@ TEST_F(ResumeTest, APlacePastTheEndStartsFromTheBeginning)
     EXPECT_LT(PositionAfter(2), 30);
 }
 
+// A file played to its end is forgotten, however close to the end it was
+// left before.
+TEST_F(ResumeTest, AFilePlayedToItsEndIsForgotten)
+{
+    WriteState(ResumeState(700, 720));
+    Start(LongClip());
+    ASSERT_TRUE(WaitUntil([] { return Near(Position(), 699, 720); }, kWaitMs)) << Position();
+    Press(kCtrl, XK_Right);
+    ASSERT_TRUE(WaitForStatus(QStringLiteral("Stopped")));
+    EXPECT_EQ(RememberedPlace(), -1);
+}
+
 // A broken state file is ignored (the volume is full, the file starts at
 // its beginning) and replaced by the next change.
 TEST_F(ResumeTest, ABrokenStateFileIsIgnoredAndReplaced)

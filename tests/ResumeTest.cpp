@@ -159,6 +159,17 @@ TEST_F(ResumeTest, AFileLeftPartWayResumesInTheNextRunAndHomeStartsItOver)
     EXPECT_EQ(RememberedPlace(), -1);
 }
 
+// A file handed over by a later start resumes as well.
+TEST_F(ResumeTest, AFileHandedToTheRunningPlayerResumes)
+{
+    LeaveTheClipAtFiveMinutes();
+    Start();
+    CPlayerProcess later({QString::fromStdString(LongClip())});
+    EXPECT_TRUE(later.WaitForExit(kWaitMs));
+    ASSERT_TRUE(WaitForStatus(QStringLiteral("Playing")));
+    EXPECT_TRUE(WaitUntil([] { return Near(Position(), 299, 340); }, kWaitMs)) << Position();
+}
+
 // Stopped and played again, the file resumes with its time shown over the
 // picture, on top of the video sink's windows: in a window and in both
 // full-screen modes. Screenshots of each go to MEMORY_ARTIFACT_DIR.

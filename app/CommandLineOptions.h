@@ -6,8 +6,8 @@
 // PATH" pairs and "--no-resume" are the player's and are passed over (the
 // player's command line takes them out). "--" ends the options: the
 // arguments after it are the file and the second argument, whatever they
-// look like. Only
-// the first argument is looked at, so the second argument is kept as given.
+// look like. Only the first argument is looked at, so the second argument
+// is kept as given.
 #pragma once
 
 #include <cstdio>

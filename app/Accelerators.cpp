@@ -128,6 +128,8 @@ const std::vector<Accelerator>& AcceleratorTable()
         Key(kCtrlAlt | Qt::Key_Plus, ID_SCAN_INCSIZE),
         Key(kCtrlAlt | Qt::ShiftModifier | Qt::Key_Plus, ID_SCAN_INCSIZE),
         Key(kCtrlAlt | Qt::Key_Minus, ID_SCAN_DECSIZE),
+        // The open file from its beginning (it may have resumed part-way).
+        Key(Qt::Key_Home, ID_PLAY_FROMSTART),
     };
     return table;
 }

@@ -62,3 +62,8 @@ constexpr int ID_SCAN_MOVELEFTBOTTOM = 32823;
 constexpr int ID_VOLUMN_DOWN = 32824;
 constexpr int ID_VOLUMN_UP = 32825;
 constexpr int ID_VOLUMN_NONE = 32826;
+
+// Where files were left: start the open file from its beginning, and
+// resuming on or off.
+constexpr int ID_PLAY_FROMSTART = 33100;
+constexpr int ID_PLAY_RESUME = 33101;

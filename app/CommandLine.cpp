@@ -16,11 +16,13 @@ namespace {
 
 constexpr const char* kUserRatioOption = "--user-ratio";
 constexpr const char* kSkinOption = "--skin";
+constexpr const char* kNoResumeOption = "--no-resume";
 
 std::vector<std::string> g_arguments;
 // The values of the user-ratio and skin options, empty without them.
 std::string g_userRatio;
 std::string g_skin;
+bool g_bNoResume = false;
 
 // A scheme: a letter, then letters, digits, '+', '-' or '.', then "://".
 bool IsUri(const std::string& argument)
@@ -62,11 +64,14 @@ void SetCommandLine(std::vector<std::string> arguments)
     g_arguments.clear();
     g_userRatio.clear();
     g_skin.clear();
+    g_bNoResume = false;
     for (size_t i = 0; i < arguments.size(); ++i) {
         if (i > 0 && arguments[i] == kUserRatioOption && i + 1 < arguments.size())
             g_userRatio = std::move(arguments[++i]);
         else if (i > 0 && arguments[i] == kSkinOption && i + 1 < arguments.size())
             g_skin = SkinArgument(arguments[++i]);
+        else if (i > 0 && arguments[i] == kNoResumeOption)
+            g_bNoResume = true;
         else
             g_arguments.push_back(std::move(arguments[i]));
     }
@@ -75,6 +80,11 @@ void SetCommandLine(std::vector<std::string> arguments)
 const std::string& CommandLineSkin()
 {
     return g_skin;
+}
+
+bool CommandLineNoResume()
+{
+    return g_bNoResume;
 }
 
 HRESULT CommandLineUserRatio(double* pdWidth, double* pdHeight)

@@ -8,7 +8,7 @@
 #include <vector>
 
 // Keeps the arguments, the options `--user-ratio W:H` and `--skin PATH` with
-// their values taken out.
+// their values, and `--no-resume`, taken out.
 void SetCommandLine(int argc, char** argv);
 void SetCommandLine(std::vector<std::string> arguments);
 
@@ -29,3 +29,6 @@ HRESULT CommandLineUserRatio(double* pdWidth, double* pdHeight);
 // the skin folders hold under the name given; empty when the option was not
 // given.
 const std::string& CommandLineSkin();
+
+// Whether `--no-resume` was given: files start from their beginning this run.
+bool CommandLineNoResume();

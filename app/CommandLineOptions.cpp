@@ -13,6 +13,7 @@ constexpr const char* kUsage =
     "  --user-ratio W:H  the picture ratio of the User Define entry (default 1:1)\n"
     "  --skin SKIN       this run's skin: a skin archive (ZIP), a folder holding skin.xml,\n"
     "                    or the name of a skin in the skin folders\n"
+    "  --no-resume       start files from the beginning this run, not where they were left\n"
     "  --check-skin PATH check the skin archive (ZIP) or folder PATH without a window:\n"
     "                    one line per problem, exit 0 for a good skin and 1 otherwise\n"
     "  --help            show this help and exit\n"
@@ -21,7 +22,7 @@ constexpr const char* kUsage =
     "\n"
     "Keys: Space play/pause, Ctrl+Backspace stop, Ctrl+O open, Left/Right 10 s (Ctrl 60 s, Shift 300 s),\n"
     "Up/Down volume, M mute, X/C/Z slower/faster/normal, 1-4 scale, 5 fit desktop, 6 maximize,\n"
-    "7 fit clip, Enter/Ctrl+Enter full screen, Alt+F4 exit.\n"
+    "7 fit clip, Enter/Ctrl+Enter full screen, Home from the beginning, Alt+F4 exit.\n"
     "Ctrl+Alt with the numeric pad's 1-9 moves the window (Num Lock on or off); Ctrl+Alt with the\n"
     "numeric pad's + or - sizes it, and so do Ctrl+Alt+= and Ctrl+Alt+- (most X keymaps keep the\n"
     "pad's Ctrl+Alt+plus and minus for themselves).\n";
@@ -30,11 +31,17 @@ constexpr const char* kUsage =
 
 CCommandLineOptions::CCommandLineOptions(std::vector<std::string> arguments) : m_arguments(std::move(arguments))
 {
-    // "--user-ratio W:H" and "--skin PATH" are the player's own and stay on
-    // its command line.
+    // "--user-ratio W:H", "--skin PATH" and "--no-resume" are the player's
+    // own and stay on its command line.
     size_t i = 1;
-    while (i + 1 < m_arguments.size() && (m_arguments[i] == "--user-ratio" || m_arguments[i] == "--skin"))
-        i += 2;
+    for (;;) {
+        if (i < m_arguments.size() && m_arguments[i] == "--no-resume")
+            i += 1;
+        else if (i + 1 < m_arguments.size() && (m_arguments[i] == "--user-ratio" || m_arguments[i] == "--skin"))
+            i += 2;
+        else
+            break;
+    }
     if (i >= m_arguments.size())
         return;
     const std::string& first = m_arguments[i];

@@ -3,10 +3,11 @@
 // without a window and without reaching a running player; any other first
 // argument that starts with '-' (but "-" itself) is refused with one line on
 // standard error and exit code 2. Leading "--user-ratio W:H" and "--skin
-// PATH" pairs are the player's and are passed over (the player's command
-// line takes them out). "--" ends the options: the arguments after
-// it are the file and the second argument, whatever they look like. Only
-// the first argument is looked at, so the second argument is kept as given.
+// PATH" pairs and "--no-resume" are the player's and are passed over (the
+// player's command line takes them out). "--" ends the options: the
+// arguments after it are the file and the second argument, whatever they
+// look like. Only the first argument is looked at, so the second argument
+// is kept as given.
 #pragma once
 
 #include <cstdio>

@@ -195,6 +195,9 @@ void CKorvoPlayerDlg::OnCommand(int nID)
         return m_control.ChangeVolume(CPlaybackControl::VolumeStep::Up);
     case ID_VOLUMN_NONE:
         return m_control.ChangeVolume(CPlaybackControl::VolumeStep::Mute);
+    case ID_PLAY_FROMSTART:
+    case ID_PLAY_RESUME:
+        return emit MemoryCommand(nID);
     default:
         return m_geometry.OnCommand(nID);
     }

@@ -89,6 +89,8 @@ public:
 signals:
     // The playlist's repeat was switched.
     void PlaylistChanged();
+    // A command of what the player remembers (from the beginning, resume).
+    void MemoryCommand(int nID);
 
 protected:
     bool event(QEvent* pEvent) override;

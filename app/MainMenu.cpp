@@ -1,5 +1,7 @@
 #include "MainMenu.h"
 
+#include "CommandIds.h"
+
 #include <QMenu>
 #include <vector>
 
@@ -34,6 +36,9 @@ const std::vector<MenuLine>& MainPopupLines()
         {32787, "After 60 Seconds\tCtrl+Right"},
         {32788, "Before 300 Seconds\tShift+Left"},
         {32789, "After 300 Seconds\tShift+Right"},
+        {0, nullptr},
+        {ID_PLAY_FROMSTART, "From the Beginning\tHome"},
+        {ID_PLAY_RESUME, "Resume Where Left Off"},
         {kSubmenuEnd, nullptr},
         {0, "Sound"},
         {32825, "Volume Up\tUp"},
@@ -100,8 +105,23 @@ QMenu* CreateMainPopupMenu(QWidget* pParent, const std::function<void(int)>& onC
             pCurrent = pMenu->addMenu(QString::fromLatin1(line.pszText));
         } else {
             const int nCommand = line.nCommand;
-            pCurrent->addAction(QString::fromLatin1(line.pszText), pParent, [onCommand, nCommand] { onCommand(nCommand); });
+            QAction* pAction = pCurrent->addAction(QString::fromLatin1(line.pszText), pParent,
+                                                   [onCommand, nCommand] { onCommand(nCommand); });
+            pAction->setData(nCommand);
         }
     }
     return pMenu;
+}
+
+QAction* FindMenuCommand(const QMenu* pMenu, int nCommand)
+{
+    for (QAction* pAction : pMenu->actions()) {
+        if (pAction->menu() != nullptr) {
+            if (QAction* pFound = FindMenuCommand(pAction->menu(), nCommand))
+                return pFound;
+        } else if (pAction->data() == QVariant(nCommand)) {
+            return pAction;
+        }
+    }
+    return nullptr;
 }

@@ -6,9 +6,12 @@
 
 #include <functional>
 
+class QAction;
 class QMenu;
 class QWidget;
 
 // Builds the menu as a child of `pParent`; every entry hands its command
 // number to `onCommand`.
 QMenu* CreateMainPopupMenu(QWidget* pParent, const std::function<void(int)>& onCommand);
+// The entry of command nCommand, in any submenu; null when there is none.
+QAction* FindMenuCommand(const QMenu* pMenu, int nCommand);

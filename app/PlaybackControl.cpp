@@ -138,6 +138,8 @@ void CPlaybackControl::OnTimer()
 // The graph is released even when it refuses to stop; the failure is shown.
 void CPlaybackControl::Stop()
 {
+    if (m_graph.IsOpen())
+        emit Stopping();
     m_positionTimer.stop();
     m_view.ShowStopped();
     if (m_graph.Stop() != S_OK) {

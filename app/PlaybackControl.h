@@ -57,6 +57,8 @@ public:
 signals:
     // The volume or the file changed without the graph telling.
     void Changed();
+    // The open file is about to be stopped; its graph still answers.
+    void Stopping();
 
 private:
     HRESULT _StartFile();

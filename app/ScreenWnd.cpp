@@ -1,6 +1,7 @@
 #include "ScreenWnd.h"
 
 #include "ScreenLogo.h"
+#include "controls/PictureNote.h"
 #include "winsys/WindowSystem.h"
 #include "winsys/MessageEvent.h"
 #include "playback/DevicePixels.h"
@@ -14,7 +15,8 @@
 
 CScreenWnd::CScreenWnd(QWidget* pParent, CDirectShow* pDirectShow)
     : QWidget(pParent),
-      m_pDirectShow(pDirectShow)
+      m_pDirectShow(pDirectShow),
+      m_pNote(new CPictureNote(this))
 {
     // The video sink draws into this window's own native window.
     setAttribute(Qt::WA_NativeWindow);
@@ -35,6 +37,7 @@ void CScreenWnd::SetPictureRect(const RECT& rect)
     m_pictureRect = rect;
     if (m_pLogo != nullptr)
         m_pLogo->Place(rect);
+    m_pNote->SetArea(rect.ToQRect());
     update();
 }
 

@@ -5,7 +5,8 @@
 // the window manager ignores the window's own moves it hands the drag to
 // the window manager) and keeps
 // the area around the picture black while a file is open, and all of itself
-// black when it is shown without one (full screen).
+// black when it is shown without one (full screen). Its note keeps to the
+// picture.
 #pragma once
 
 #include "controls/IgnoredMoveWatch.h"
@@ -21,6 +22,7 @@ constexpr unsigned WM_RBUTTONDOWN = 0x0204;
 constexpr uintptr_t MK_RBUTTON = 0x0002;
 
 class CDirectShow;
+class CPictureNote;
 class CScreenLogo;
 
 class CScreenWnd : public QWidget {
@@ -33,6 +35,8 @@ public:
     // controller's Init).
     void CreateLogo();
     CScreenLogo* Logo() const { return m_pLogo; }
+    // A line of text shown for a moment over the picture.
+    CPictureNote* Note() const { return m_pNote; }
 
     // The rectangle of the picture inside this window in logical pixels, as
     // last placed; the black around it is painted again and the logo fills
@@ -55,6 +59,7 @@ private:
 
     CDirectShow* m_pDirectShow;
     CScreenLogo* m_pLogo = nullptr;
+    CPictureNote* m_pNote;
     QPoint m_lastCursor;
     bool m_bDragging = false;
     // Whether the window manager answers the drag's moves; where it does

@@ -6,6 +6,7 @@
 #include "instance/InstanceMessage.h"
 #include "instance/InstanceNames.h"
 #include "KorvoPlayerDlg.h"
+#include "PlayerMemoryLink.h"
 #include "instance/SharedPlayerRecord.h"
 #include "instance/StartupLock.h"
 #include "winsys/StringTable.h"
@@ -90,6 +91,8 @@ void CWendalPlayerApp::_RunPlayerWindow(CStartupLock& startupLock)
 {
     InitMediaGraph();
     CKorvoPlayerDlg dlg;
+    // The remembered volume is the player's before its first file plays.
+    CPlayerMemoryLink memory(dlg);
     startupLock.Release();
     CTerminationSignals termination;
     QObject::connect(&termination, &CTerminationSignals::Raised, &dlg, &CKorvoPlayerDlg::OnExit);

@@ -9,6 +9,7 @@
 #include <QJsonObject>
 #include <QStandardPaths>
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
 namespace {
@@ -24,11 +25,19 @@ QJsonObject ToJson(const ResumePoint& point)
             {"length", static_cast<double>(point.llLength)}};
 }
 
+// A time as the file holds it; a value no 64-bit count can hold (a
+// hand-edited 1e300) becomes -1, which no resume point keeps.
+LONGLONG TimeFromJson(const QJsonValue& value)
+{
+    constexpr double kLimit = 9.0e18;
+    const double dValue = value.toDouble();
+    return dValue > -kLimit && dValue < kLimit ? static_cast<LONGLONG>(dValue) : -1;
+}
+
 ResumePoint FromJson(const QJsonObject& object)
 {
-    return {object.value("file").toString().toStdString(),
-            static_cast<LONGLONG>(object.value("position").toDouble()),
-            static_cast<LONGLONG>(object.value("length").toDouble())};
+    return {object.value("file").toString().toStdString(), TimeFromJson(object.value("position")),
+            TimeFromJson(object.value("length"))};
 }
 
 } // namespace
@@ -71,9 +80,11 @@ bool CPlayerMemory::_Parse(const std::string& text)
     if (root.value("format").toInt() != kFormat)
         return false;
     const QJsonValue volume = root.value("volume");
+    // Rounded: Qt reads a volume of 50.5 as no integer at all (0, muted).
     if (volume.isDouble() && volume.toDouble() >= 0 && volume.toDouble() <= 100)
-        m_nVolume = volume.toInt();
+        m_nVolume = static_cast<int>(std::lround(volume.toDouble()));
     m_skin = root.value("skin").toString().toStdString();
+    m_bResumeOn = root.value("resumeOn").toBool(true);
     std::vector<ResumePoint> points;
     for (const QJsonValue point : root.value("resume").toArray())
         points.push_back(FromJson(point.toObject()));
@@ -83,16 +94,21 @@ bool CPlayerMemory::_Parse(const std::string& text)
 
 bool CPlayerMemory::Save() const
 {
-    QJsonObject root{{"format", kFormat}, {"skin", QString::fromStdString(m_skin)}};
+    std::string error;
+    if (Save(&error))
+        return true;
+    Trace("the player's state is not remembered: %s", error.c_str());
+    return false;
+}
+
+bool CPlayerMemory::Save(std::string* pError) const
+{
+    QJsonObject root{{"format", kFormat}, {"skin", QString::fromStdString(m_skin)}, {"resumeOn", m_bResumeOn}};
     if (m_nVolume)
         root.insert("volume", *m_nVolume);
     QJsonArray points;
     for (const ResumePoint& point : m_resume.Points())
         points.append(ToJson(point));
     root.insert("resume", points);
-    std::string error;
-    if (WriteFileAtomically(m_file, QJsonDocument(root).toJson().toStdString(), &error))
-        return true;
-    Trace("the player's state is not remembered: %s", error.c_str());
-    return false;
+    return WriteFileAtomically(m_file, QJsonDocument(root).toJson().toStdString(), pError);
 }

@@ -37,7 +37,7 @@ TEST(Accelerators, EveryEntryGivesItsOwnCommand)
         EXPECT_EQ(Command(entry.key.key(), entry.key.keyboardModifiers(), TextOf(entry)), entry.nCommand)
             << entry.key.toCombined();
     }
-    EXPECT_EQ(seen.size(), 43u);
+    EXPECT_EQ(seen.size(), 44u);
 }
 
 // Num Lock off: the pad's 1 to 9 come as End, Down, Page Down, Left, Clear,
@@ -54,6 +54,7 @@ TEST(Accelerators, ThePadMovesHoldWithNumLockOff)
         EXPECT_EQ(Command(key, kCtrlAltPad), nCommand) << key;
     // Without Ctrl+Alt the pad's movement keys are the plain ones.
     EXPECT_EQ(Command(Qt::Key_Left, Qt::KeypadModifier), ID_PLAY_BACK10);
+    EXPECT_EQ(Command(Qt::Key_Home, Qt::KeypadModifier), ID_PLAY_FROMSTART);
     EXPECT_EQ(Command(Qt::Key_Up, Qt::KeypadModifier), ID_VOLUMN_UP);
     EXPECT_EQ(Command(Qt::Key_Right, Qt::ControlModifier | Qt::KeypadModifier), ID_PLAY_FORWARD60);
 }

@@ -41,6 +41,10 @@ TEST(CommandLineOptionsTest, OnlyTheFirstArgumentIsAnOption)
     CCommandLineOptions skin({"korvoplayer", "--skin", "dark.zip", "--user-ratio", "2:1", "clip.avi"});
     EXPECT_EQ(skin.ExitCode(), std::nullopt);
     EXPECT_EQ(CCommandLineOptions({"korvoplayer", "--skin", "dark.zip", "--help"}).ExitCode(), 0);
+    CCommandLineOptions noResume({"korvoplayer", "--no-resume", "--skin", "dark.zip", "clip.avi"});
+    EXPECT_EQ(noResume.ExitCode(), std::nullopt);
+    EXPECT_EQ(noResume.PlayerArguments(), (Arguments{"korvoplayer", "--no-resume", "--skin", "dark.zip", "clip.avi"}));
+    EXPECT_EQ(CCommandLineOptions({"korvoplayer", "--no-resume", "--bogus"}).ExitCode(), 2);
     CCommandLineOptions ratioDashed({"korvoplayer", "--user-ratio", "2:1", "--", "-clip.avi"});
     EXPECT_EQ(ratioDashed.PlayerArguments(), (Arguments{"korvoplayer", "--user-ratio", "2:1", "-clip.avi"}));
     CCommandLineOptions dashed({"korvoplayer", "--", "--help", "-x"});

@@ -59,10 +59,10 @@ void DesktopPlayerTest::TearDown()
     ::unsetenv("KORVOPLAYER_INSTANCE_TAG");
 }
 
-void DesktopPlayerTest::Start(const std::string& file)
+void DesktopPlayerTest::Start(const std::string& file, const QStringList& options)
 {
     m_before = m_x.ClientWindows();
-    m_pPlayer = std::make_unique<CPlayerProcess>(file.empty() ? QStringList() : QStringList{QString::fromStdString(file)});
+    m_pPlayer = std::make_unique<CPlayerProcess>(file.empty() ? options : options + QStringList{QString::fromStdString(file)});
     ASSERT_TRUE(WaitUntil([&] { return (m_window = m_x.FindWindow(kTitle)) != 0; }, kDesktopWaitMs));
     ASSERT_TRUE(WaitUntil([] { return QDBusConnection::sessionBus().interface()->isServiceRegistered(kService); },
                           kDesktopWaitMs));

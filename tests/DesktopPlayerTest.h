@@ -38,8 +38,9 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // Starts a player (with `file`, once it plays) and waits for its window.
-    void Start(const std::string& file = {});
+    // Starts a player (with `options` and `file`, once it plays) and waits
+    // for its window.
+    void Start(const std::string& file = {}, const QStringList& options = {});
     // Presses a key in the player window, made active first as a user's
     // click would.
     void Press(const std::vector<unsigned long>& modifiers, unsigned long nKeysym);

@@ -123,6 +123,38 @@ TEST(PlayerMemory, OddValuesAreDroppedOneByOne)
     EXPECT_EQ(memory.Resume().Find("/b"), 600000000);
 }
 
+// Resuming is on until switched off, and the switch is kept; a volume
+// written with a fraction is rounded, not read as 0 (a muted player).
+TEST(PlayerMemory, KeepsTheResumeSwitchAndRoundsTheVolume)
+{
+    CTempDir dir;
+    std::filesystem::create_directories(StateFile(dir).parent_path());
+    dir.WriteFile("korvoplayer/state.json", "{\"format\": 1, \"volume\": 50.6}");
+    CPlayerMemory memory(StateFile(dir));
+    memory.Load();
+    EXPECT_TRUE(memory.ResumeOn());
+    EXPECT_EQ(memory.Volume(), 51);
+    memory.SetResumeOn(false);
+    ASSERT_TRUE(memory.Save());
+    CPlayerMemory next(StateFile(dir));
+    next.Load();
+    EXPECT_FALSE(next.ResumeOn());
+    EXPECT_EQ(next.Volume(), 51);
+}
+
+// The quiet save says why it failed and leaves the tracing to its caller.
+TEST(PlayerMemory, AQuietSaveTellsWhyWithoutATrace)
+{
+    CTempDir dir;
+    const std::string blocker = dir.WriteFile("not-a-folder", "");
+    CPlayerMemory memory(std::filesystem::path(blocker) / "korvoplayer" / "state.json");
+    CDebugCapture capture;
+    std::string error;
+    EXPECT_FALSE(memory.Save(&error));
+    EXPECT_NE(error.find("not-a-folder"), std::string::npos) << error;
+    EXPECT_TRUE(capture.Lines().empty());
+}
+
 // A disk that fills up half-way through the save (a file-size limit stands
 // in for it): the save fails with a trace and the file that was there stays
 // whole, with no scrap beside it.

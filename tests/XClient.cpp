@@ -97,6 +97,22 @@ unsigned long CXClient::FindWindow(const std::string& title)
     return 0;
 }
 
+unsigned long CXClient::FindChild(unsigned long window, const std::string& title)
+{
+    ::Window root = 0;
+    ::Window parent = 0;
+    ::Window* pChildren = nullptr;
+    unsigned int nChildren = 0;
+    if (XQueryTree(m_pDisplay, window, &root, &parent, &pChildren, &nChildren) == 0)
+        return 0;
+    unsigned long found = 0;
+    for (unsigned int i = 0; i < nChildren && found == 0; ++i)
+        found = Title(pChildren[i]) == title ? pChildren[i] : FindChild(pChildren[i], title);
+    if (pChildren != nullptr)
+        XFree(pChildren);
+    return found;
+}
+
 QRect CXClient::Rect(unsigned long window)
 {
     XWindowAttributes attributes{};
@@ -206,13 +222,34 @@ QImage CXClient::Grab(unsigned long window)
     XWindowAttributes attributes{};
     if (XGetWindowAttributes(m_pDisplay, window, &attributes) == 0)
         return {};
-    XImage* pImage = XGetImage(m_pDisplay, window, 0, 0, attributes.width, attributes.height, AllPlanes, ZPixmap);
+    return _GrabArea(window, QRect(0, 0, attributes.width, attributes.height));
+}
+
+QImage CXClient::GrabScreen(const QRect& area)
+{
+    const ::Window root = DefaultRootWindow(m_pDisplay);
+    XWindowAttributes attributes{};
+    XGetWindowAttributes(m_pDisplay, root, &attributes);
+    return _GrabArea(root, area.intersected(QRect(0, 0, attributes.width, attributes.height)));
+}
+
+QImage CXClient::_GrabArea(unsigned long window, const QRect& area)
+{
+    XImage* pImage = XGetImage(m_pDisplay, window, area.x(), area.y(), static_cast<unsigned>(area.width()),
+                               static_cast<unsigned>(area.height()), AllPlanes, ZPixmap);
     if (pImage == nullptr)
         return {};
-    QImage image(attributes.width, attributes.height, QImage::Format_RGB32);
-    for (int y = 0; y < attributes.height; ++y)
-        for (int x = 0; x < attributes.width; ++x)
+    QImage image(area.width(), area.height(), QImage::Format_RGB32);
+    for (int y = 0; y < area.height(); ++y)
+        for (int x = 0; x < area.width(); ++x)
             image.setPixel(x, y, static_cast<QRgb>(XGetPixel(pImage, x, y)) | 0xff000000u);
     XDestroyImage(pImage);
     return image;
+}
+
+void CXClient::Click(unsigned int nButton)
+{
+    XTestFakeButtonEvent(m_pDisplay, nButton, True, CurrentTime);
+    XTestFakeButtonEvent(m_pDisplay, nButton, False, CurrentTime);
+    XSync(m_pDisplay, False);
 }

@@ -35,6 +35,8 @@ public:
     std::string Title(unsigned long window);
     // The first listed window titled `title`, or 0.
     unsigned long FindWindow(const std::string& title);
+    // The first window inside `window` (at any depth) titled `title`, or 0.
+    unsigned long FindChild(unsigned long window, const std::string& title);
     // The window's rectangle on the root window, as the server has it.
     QRect Rect(unsigned long window);
     // Asks the window manager to activate the window (as a pager does).
@@ -45,7 +47,13 @@ public:
     // What the window shows, as the X server holds it (its own contents,
     // also where a compositor keeps the screen).
     QImage Grab(unsigned long window);
+    // What the screen shows in `area` (root coordinates): whatever window is
+    // on top there.
+    QImage GrabScreen(const QRect& area);
     void MovePointer(const QPoint& pt);
+    // Presses and releases mouse button nButton (1 left, 3 right) where the
+    // pointer is.
+    void Click(unsigned int nButton);
 
     // Splits the screen into `monitors` (the first takes the screen's
     // output), named MONITOR0, MONITOR1, ...; false when the server refuses.
@@ -55,6 +63,7 @@ public:
 
 private:
     unsigned long _Atom(const char* pszName);
+    QImage _GrabArea(unsigned long window, const QRect& area);
     void _ManagedWindows(unsigned long window, int nDepth, std::vector<unsigned long>* pWindows);
     std::vector<unsigned long> _WindowProperty(unsigned long window, const char* pszName);
 

@@ -62,3 +62,5 @@ constexpr int ID_SCAN_MOVELEFTBOTTOM = 32823;
 constexpr int ID_VOLUMN_DOWN = 32824;
 constexpr int ID_VOLUMN_UP = 32825;
 constexpr int ID_VOLUMN_NONE = 32826;
+
+// 33150-33199: the skin menu's commands (skinchoice/SkinMenu.h).

@@ -28,6 +28,18 @@ CPlaylistDlg* CPlaylistDock::Create(const std::string& skin)
     return m_pPlaylist;
 }
 
+// A docked playlist keeps its side at its new size.
+bool CPlaylistDock::ChangeSkin(const std::string& skin)
+{
+    if (m_pPlaylist == nullptr)
+        return false;
+    const bool bChanged = m_pPlaylist->ChangeSkin(skin);
+    if (m_pPlaylist->GetDockSide() != DOCK_NONE && !m_player.isFullScreen())
+        m_pPlaylist->PlaceWindow(_Beside(m_player.geometry()));
+    m_previousPosition = m_player.pos();
+    return bChanged;
+}
+
 // A docked playlist keeps to its side of the player, keeping its size, on
 // the player's monitor, or goes to a side with room for it. In full screen
 // it is hidden and stays where it was, for the player's return.

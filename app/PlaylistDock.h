@@ -21,6 +21,9 @@ public:
     // built-in skin when empty); null until then.
     CPlaylistDlg* Create(const std::string& skin);
     CPlaylistDlg* Playlist() const { return m_pPlaylist; }
+    // Builds the playlist again from `skin`, docked where it was beside the
+    // player; false, with the report, when that skin cannot be built.
+    bool ChangeSkin(const std::string& skin);
 
     // The player moved or changed size.
     void Carry();

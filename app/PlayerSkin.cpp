@@ -138,7 +138,8 @@ void CPlayerSkin::_Take(std::unique_ptr<CKorvoUIManager> pSkin)
 
 // The window takes the skin's minimum size, and its player size: around the
 // picture at its scale while a file is open, else the skin's own. A maximized
-// or full-screen window keeps its size and the skin is laid out in it.
+// or full-screen window keeps its size and the skin is laid out in it; full
+// screen ends at the new size.
 void CPlayerSkin::_FitWindow()
 {
     QDialog& window = m_parts.window;
@@ -150,21 +151,19 @@ void CPlayerSkin::_FitWindow()
     long lHeight = 0;
     const bool bPicture = m_parts.graph.IsOpen() &&
                           m_parts.graph.GetOriginalScreenSize(&lWidth, &lHeight) == S_OK && lWidth > 0 && lHeight > 0;
-    const bool bFixed = window.isMaximized() || m_parts.geometry.FullScreenMode() != kWindowed;
-    if (bFixed)
-        m_pSkin->SetAvailableScreenSize(window.width(), window.height());
     if (bPicture)
         m_pSkin->SetScreenSize(static_cast<int>(lWidth), static_cast<int>(lHeight), m_pSkin->m_dAspectRatio,
                                m_parts.geometry.Scale());
-    if (!bFixed) {
-        m_pSkin->GetPlayerSize(&cx, &cy);
-        const QSize player = QSize(cx, cy).boundedTo(m_parts.dock.WorkArea().size()).expandedTo(window.minimumSize());
+    m_pSkin->GetPlayerSize(&cx, &cy);
+    const QSize player = QSize(cx, cy).boundedTo(m_parts.dock.WorkArea().size()).expandedTo(window.minimumSize());
+    if (m_parts.geometry.FullScreenMode() != kWindowed) {
+        m_parts.geometry.SetSavedSize(player);
+    } else if (!window.isMaximized()) {
         m_parts.dock.KeepOnScreen(player);
         window.resize(player);
     }
     m_pSkin->SetPlayerSize(window.width(), window.height());
-    if (bPicture || bFixed)
-        m_parts.geometry.PlaceScreen();
+    m_parts.geometry.PlaceScreen();
     if (m_parts.graph.IsOpen())
         m_parts.screen.raise();
     m_pSkin->Paint();

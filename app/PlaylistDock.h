@@ -48,4 +48,7 @@ private:
     // The playlist was shown when full screen began, and is hidden until
     // it ends.
     bool m_bAside = false;
+    // The skin changed: the next carry places the playlist beside the
+    // player of the new size.
+    bool m_bPlaceBeside = false;
 };

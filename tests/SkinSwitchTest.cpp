@@ -215,6 +215,10 @@ TEST_F(SkinSwitchTest, SwitchingWhilePlayingKeepsTheFileItsPlaceThePlaylistTheVo
     EXPECT_EQ(State(), State_Running);
     dlg.OnCommand(ID_SCALE_ENTIRESCREEN);
     EXPECT_EQ(dlg.minimumSize(), QSize(492, 302));
+    ASSERT_TRUE(WaitFor([&] { return !dlg.isFullScreen(); }));
+    EXPECT_TRUE(QRect(QPoint(), dlg.ScreenWnd()->size()).contains(dlg.ScreenWnd()->PictureRect().ToQRect()));
+    EXPECT_EQ(dlg.Playlist()->geometry().topLeft(), QPoint(dlg.geometry().right() + 1, dlg.y()))
+        << "docked beside the player of the new size";
     EXPECT_EQ(RememberedSkin(), "");
 }
 

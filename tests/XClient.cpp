@@ -141,6 +141,14 @@ void CXClient::MovePointer(const QPoint& pt)
     XSync(m_pDisplay, False);
 }
 
+void CXClient::Click(const QPoint& pt, unsigned nButton)
+{
+    XTestFakeMotionEvent(m_pDisplay, -1, pt.x(), pt.y(), CurrentTime);
+    XTestFakeButtonEvent(m_pDisplay, nButton, True, CurrentTime);
+    XTestFakeButtonEvent(m_pDisplay, nButton, False, CurrentTime);
+    XSync(m_pDisplay, False);
+}
+
 bool CXClient::SplitScreen(const std::vector<QRect>& monitors)
 {
     const Window root = DefaultRootWindow(m_pDisplay);

@@ -46,6 +46,9 @@ public:
     // also where a compositor keeps the screen).
     QImage Grab(unsigned long window);
     void MovePointer(const QPoint& pt);
+    // Moves the pointer to `pt` on the root window and clicks mouse button
+    // `nButton` (1 left, 3 right) there, through XTEST.
+    void Click(const QPoint& pt, unsigned nButton);
 
     // Splits the screen into `monitors` (the first takes the screen's
     // output), named MONITOR0, MONITOR1, ...; false when the server refuses.

@@ -56,7 +56,8 @@ CKorvoPlayerDlg::CKorvoPlayerDlg(const std::string& filterLibraryDir, QWidget* p
       m_publisher([this](const std::string& fileName, const std::string& secondArgument) {
           _OnOpenForwarded(fileName, secondArgument);
       }),
-      m_skin({*this, m_directShow, m_control, m_display, m_dock, m_geometry, *m_pScreenWnd, [this] { ShowLastReport(); }})
+      m_skin({*this, m_directShow, m_control, m_display, m_dock, m_geometry, *m_pScreenWnd,
+              [this] { ShowLastReport(); }})
 {
     connect(qApp, &QGuiApplication::screenRemoved, this, &CKorvoPlayerDlg::_OnMonitorRemoved, Qt::QueuedConnection);
     OnInitDialog();
@@ -85,7 +86,8 @@ void CKorvoPlayerDlg::OnInitDialog()
     if (!bSkinned)
         return;
 
-    connect(m_dock.Create(SkinManager()->SkinArchive()), &CPlaylistDlg::EntryChosen, this, &CKorvoPlayerDlg::PlayChosenEntry);
+    connect(m_dock.Create(SkinManager()->SkinArchive()), &CPlaylistDlg::EntryChosen, this,
+            &CKorvoPlayerDlg::PlayChosenEntry);
     m_dock.CentreOnScreen();
     // A name too long to play is kept whole, so that Play reports it.
     const auto& arguments = CommandLineArguments();
@@ -219,10 +221,11 @@ void CKorvoPlayerDlg::OnFileOpen()
         OpenFiles({file});
 }
 
-// Each file added becomes the current entry: the first is added last.
+// Each file added becomes the current entry: the first is added last. A
+// skin package (dropped, or opened) is installed, not played.
 void CKorvoPlayerDlg::OpenFiles(const QStringList& files)
 {
-    if (files.isEmpty())
+    if (files.isEmpty() || m_skin.OpenPackage(QFile::encodeName(files.first()).toStdString()))
         return;
     m_control.SetFileName(QFile::encodeName(files.first()).toStdString());
     m_control.Stop();

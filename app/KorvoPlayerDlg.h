@@ -57,7 +57,8 @@ public:
     const CVideoGeometry& Geometry() const { return m_geometry; }
 
     // Stops, adds the files to the playlist and plays the first of them
-    // (as the Open command does with one file).
+    // (as the Open command does with one file). A skin package first is
+    // offered for installing instead, and nothing is played.
     void OpenFiles(const QStringList& files);
     // The player's volume (held to 0..100), shown and applied to the graph.
     void SetVolume(int nVolume) { m_control.SetVolume(nVolume); }

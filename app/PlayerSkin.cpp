@@ -208,7 +208,8 @@ bool CPlayerSkin::OpenPackage(const std::string& file)
 
 void CPlayerSkin::_Install(const std::string& package)
 {
-    const QString question = QStringLiteral("Install the skin \u201c%1\u201d?").arg(QString::fromStdString(SkinShownName(package)));
+    const QString question =
+        QStringLiteral("Install the skin \u201c%1\u201d?").arg(QString::fromStdString(SkinShownName(package)));
     if (QMessageBox::question(&m_parts.window, m_parts.window.windowTitle(), question) != QMessageBox::Yes)
         return;
     std::string installed;

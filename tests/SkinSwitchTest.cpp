@@ -249,7 +249,8 @@ TEST_F(SkinSwitchTest, AHostileSkinChosenFromTheMenuIsReportedAndTheSkinBeforeSt
         SCOPED_TRACE(pszName);
         Choose(pszName);
         ASSERT_NE(m_pDlg->MessageBox(), nullptr);
-        EXPECT_TRUE(m_pDlg->MessageBox()->text().contains("cannot be used")) << m_pDlg->MessageBox()->text().toStdString();
+        EXPECT_TRUE(m_pDlg->MessageBox()->text().contains("cannot be used"))
+            << m_pDlg->MessageBox()->text().toStdString();
         m_pDlg->MessageBox()->close();
         EXPECT_EQ(m_pDlg->SkinManager()->SkinArchive(), green);
         EXPECT_EQ(m_pDlg->Playlist()->SkinManager()->SkinArchive(), green);
@@ -264,7 +265,8 @@ TEST_F(SkinSwitchTest, AHostileSkinChosenFromTheMenuIsReportedAndTheSkinBeforeSt
 TEST_F(SkinSwitchTest, ASkinWithAnUnknownFontIsTaken)
 {
     std::filesystem::create_directories(UserFolder());
-    Coloured(UserFolder() + "/font.zip", "Font", kGreen).Edit("skin.xml", "fontname=\"Tahoma\"", "fontname=\"No Such Face\"")
+    Coloured(UserFolder() + "/font.zip", "Font", kGreen)
+        .Edit("skin.xml", "fontname=\"Tahoma\"", "fontname=\"No Such Face\"")
         .Write();
     Start();
     Choose("Font");
@@ -315,11 +317,13 @@ TEST_F(SkinSwitchTest, ASkinPackageHandedToThePlayerIsInstalledAfterConfirmation
     const std::string package = Coloured(m_dir.Path() + "/parcel.kvskin", "Parcel", kGreen).Write();
     const std::string installed = UserFolder() + "/parcel.zip";
     QString question;
-    Start({package});
+    Start();
+    m_pDlg->OpenFiles({QString::fromStdString(package)});
     Answer(QMessageBox::No, &question);
     ASSERT_TRUE(WaitFor([&] { return !question.isEmpty(); }));
     EXPECT_EQ(question, "Install the skin \u201cParcel\u201d?");
     EXPECT_FALSE(std::filesystem::exists(installed));
+    EXPECT_EQ(m_pDlg->FileName(), "") << "a dropped package is not played";
     m_pDlg.reset();
 
     question.clear();

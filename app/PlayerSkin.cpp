@@ -14,6 +14,7 @@
 #include "skinchoice/SkinCheck.h"
 #include "skinchoice/SkinInstall.h"
 #include "skinchoice/SkinMenu.h"
+#include "skin/SkinCatalog.h"
 #include "skinui/PlaylistDlg.h"
 
 #include <QDialog>
@@ -209,7 +210,7 @@ bool CPlayerSkin::OpenPackage(const std::string& file)
 void CPlayerSkin::_Install(const std::string& package)
 {
     const QString question =
-        QStringLiteral("Install the skin \u201c%1\u201d?").arg(QString::fromStdString(SkinShownName(package)));
+        QStringLiteral("Install the skin \u201c%1\u201d?").arg(QString::fromStdString(SkinDisplayName(package)));
     if (QMessageBox::question(&m_parts.window, m_parts.window.windowTitle(), question) != QMessageBox::Yes)
         return;
     std::string installed;

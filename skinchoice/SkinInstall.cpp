@@ -29,12 +29,6 @@ bool IsSkinPackage(const std::string& path)
     return extension == kPackageExtension;
 }
 
-std::string SkinShownName(const std::string& path)
-{
-    const std::string name = SkinInfoName(path);
-    return name.empty() ? std::filesystem::path(path).stem().string() : name;
-}
-
 HRESULT InstallSkin(const std::string& package, std::string* pInstalled)
 {
     if (HRESULT hr = CheckChosenSkin(package); hr != S_OK)

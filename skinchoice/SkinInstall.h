@@ -10,9 +10,6 @@
 // Whether `path` names a skin package (extension .kvskin, in any case).
 bool IsSkinPackage(const std::string& path);
 
-// The name the skin gives itself, else its file name without extension.
-std::string SkinShownName(const std::string& path);
-
 // Checks the package (CheckChosenSkin) and copies it into the user's skin
 // folder (the first of SkinFolders()) as NAME.zip, NAME its file name
 // without extension, replacing an earlier install of the same file name.

@@ -138,8 +138,9 @@ void CPlayerSkin::_Take(std::unique_ptr<CKorvoUIManager> pSkin)
 }
 
 // The window takes the skin's minimum size, and its player size: around the
-// picture at its scale while a file is open, else the skin's own. A maximized
-// or full-screen window keeps its size and the skin is laid out in it; full
+// picture at its ratio and scale while a file is open (at the picture's own
+// shape while it fills the video area), else the skin's own. A maximized or
+// full-screen window keeps its size and the skin is laid out in it; full
 // screen ends at the new size.
 void CPlayerSkin::_FitWindow()
 {
@@ -152,10 +153,14 @@ void CPlayerSkin::_FitWindow()
     long lHeight = 0;
     const bool bPicture = m_parts.graph.IsOpen() &&
                           m_parts.graph.GetOriginalScreenSize(&lWidth, &lHeight) == S_OK && lWidth > 0 && lHeight > 0;
-    if (bPicture)
-        m_pSkin->SetScreenSize(static_cast<int>(lWidth), static_cast<int>(lHeight), m_pSkin->m_dAspectRatio,
-                               m_parts.geometry.Scale());
+    const double dRatio = m_pSkin->m_dAspectRatio;
+    if (bPicture) {
+        const double dShape = m_parts.geometry.AspectRatio() > 0 ? m_parts.geometry.AspectRatio()
+                                                                 : static_cast<double>(lWidth) / lHeight;
+        m_pSkin->SetScreenSize(static_cast<int>(lWidth), static_cast<int>(lHeight), dShape, m_parts.geometry.Scale());
+    }
     m_pSkin->GetPlayerSize(&cx, &cy);
+    m_pSkin->m_dAspectRatio = dRatio;
     const QSize player = QSize(cx, cy).boundedTo(m_parts.dock.WorkArea().size()).expandedTo(window.minimumSize());
     if (m_parts.geometry.FullScreenMode() != kWindowed) {
         m_parts.geometry.SetSavedSize(player);

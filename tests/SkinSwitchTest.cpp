@@ -169,8 +169,8 @@ TEST_F(SkinSwitchTest, TheMenuListsTheBuiltInSkinAndTheSkinsOfBothFoldersTheOneI
 }
 
 // Both windows take the new look; the window takes the new skin's size
-// around the picture; the file plays on from where it was, with its
-// playlist, volume and full-screen mode.
+// around the picture at its scale; the file plays on from where it was,
+// with its playlist, volume and full-screen mode.
 TEST_F(SkinSwitchTest, SwitchingWhilePlayingKeepsTheFileItsPlaceThePlaylistTheVolumeAndFullScreen)
 {
     std::filesystem::create_directories(UserFolder());
@@ -180,7 +180,8 @@ TEST_F(SkinSwitchTest, SwitchingWhilePlayingKeepsTheFileItsPlaceThePlaylistTheVo
     ASSERT_TRUE(WaitFor([&] { return State() == State_Running && Position() > kSecond; }));
     dlg.Playlist()->AddFiles({QString::fromStdString(TestMediaPath(TestMedia::Avi))});
     dlg.SetVolume(40);
-    const QSize before = dlg.size();
+    // At twice its size the picture is larger than either skin's video area.
+    dlg.OnCommand(ID_SCALE_2DOT0);
     const QRect playlist = dlg.Playlist()->geometry();
 
     Choose("Green");
@@ -190,7 +191,6 @@ TEST_F(SkinSwitchTest, SwitchingWhilePlayingKeepsTheFileItsPlaceThePlaylistTheVo
     EXPECT_EQ(dlg.Playlist()->SkinManager()->SkinArchive(), green);
     EXPECT_GE(dlg.width(), 600);
     EXPECT_GE(dlg.height(), 380);
-    EXPECT_NE(dlg.size(), before);
     EXPECT_EQ(dlg.minimumSize(), QSize(600, 380));
     EXPECT_EQ(dlg.Playlist()->geometry().topLeft(), QPoint(dlg.geometry().right() + 1, playlist.top()))
         << "still docked on the right";
@@ -206,6 +206,17 @@ TEST_F(SkinSwitchTest, SwitchingWhilePlayingKeepsTheFileItsPlaceThePlaylistTheVo
     EXPECT_NEAR(pTime->GetPos(), Position() / kSecond, 1);
     EXPECT_EQ(RememberedSkin(), green);
 
+    const QSize greenSize = dlg.size();
+    Choose("Built-in");
+    const QSize builtIn = dlg.size();
+    // In both full-screen modes the window comes back at the size of the
+    // skin chosen meanwhile, around the same picture.
+    dlg.OnCommand(ID_SCALE_FULLSCREEN);
+    ASSERT_EQ(dlg.Geometry().FullScreenMode(), kFullScreenFill);
+    Choose("Green");
+    dlg.OnCommand(ID_SCALE_FULLSCREEN);
+    ASSERT_TRUE(WaitFor([&] { return !dlg.isFullScreen(); }));
+    EXPECT_EQ(dlg.size(), greenSize);
     dlg.OnCommand(ID_SCALE_ENTIRESCREEN);
     ASSERT_EQ(dlg.Geometry().FullScreenMode(), kFullScreenKeepRatio);
     Choose("Built-in");
@@ -216,6 +227,7 @@ TEST_F(SkinSwitchTest, SwitchingWhilePlayingKeepsTheFileItsPlaceThePlaylistTheVo
     dlg.OnCommand(ID_SCALE_ENTIRESCREEN);
     EXPECT_EQ(dlg.minimumSize(), QSize(492, 302));
     ASSERT_TRUE(WaitFor([&] { return !dlg.isFullScreen(); }));
+    EXPECT_EQ(dlg.size(), builtIn);
     EXPECT_TRUE(QRect(QPoint(), dlg.ScreenWnd()->size()).contains(dlg.ScreenWnd()->PictureRect().ToQRect()));
     EXPECT_EQ(dlg.Playlist()->geometry().topLeft(), QPoint(dlg.geometry().right() + 1, dlg.y()))
         << "docked beside the player of the new size";

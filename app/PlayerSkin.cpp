@@ -137,11 +137,9 @@ void CPlayerSkin::_Take(std::unique_ptr<CKorvoUIManager> pSkin)
     _ShowPlaybackState();
 }
 
-// The window takes the skin's minimum size, and its player size: around the
-// picture at its ratio and scale while a file is open (at the picture's own
-// shape while it fills the video area), else the skin's own. A maximized or
-// full-screen window keeps its size and the skin is laid out in it; full
-// screen ends at the new size.
+// The window takes the skin's minimum size and its player size
+// (_PlayerSize). A maximized or full-screen window keeps its size and the
+// skin is laid out in it; full screen ends at the new size.
 void CPlayerSkin::_FitWindow()
 {
     QDialog& window = m_parts.window;
@@ -149,19 +147,7 @@ void CPlayerSkin::_FitWindow()
     int cy = 0;
     m_pSkin->GetMinimunSize(&cx, &cy);
     window.setMinimumSize(cx, cy);
-    long lWidth = 0;
-    long lHeight = 0;
-    const bool bPicture = m_parts.graph.IsOpen() &&
-                          m_parts.graph.GetOriginalScreenSize(&lWidth, &lHeight) == S_OK && lWidth > 0 && lHeight > 0;
-    const double dRatio = m_pSkin->m_dAspectRatio;
-    if (bPicture) {
-        const double dShape = m_parts.geometry.AspectRatio() > 0 ? m_parts.geometry.AspectRatio()
-                                                                 : static_cast<double>(lWidth) / lHeight;
-        m_pSkin->SetScreenSize(static_cast<int>(lWidth), static_cast<int>(lHeight), dShape, m_parts.geometry.Scale());
-    }
-    m_pSkin->GetPlayerSize(&cx, &cy);
-    m_pSkin->m_dAspectRatio = dRatio;
-    const QSize player = QSize(cx, cy).boundedTo(m_parts.dock.WorkArea().size()).expandedTo(window.minimumSize());
+    const QSize player = _PlayerSize().boundedTo(m_parts.dock.WorkArea().size()).expandedTo(window.minimumSize());
     if (m_parts.geometry.FullScreenMode() != kWindowed) {
         m_parts.geometry.SetSavedSize(player);
     } else if (!window.isMaximized()) {
@@ -175,6 +161,27 @@ void CPlayerSkin::_FitWindow()
     m_pSkin->Paint();
     m_pSkin->Dock(window.isMaximized() ? SIZE_MAXIMIZED : 0);
     window.update();
+}
+
+// The skin's size around the picture at its ratio and scale while a file is
+// open (at the picture's own shape while it fills the video area), else the
+// skin's own size; the skin keeps the ratio it lays the picture out by.
+QSize CPlayerSkin::_PlayerSize()
+{
+    long lWidth = 0;
+    long lHeight = 0;
+    const double dRatio = m_pSkin->m_dAspectRatio;
+    if (m_parts.graph.IsOpen() && m_parts.graph.GetOriginalScreenSize(&lWidth, &lHeight) == S_OK && lWidth > 0 &&
+        lHeight > 0) {
+        const double dShape = m_parts.geometry.AspectRatio() > 0 ? m_parts.geometry.AspectRatio()
+                                                                 : static_cast<double>(lWidth) / lHeight;
+        m_pSkin->SetScreenSize(static_cast<int>(lWidth), static_cast<int>(lHeight), dShape, m_parts.geometry.Scale());
+    }
+    int cx = 0;
+    int cy = 0;
+    m_pSkin->GetPlayerSize(&cx, &cy);
+    m_pSkin->m_dAspectRatio = dRatio;
+    return QSize(cx, cy);
 }
 
 void CPlayerSkin::_ShowPlaybackState()

@@ -11,6 +11,7 @@
 
 #include "skinui/KorvoUIManager.h"
 
+#include <QSize>
 #include <functional>
 #include <memory>
 #include <string>
@@ -69,6 +70,7 @@ private:
     std::unique_ptr<CKorvoUIManager> _Make(const std::string& skin);
     void _Take(std::unique_ptr<CKorvoUIManager> pSkin);
     void _FitWindow();
+    QSize _PlayerSize();
     void _ShowPlaybackState();
     void _OpenSkinFile();
     void _Install(const std::string& package);

@@ -67,3 +67,4 @@ constexpr int ID_VOLUMN_NONE = 32826;
 // resuming on or off.
 constexpr int ID_PLAY_FROMSTART = 33100;
 constexpr int ID_PLAY_RESUME = 33101;
+// 33150-33199: the skin menu's commands (skinchoice/SkinMenu.h).

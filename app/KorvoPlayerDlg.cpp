@@ -55,17 +55,15 @@ CKorvoPlayerDlg::CKorvoPlayerDlg(const std::string& filterLibraryDir, QWidget* p
       m_control(m_directShow, *this),
       m_publisher([this](const std::string& fileName, const std::string& secondArgument) {
           _OnOpenForwarded(fileName, secondArgument);
-      })
+      }),
+      m_skin({*this, m_directShow, m_control, m_display, m_dock, m_geometry, *m_pScreenWnd,
+              [this] { ShowLastReport(); }})
 {
     connect(qApp, &QGuiApplication::screenRemoved, this, &CKorvoPlayerDlg::_OnMonitorRemoved, Qt::QueuedConnection);
     OnInitDialog();
 }
 
-CKorvoPlayerDlg::~CKorvoPlayerDlg()
-{
-    // The skin's controls go before the window that holds them.
-    m_pSkin.reset();
-}
+CKorvoPlayerDlg::~CKorvoPlayerDlg() = default;
 
 void CKorvoPlayerDlg::OnInitDialog()
 {
@@ -77,20 +75,23 @@ void CKorvoPlayerDlg::OnInitDialog()
     resize(478, 341);
     new CAcceleratorFilter(this, [this](int nID) { OnCommand(nID); });
     m_pMenu = CreateMainPopupMenu(this, [this](int nID) { OnCommand(nID); });
+    // The skin menu goes before the separator above Exit.
+    m_skin.AddMenu(m_pMenu, m_pMenu->actions().at(m_pMenu->actions().size() - 2), [this](int nID) { OnCommand(nID); });
     m_pScreenWnd->CreateLogo();
     m_directShow.Init(m_pScreenWnd);
     // Even a window without its skin is the player later starts must find:
     // otherwise each of them would open a player of its own.
-    const bool bSkinned = _InitSkin();
+    const bool bSkinned = m_skin.Build();
     m_publisher.Start(static_cast<WindowHandle>(winId()));
     if (!bSkinned)
         return;
 
-    connect(m_dock.Create(m_pSkin->SkinArchive()), &CPlaylistDlg::EntryChosen, this, &CKorvoPlayerDlg::PlayChosenEntry);
+    connect(m_dock.Create(SkinManager()->SkinArchive()), &CPlaylistDlg::EntryChosen, this,
+            &CKorvoPlayerDlg::PlayChosenEntry);
     m_dock.CentreOnScreen();
     // A name too long to play is kept whole, so that Play reports it.
     const auto& arguments = CommandLineArguments();
-    if (arguments.size() > 1) {
+    if (arguments.size() > 1 && !m_skin.OpenPackage(AbsoluteFileArgument(arguments[1]))) {
         m_control.SetFileName(arguments[1]);
         if (arguments.size() > 2)
             m_secondArgument = FieldText(arguments[2], kRecordArgumentSize);
@@ -98,49 +99,6 @@ void CKorvoPlayerDlg::OnInitDialog()
         m_control.PostPlay();
     }
     setWindowTitle(QString::fromLatin1(kWindowText));
-}
-
-// The skin chosen on the command line, else (or when that one cannot be
-// built) the built-in skin; null when neither can be built. Each failure
-// is reported.
-std::unique_ptr<CKorvoUIManager> CKorvoPlayerDlg::_BuildSkin()
-{
-    std::vector<std::string> skins = {std::string()};
-    if (!CommandLineSkin().empty())
-        skins.insert(skins.begin(), CommandLineSkin());
-    for (const std::string& skin : skins) {
-        auto pSkin = std::make_unique<CKorvoUIManager>();
-        if (pSkin->Init(this, "korvoplayer", skin.empty() ? nullptr : skin.c_str()) == S_OK)
-            return pSkin;
-        pSkin.reset();
-        ShowLastReport();
-        Trace("from %s", "CKorvoPlayerDlg::OnInitDialog()");
-    }
-    return nullptr;
-}
-
-// Builds the skin's controls and takes the window's size from the skin. A
-// window whose skin cannot be built stays as it is, without controls, and
-// plays nothing.
-bool CKorvoPlayerDlg::_InitSkin()
-{
-    m_pSkin = _BuildSkin();
-    if (m_pSkin == nullptr)
-        return false;
-    m_geometry.SetSkin(m_pSkin.get());
-    double dWidth = 1.0;
-    double dHeight = 1.0;
-    if (CommandLineUserRatio(&dWidth, &dHeight) == S_OK)
-        m_geometry.SetUserRatio(dWidth, dHeight);
-    m_display.FindControls(*m_pSkin);
-    int cx = 0;
-    int cy = 0;
-    m_pSkin->GetMinimunSize(&cx, &cy);
-    setMinimumSize(cx, cy);
-    m_pSkin->GetPlayerSize(&cx, &cy);
-    resize(cx, cy);
-    ShowVolume(m_control.Volume());
-    return true;
 }
 
 void CKorvoPlayerDlg::OnCommand(int nID)
@@ -199,7 +157,9 @@ void CKorvoPlayerDlg::OnCommand(int nID)
     case ID_PLAY_RESUME:
         return emit MemoryCommand(nID);
     default:
-        return m_geometry.OnCommand(nID);
+        if (!m_skin.OnCommand(nID))
+            m_geometry.OnCommand(nID);
+        return;
     }
 }
 
@@ -218,29 +178,29 @@ void CKorvoPlayerDlg::_FitToPicture()
         lWidth = lHeight = 0;
     if (m_geometry.FullScreenMode() != kWindowed)
         return m_geometry.OnFullScreenPicture(static_cast<int>(lWidth), static_cast<int>(lHeight), dRatio);
-    m_pSkin->SetScreenSize(static_cast<int>(lWidth), static_cast<int>(lHeight), dRatio, 1.0);
+    SkinManager()->SetScreenSize(static_cast<int>(lWidth), static_cast<int>(lHeight), dRatio, 1.0);
     m_geometry.OnPictureStart(dRatio);
     if (m_bWindowFollowsPicture) {
         int cx = 0;
         int cy = 0;
-        m_pSkin->GetPlayerSize(&cx, &cy);
+        SkinManager()->GetPlayerSize(&cx, &cy);
         QSize player = QSize(cx, cy).boundedTo(m_dock.WorkArea().size());
         if (player != QSize(cx, cy))
-            m_pSkin->SetPlayerSize(player.width(), player.height());
+            SkinManager()->SetPlayerSize(player.width(), player.height());
         m_dock.KeepOnScreen(player);
         resize(player);
     } else {
-        m_pSkin->SetPlayerSize(width(), height());
+        SkinManager()->SetPlayerSize(width(), height());
     }
     m_geometry.PlaceScreen();
 }
 
 void CKorvoPlayerDlg::_ToggleRepeat()
 {
-    if (m_pSkin == nullptr)
+    if (SkinManager() == nullptr)
         return;
     Playlist()->SetRepeat(!Playlist()->IsRepeat());
-    if (auto* pButton = qobject_cast<CHoverButton*>(m_pSkin->GetControl(IDC_REPEAT)))
+    if (auto* pButton = qobject_cast<CHoverButton*>(SkinManager()->GetControl(IDC_REPEAT)))
         pButton->OnRepeat();
     emit PlaylistChanged();
 }
@@ -264,10 +224,11 @@ void CKorvoPlayerDlg::OnFileOpen()
         OpenFiles({file});
 }
 
-// Each file added becomes the current entry: the first is added last.
+// Each file added becomes the current entry: the first is added last. A
+// skin package (dropped, or opened) is installed, not played.
 void CKorvoPlayerDlg::OpenFiles(const QStringList& files)
 {
-    if (files.isEmpty())
+    if (files.isEmpty() || m_skin.OpenPackage(QFile::encodeName(files.first()).toStdString()))
         return;
     m_control.SetFileName(QFile::encodeName(files.first()).toStdString());
     m_control.Stop();
@@ -357,17 +318,17 @@ void CKorvoPlayerDlg::closeEvent(QCloseEvent* pEvent)
 void CKorvoPlayerDlg::resizeEvent(QResizeEvent* pEvent)
 {
     QDialog::resizeEvent(pEvent);
-    if (m_pSkin == nullptr)
+    if (SkinManager() == nullptr)
         return;
     int nState = State_Stopped;
     m_directShow.GetState(0, &nState);
     if (nState != State_Stopped)
-        m_pSkin->SetPlayerSize(width(), height());
+        SkinManager()->SetPlayerSize(width(), height());
     if (nState != State_Stopped || m_geometry.FullScreenMode() != kWindowed)
         m_geometry.PlaceScreen();
-    m_pSkin->Paint();
+    SkinManager()->Paint();
     if (!m_frame.IsDragging())
-        m_pSkin->Dock(isMaximized() ? SIZE_MAXIMIZED : 0);
+        SkinManager()->Dock(isMaximized() ? SIZE_MAXIMIZED : 0);
     m_dock.Carry();
 }
 
@@ -400,14 +361,14 @@ void CKorvoPlayerDlg::changeEvent(QEvent* pEvent)
     QDialog::changeEvent(pEvent);
     if (pEvent->type() == QEvent::WindowStateChange)
         m_dock.OnWindowStateChange();
-    if (pEvent->type() == QEvent::ActivationChange && m_pSkin != nullptr && !isMinimized())
-        m_pSkin->OnActivate(isActiveWindow() ? 1 : 0);
+    if (pEvent->type() == QEvent::ActivationChange && SkinManager() != nullptr && !isMinimized())
+        SkinManager()->OnActivate(isActiveWindow() ? 1 : 0);
 }
 
 void CKorvoPlayerDlg::paintEvent(QPaintEvent*)
 {
-    if (m_pSkin != nullptr)
-        QPainter(this).drawPixmap(0, 0, m_pSkin->GetPicture());
+    if (SkinManager() != nullptr)
+        QPainter(this).drawPixmap(0, 0, SkinManager()->GetPicture());
 }
 
 // The playlist shows with the player.
@@ -425,8 +386,8 @@ QSize CKorvoPlayerDlg::FrameMinimumSize() const
 
 void CKorvoPlayerDlg::OnFrameDragEnd()
 {
-    if (m_pSkin != nullptr)
-        m_pSkin->Dock(0);
+    if (SkinManager() != nullptr)
+        SkinManager()->Dock(0);
 }
 
 void CKorvoPlayerDlg::reject()
@@ -443,13 +404,15 @@ void CKorvoPlayerDlg::reject()
             Trace("from %s", "CKorvoPlayerDlg::OnCancel()");
             return;
         }
-        m_pSkin->OnPause();
+        SkinManager()->OnPause();
     }
     showMinimized();
 }
 
 void CKorvoPlayerDlg::_OnOpenForwarded(const std::string& fileName, const std::string& secondArgument)
 {
+    if (m_skin.OpenPackage(fileName))
+        return;
     m_control.Stop();
     m_control.SetFileName(fileName);
     m_secondArgument = secondArgument;
@@ -460,20 +423,20 @@ void CKorvoPlayerDlg::_OnOpenForwarded(const std::string& fileName, const std::s
 
 void CKorvoPlayerDlg::ShowPlaying()
 {
-    if (m_pSkin != nullptr)
-        m_pSkin->OnPlaying();
+    if (SkinManager() != nullptr)
+        SkinManager()->OnPlaying();
 }
 
 void CKorvoPlayerDlg::ShowPaused()
 {
-    if (m_pSkin != nullptr)
-        m_pSkin->OnPause();
+    if (SkinManager() != nullptr)
+        SkinManager()->OnPause();
 }
 
 void CKorvoPlayerDlg::ShowStopped()
 {
-    if (m_pSkin != nullptr)
-        m_pSkin->OnStop();
+    if (SkinManager() != nullptr)
+        SkinManager()->OnStop();
     m_bWindowFollowsPicture = false;
     m_geometry.OnStop();
 }

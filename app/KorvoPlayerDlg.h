@@ -8,6 +8,7 @@
 #include "PlaybackControl.h"
 #include "PlaybackDisplay.h"
 #include "PlaybackView.h"
+#include "PlayerSkin.h"
 #include "PlaylistDock.h"
 #include "ReportBox.h"
 #include "VideoGeometry.h"
@@ -50,13 +51,14 @@ public:
     QMessageBox* MessageBox() const { return m_reportBox.Box(); }
     QMenu* ContextMenu() const { return m_pMenu; }
     // Null when the skin could not be built.
-    CKorvoUIManager* SkinManager() const { return m_pSkin.get(); }
+    CKorvoUIManager* SkinManager() const { return m_skin.Manager(); }
     CPlaylistDlg* Playlist() const { return m_dock.Playlist(); }
     CScreenWnd* ScreenWnd() const { return m_pScreenWnd; }
     const CVideoGeometry& Geometry() const { return m_geometry; }
 
     // Stops, adds the files to the playlist and plays the first of them
-    // (as the Open command does with one file).
+    // (as the Open command does with one file). A skin package first is
+    // offered for installing instead, and nothing is played.
     void OpenFiles(const QStringList& files);
     // The player's volume (held to 0..100), shown and applied to the graph.
     void SetVolume(int nVolume) { m_control.SetVolume(nVolume); }
@@ -109,8 +111,6 @@ protected:
 
 private:
     void OnInitDialog();
-    std::unique_ptr<CKorvoUIManager> _BuildSkin();
-    bool _InitSkin();
     void _OnOpenForwarded(const std::string& fileName, const std::string& secondArgument);
     void OnFileOpen();
     void _FitToPicture();
@@ -121,9 +121,6 @@ private:
     void _OnSliderMoving(int nID, int nPos);
 
     CDirectShow m_directShow;
-    // Built in the set-up; null when the skin could not be built. The
-    // display shows playback on its controls.
-    std::unique_ptr<CKorvoUIManager> m_pSkin;
     CPlaybackDisplay m_display;
     CScreenWnd* m_pScreenWnd;
     // The context menu, a child of this window.
@@ -138,4 +135,7 @@ private:
     CVideoGeometry m_geometry;
     CPlaybackControl m_control;
     CInstancePublisher m_publisher;
+    // Built in the set-up, with no skin manager when no skin could be
+    // built; its controls go before the window and the parts they show.
+    CPlayerSkin m_skin;
 };

@@ -42,10 +42,21 @@ void CPlaybackDisplay::FindControls(CUIManager& skin)
     m_pTitle = qobject_cast<CTransparentStatic*>(skin.GetControl(IDC_TITLE));
 }
 
+void CPlaybackDisplay::ShowAgain(int nVolume)
+{
+    if (!m_title.empty() && m_pTitle != nullptr)
+        m_pTitle->SetText(m_title.c_str());
+    if (m_nTotalSeconds > 0)
+        ShowDuration(m_nTotalSeconds);
+    ShowPosition(m_nSecond);
+    ShowVolume(nVolume);
+}
+
 void CPlaybackDisplay::ShowTitle(const std::string& fileName)
 {
+    m_title = std::filesystem::path(fileName).filename().string();
     if (m_pTitle != nullptr)
-        m_pTitle->SetText(std::filesystem::path(fileName).filename().string().c_str());
+        m_pTitle->SetText(m_title.c_str());
 }
 
 // The time slider spans the duration in seconds.

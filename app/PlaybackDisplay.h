@@ -25,6 +25,9 @@ public:
 
     // Takes the controls from the skin.
     void FindControls(CUIManager& skin);
+    // Shows the title, the time and `nVolume` on the controls of a skin
+    // taken in the middle of a file.
+    void ShowAgain(int nVolume);
     bool HasTimeSlider() const { return m_pTimeSlider != nullptr; }
     bool HasVolumeSlider() const { return m_pVolumeSlider != nullptr; }
 
@@ -43,6 +46,7 @@ private:
     CBitmapSlider* m_pVolumeSlider = nullptr;
     CTransparentStatic* m_pTimeText = nullptr;
     CTransparentStatic* m_pTitle = nullptr;
+    std::string m_title;
     // The duration of the file playing and the position shown, in whole
     // seconds.
     int m_nTotalSeconds = 0;

@@ -28,9 +28,22 @@ CPlaylistDlg* CPlaylistDock::Create(const std::string& skin)
     return m_pPlaylist;
 }
 
+// A docked playlist keeps its side at its new size, beside the player as it
+// is now or, in full screen, as it is when full screen ends.
+bool CPlaylistDock::ChangeSkin(const std::string& skin)
+{
+    if (m_pPlaylist == nullptr)
+        return false;
+    const bool bChanged = m_pPlaylist->ChangeSkin(skin);
+    m_bPlaceBeside = true;
+    Carry();
+    return bChanged;
+}
+
 // A docked playlist keeps to its side of the player, keeping its size, on
 // the player's monitor, or goes to a side with room for it. In full screen
-// it is hidden and stays where it was, for the player's return.
+// it is hidden and stays where it was, for the player's return. After a
+// change of skin it is placed beside the player anew.
 void CPlaylistDock::Carry()
 {
     if (m_player.isFullScreen())
@@ -38,7 +51,9 @@ void CPlaylistDock::Carry()
     const QRect player = m_player.geometry();
     const QPoint moved = player.topLeft() - m_previousPosition;
     m_previousPosition = player.topLeft();
-    if (m_pPlaylist != nullptr && m_pPlaylist->GetDockSide() != DOCK_NONE)
+    if (m_pPlaylist != nullptr && m_pPlaylist->GetDockSide() != DOCK_NONE && std::exchange(m_bPlaceBeside, false))
+        m_pPlaylist->PlaceWindow(_Beside(player));
+    else if (m_pPlaylist != nullptr && m_pPlaylist->GetDockSide() != DOCK_NONE)
         m_pPlaylist->move(
             DockedPlaylistPlace(m_pPlaylist->geometry(), m_pPlaylist->GetDockSide(), player, moved, WorkArea())
                 .topLeft());

@@ -21,6 +21,9 @@ public:
     // built-in skin when empty); null until then.
     CPlaylistDlg* Create(const std::string& skin);
     CPlaylistDlg* Playlist() const { return m_pPlaylist; }
+    // Builds the playlist again from `skin`, docked where it was beside the
+    // player; false, with the report, when that skin cannot be built.
+    bool ChangeSkin(const std::string& skin);
 
     // The player moved or changed size.
     void Carry();
@@ -45,4 +48,7 @@ private:
     // The playlist was shown when full screen began, and is hidden until
     // it ends.
     bool m_bAside = false;
+    // The skin changed: the next carry places the playlist beside the
+    // player of the new size.
+    bool m_bPlaceBeside = false;
 };

@@ -129,6 +129,12 @@ HRESULT CVideoGeometry::PlaceScreen()
     return m_pDirectShow->IsOpen() ? m_pDirectShow->SetScreenSize(picture) : S_OK;
 }
 
+void CVideoGeometry::SetSavedSize(const QSize& size)
+{
+    m_rcSaved.right = m_rcSaved.left + size.width();
+    m_rcSaved.bottom = m_rcSaved.top + size.height();
+}
+
 void CVideoGeometry::OnStop()
 {
     m_pScreenWnd->setVisible(m_nFullScreenMode != kWindowed);

@@ -67,6 +67,9 @@ public:
     double Scale() const { return m_dScale; }
     const RECT& SavedWindowRect() const { return m_rcSaved; }
     void SetUserRatio(double dWidth, double dHeight);
+    // In full screen: the window goes back at `size` (a new skin's size),
+    // from the same corner, when full screen ends.
+    void SetSavedSize(const QSize& size);
 
     // The desktop's work area of `pScreen` into *prc; string 5056 is
     // reported when there is none.

@@ -50,12 +50,6 @@ std::string NameAttribute(const std::string& element)
     return {};
 }
 
-std::string DisplayName(const std::filesystem::path& path)
-{
-    const std::string name = SkinInfoName(path.string());
-    return name.empty() ? path.stem().string() : name;
-}
-
 } // namespace
 
 std::vector<std::string> SkinFolders()
@@ -93,13 +87,19 @@ std::vector<SkinEntry> FindSkins(const std::vector<std::string>& folders)
             CSkinArchive archive;
             if (archive.Open(path.c_str()) != S_OK || archive.Locate("skin.xml") < 0)
                 continue;
-            const std::string name = DisplayName(path);
+            const std::string name = SkinDisplayName(path.string());
             if (names.insert(name).second)
                 skins.push_back({name, path.string()});
         }
     }
     std::sort(skins.begin(), skins.end(), [](const SkinEntry& a, const SkinEntry& b) { return a.name < b.name; });
     return skins;
+}
+
+std::string SkinDisplayName(const std::string& path)
+{
+    const std::string name = SkinInfoName(path);
+    return name.empty() ? std::filesystem::path(path).stem().string() : name;
 }
 
 std::string SkinInfoName(const std::string& path)

@@ -25,3 +25,6 @@ std::vector<SkinEntry> FindSkins(const std::vector<std::string>& folders);
 // The name a skin gives itself in its skininfo; empty when it gives none or
 // cannot be read.
 std::string SkinInfoName(const std::string& path);
+// The name a skin is listed by: its own, else its file name without the
+// extension.
+std::string SkinDisplayName(const std::string& path);

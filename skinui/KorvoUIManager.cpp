@@ -133,6 +133,11 @@ HRESULT CKorvoUIManager::Init(QWidget* pwndParent, const char* pszWindowName, co
     } catch (const std::exception& e) {
         hr = ReportError(ERROR_EXCEPTION_IN_SERVICE, "%.1024s", e.what());
     }
+    // The first layout is at the minimum size, whatever size the window has
+    // (a skin taken while the player shows a file): the video area then is
+    // the base that the frame margins are measured from.
+    if (hr == S_OK && GetControl(IDC_LOGOPANEL) != nullptr)
+        _Dock(m_rcMinimum.Width(), m_rcMinimum.Height(), 0);
     return TraceFrom(hr, "CKorvoUIManager::Init()");
 }
 
@@ -406,9 +411,14 @@ HRESULT CKorvoUIManager::_LoadBitmapFromArchive(const char* pszName, QPixmap* pb
 
 void CKorvoUIManager::Dock(unsigned nType)
 {
-    if (m_pParent == nullptr)
-        return;
-    m_pRootItem->m_rcFree = {0, 0, m_pParent->width(), m_pParent->height()};
+    if (m_pParent != nullptr)
+        _Dock(m_pParent->width(), m_pParent->height(), nType);
+}
+
+// Lays the controls out in a window of cx x cy.
+void CKorvoUIManager::_Dock(int cx, int cy, unsigned nType)
+{
+    m_pRootItem->m_rcFree = {0, 0, cx, cy};
     for (QWidget* pControl : Controls()) {
         CSkinItem* pItem = CSkinItem::FromWindow(pControl);
         CSkinItem* pParentItem = CSkinItem::FromWindow(pControl->parentWidget());
@@ -426,8 +436,8 @@ void CKorvoUIManager::Dock(unsigned nType)
         if (IsStaticOrButton(pControl))
             dynamic_cast<ISkinControl*>(pControl)->OnSizeState(nType);
     }
-    // The first layout happens at the minimum size: the video area then is
-    // the base that the frame margins are measured from.
+    // The first layout, at the minimum size (Init), gives the base video
+    // area that the frame margins are measured from.
     if (m_rcBaseAvailableScreen.Width() < 1 && GetControl(IDC_LOGOPANEL) != nullptr)
         m_rcBaseAvailableScreen = m_rcAvailableScreen;
 }

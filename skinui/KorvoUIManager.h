@@ -47,6 +47,7 @@ public:
 
 private:
     HRESULT _Build(const char* pszWindowName);
+    void _Dock(int cx, int cy, unsigned nType);
     HRESULT _LoadDocument(std::string* pText);
     HRESULT _SetMinimunSize(const char* pszWindowName);
     HRESULT _CreateFonts();

@@ -63,17 +63,11 @@ CPlaylistDlg::~CPlaylistDlg()
 
 bool CPlaylistDlg::OnInitDialog(const std::string& skin)
 {
-    m_pSkin = std::make_unique<CKorvoUIManager>();
-    if (m_pSkin->Init(this, "korvoplaylist", skin.empty() ? nullptr : skin.c_str()) != S_OK) {
-        m_pSkin.reset();
+    if (!_BuildSkin(skin)) {
         QMessageBox::warning(this, windowTitle(), QString::fromStdString(LastReport()));
         Trace("from %s", "CPlaylistDlg::OnInitDialog()");
         return false;
     }
-    int cx = 0;
-    int cy = 0;
-    m_pSkin->GetPlayerSize(&cx, &cy);
-    resize(cx, cy);
 
     m_pList->setHeaderHidden(true);
     m_pList->setColumnCount(1);
@@ -96,6 +90,40 @@ bool CPlaylistDlg::OnInitDialog(const std::string& skin)
         _OnSelect();
         emit EntryChosen();
     });
+    return true;
+}
+
+// The new controls are built while the old ones still stand, so that a
+// skin that fails leaves the window as it was until the old skin is built
+// again in its place.
+bool CPlaylistDlg::ChangeSkin(const std::string& skin)
+{
+    if (m_pSkin == nullptr)
+        return false;
+    if (!_BuildSkin(skin)) {
+        Trace("from %s", "CPlaylistDlg::ChangeSkin()");
+        _BuildSkin(std::string(m_pSkin->SkinArchive()));
+        return false;
+    }
+    _Relayout();
+    m_pList->setColumnWidth(0, m_pList->width() - 24);
+    update();
+    return true;
+}
+
+// Builds the skin's controls and takes the skin's size; the skin manager
+// before stays until the new one stands. False, with the skin manager's
+// report, when the skin cannot be built.
+bool CPlaylistDlg::_BuildSkin(const std::string& skin)
+{
+    auto pSkin = std::make_unique<CKorvoUIManager>();
+    if (pSkin->Init(this, "korvoplaylist", skin.empty() ? nullptr : skin.c_str()) != S_OK)
+        return false;
+    m_pSkin = std::move(pSkin);
+    int cx = 0;
+    int cy = 0;
+    m_pSkin->GetPlayerSize(&cx, &cy);
+    resize(cx, cy);
     return true;
 }
 

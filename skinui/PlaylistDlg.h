@@ -42,6 +42,10 @@ public:
     // Built from the skin archive or folder `skin` (the built-in skin when
     // empty).
     bool OnInitDialog(const std::string& skin = {});
+    // Builds the window again from `skin`, keeping its entries, the current
+    // one and the repeat flag. A skin that cannot be built leaves the skin
+    // before (built again) and returns false with its report.
+    bool ChangeSkin(const std::string& skin);
 
     // Inserts an entry for the file at its sorted place; its text is the
     // file's name with the extension. The entry becomes the current one.
@@ -92,6 +96,7 @@ protected:
     void PlaceFrameWindow(QWidget* pWindow, const QRect& rc) override;
 
 private:
+    bool _BuildSkin(const std::string& skin);
     void _OnCommand(int nID);
     void _OnAdd();
     void _OnDelete();

@@ -246,7 +246,8 @@ TEST_F(PlayerWindowTest, ARightClickOnThePictureOpensTheMainPopupMenu)
     for (QAction* pAction : pMenu->actions())
         if (!pAction->isSeparator())
             top << pAction->text();
-    EXPECT_EQ(top, QStringList({"Open", "Close", "Play", "Sound", "Screen Ratio", "Pan && Scan", "Size", "Exit\tAlt+F4"}));
+    EXPECT_EQ(top, QStringList({"Open", "Close", "Play", "Sound", "Screen Ratio", "Pan && Scan", "Size", "Skin",
+                                 "Exit\tAlt+F4"}));
     auto entry = [&](const QString& submenu, const QString& text) -> QAction* {
         for (QAction* pAction : pMenu->actions())
             if (pAction->text() == submenu && pAction->menu() != nullptr)

@@ -245,8 +245,7 @@ TEST_F(ResumeTest, TheMenuSwitchIsRemembered)
     LeaveTheClipAtFiveMinutes();
     Start();
     // The menu: Open, Close, Play; the Play submenu's last entry.
-    m_x.MovePointer(Rect().center());
-    m_x.Click(3);
+    m_x.Click(Rect().center(), 3);
     for (unsigned long nKey : {XK_Down, XK_Down, XK_Down, XK_Right, XK_Up, XK_Return}) {
         QThread::msleep(200);
         m_x.Press({}, nKey);

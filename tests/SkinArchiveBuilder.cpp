@@ -72,6 +72,16 @@ CSkinArchiveBuilder& CSkinArchiveBuilder::Replace(const std::string& name, const
     return *this;
 }
 
+CSkinArchiveBuilder& CSkinArchiveBuilder::Edit(const std::string& name, const std::string& from, const std::string& to)
+{
+    auto it = std::find_if(m_entries.begin(), m_entries.end(), [&](const auto& entry) { return entry.first == name; });
+    const size_t nAt = it == m_entries.end() ? std::string::npos : it->second.find(from);
+    if (nAt == std::string::npos)
+        throw std::runtime_error("no \"" + from + "\" in " + name);
+    it->second.replace(nAt, from.size(), to);
+    return *this;
+}
+
 CSkinArchiveBuilder& CSkinArchiveBuilder::Remove(const std::string& name)
 {
     std::erase_if(m_entries, [&](const auto& entry) { return entry.first == name; });

@@ -19,6 +19,8 @@ public:
     // Replaces the content of entry `name` (which must exist).
     CSkinArchiveBuilder& Replace(const std::string& name, const std::string& content);
     CSkinArchiveBuilder& Remove(const std::string& name);
+    // Replaces the first `from` in entry `name` (which must hold it) by `to`.
+    CSkinArchiveBuilder& Edit(const std::string& name, const std::string& from, const std::string& to);
     // Writes the archive; returns its path.
     std::string Write() const;
     // Writes the entries as files under the folder `path`; returns it.

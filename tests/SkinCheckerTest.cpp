@@ -3,6 +3,7 @@
 // checker writes nothing outside its private folder; the real program's
 // --check-skin answers with its exit status, and accepts the minimal skin of
 // the skin guide, packed from the guide's own text.
+#include "ScopedVariable.h"
 #include "SkinArchiveBuilder.h"
 #include "TempDir.h"
 #include "skinui/KorvoUIManager.h"
@@ -68,23 +69,6 @@ std::string LineOf(const std::string& text)
     const size_t at = document.find(text);
     return "skin.xml:" + std::to_string(1 + std::count(document.begin(), document.begin() + at, '\n'));
 }
-
-// Points TMPDIR at another folder while it lives.
-class CTempDirVariable {
-public:
-    explicit CTempDirVariable(const std::string& path)
-    {
-        if (const char* psz = std::getenv("TMPDIR"))
-            m_old = psz;
-        ::setenv("TMPDIR", path.c_str(), 1);
-    }
-    ~CTempDirVariable() { m_old.empty() ? ::unsetenv("TMPDIR") : ::setenv("TMPDIR", m_old.c_str(), 1); }
-    CTempDirVariable(const CTempDirVariable&) = delete;
-    CTempDirVariable& operator=(const CTempDirVariable&) = delete;
-
-private:
-    std::string m_old;
-};
 
 class SkinChecker : public ::testing::Test {
 protected:
@@ -181,7 +165,7 @@ TEST_F(SkinChecker, HostileEntriesAreNamedAndNothingIsWrittenOutsideThePrivateFo
 {
     const std::string tmp = m_dir.Path() + "/tmp";
     std::filesystem::create_directory(tmp);
-    auto variable = std::make_unique<CTempDirVariable>(tmp);
+    auto variable = std::make_unique<CScopedVariable>("TMPDIR", tmp);
     // The good skin is built, its bitmaps extracted, and the folder removed.
     const bool bBuiltInGood = Check(Skin().Write());
     const std::string bomb(40u << 20, '\0');

@@ -157,6 +157,14 @@ void CXClient::MovePointer(const QPoint& pt)
     XSync(m_pDisplay, False);
 }
 
+void CXClient::Click(const QPoint& pt, unsigned nButton)
+{
+    XTestFakeMotionEvent(m_pDisplay, -1, pt.x(), pt.y(), CurrentTime);
+    XTestFakeButtonEvent(m_pDisplay, nButton, True, CurrentTime);
+    XTestFakeButtonEvent(m_pDisplay, nButton, False, CurrentTime);
+    XSync(m_pDisplay, False);
+}
+
 bool CXClient::SplitScreen(const std::vector<QRect>& monitors)
 {
     const Window root = DefaultRootWindow(m_pDisplay);
@@ -245,11 +253,4 @@ QImage CXClient::_GrabArea(unsigned long window, const QRect& area)
             image.setPixel(x, y, static_cast<QRgb>(XGetPixel(pImage, x, y)) | 0xff000000u);
     XDestroyImage(pImage);
     return image;
-}
-
-void CXClient::Click(unsigned int nButton)
-{
-    XTestFakeButtonEvent(m_pDisplay, nButton, True, CurrentTime);
-    XTestFakeButtonEvent(m_pDisplay, nButton, False, CurrentTime);
-    XSync(m_pDisplay, False);
 }

@@ -51,9 +51,9 @@ public:
     // on top there.
     QImage GrabScreen(const QRect& area);
     void MovePointer(const QPoint& pt);
-    // Presses and releases mouse button nButton (1 left, 3 right) where the
-    // pointer is.
-    void Click(unsigned int nButton);
+    // Moves the pointer to `pt` on the root window and clicks mouse button
+    // `nButton` (1 left, 3 right) there, through XTEST.
+    void Click(const QPoint& pt, unsigned nButton);
 
     // Splits the screen into `monitors` (the first takes the screen's
     // output), named MONITOR0, MONITOR1, ...; false when the server refuses.

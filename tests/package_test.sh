@@ -25,6 +25,7 @@ expect_file /usr/share/metainfo/org.korvoplayer.korvoplayer.metainfo.xml
 expect_file /usr/share/man/man1/korvoplayer.1
 expect_file /usr/share/icons/hicolor/scalable/apps/korvoplayer.svg
 expect_file /usr/share/korvoplayer/skins/ember.zip
+expect_file /usr/share/mime/packages/korvoplayer-skin.xml
 for size in 16 22 24 32 48 64 128 256; do
     expect_file "/usr/share/icons/hicolor/${size}x${size}/apps/korvoplayer.png"
 done
@@ -62,4 +63,11 @@ QT_QPA_PLATFORM=offscreen "$scratch/root/usr/bin/korvoplayer" --check-skin "$scr
     { echo "the installed skin does not pass the check"; fail=1; }
 desktop-file-validate "$scratch/root/usr/share/applications/korvoplayer.desktop" || fail=1
 grep -qx 'Exec=korvoplayer %f' "$scratch/root/usr/share/applications/korvoplayer.desktop" || { echo "no Exec line"; fail=1; }
+# Skin packages have a MIME type of their own that the launcher opens.
+mkdir -p "$scratch/mime/packages"
+cp "$scratch/root/usr/share/mime/packages/korvoplayer-skin.xml" "$scratch/mime/packages/"
+update-mime-database "$scratch/mime"
+grep -qx 'application/x-korvoplayer-skin:\*\.kvskin' "$scratch/mime/globs" || { echo "no MIME type for *.kvskin"; fail=1; }
+grep -q '^MimeType=.*application/x-korvoplayer-skin;' "$scratch/root/usr/share/applications/korvoplayer.desktop" ||
+    { echo "the launcher does not open skin packages"; fail=1; }
 exit $fail

@@ -691,8 +691,10 @@ void CFilterGraph::_OnPrerolled()
     }
 }
 
-// On a streaming thread: the first audio and the first video stream get
-// the renderers; any further stream is consumed at the clock's pace.
+// On a streaming thread: the first video stream gets the renderer, every
+// sound stream an input of the sound chain's selector and every text
+// stream a sink gathering its cues for the subtitle overlay; any further
+// stream is consumed at the clock's pace.
 void CFilterGraph::_OnDecodedPad(GstElement*, GstPad* pPad, gpointer pGraph)
 {
     auto* self = static_cast<CFilterGraph*>(pGraph);
@@ -701,13 +703,39 @@ void CFilterGraph::_OnDecodedPad(GstElement*, GstPad* pPad, gpointer pGraph)
         pCaps = gst_pad_query_caps(pPad, nullptr);
     std::string mediaType = gst_structure_get_name(gst_caps_get_structure(pCaps, 0));
     gst_caps_unref(pCaps);
-    std::lock_guard lock(self->m_renderLock);
-    GstElement* pFirst = self->_MakeRendererChain(mediaType.c_str());
-    GstPad* pSinkPad = pFirst != nullptr ? gst_element_get_static_pad(pFirst, "sink") : nullptr;
-    if (pSinkPad == nullptr || gst_pad_link(pPad, pSinkPad) != GST_PAD_LINK_OK)
-        Trace("CFilterGraph::_OnDecodedPad() : the %s stream can not be rendered", mediaType.c_str());
-    if (pSinkPad != nullptr)
-        gst_object_unref(pSinkPad);
+    bool bTrack = false;
+    {
+        std::lock_guard lock(self->m_renderLock);
+        GstPad* pSinkPad = self->_RendererInput(pPad, mediaType, &bTrack);
+        if (pSinkPad == nullptr || gst_pad_link(pPad, pSinkPad) != GST_PAD_LINK_OK) {
+            Trace("CFilterGraph::_OnDecodedPad() : the %s stream can not be rendered", mediaType.c_str());
+            bTrack = false;
+        }
+        if (pSinkPad != nullptr)
+            gst_object_unref(pSinkPad);
+    }
+    if (bTrack)
+        emit self->TracksFound();
+}
+
+// The pad a decoded stream is linked to (a new reference), null when none
+// could be made; `pbTrack` tells a stream the user can choose.
+GstPad* CFilterGraph::_RendererInput(GstPad* pDecodedPad, const std::string& mediaType, bool* pbTrack)
+{
+    if (mediaType.starts_with("audio/") && !m_bHasAudio)
+        _MakeRendererChain(mediaType.c_str());
+    if (mediaType.starts_with("audio/") && m_bHasAudio) {
+        *pbTrack = true;
+        return m_audioTracks.AddInput(pDecodedPad);
+    }
+    GstElement* pFirst = nullptr;
+    if (mediaType == "text/x-raw") {
+        *pbTrack = true;
+        pFirst = AddChain(GST_BIN(m_pPipeline), {m_subtitles.MakeStreamSink(pDecodedPad)});
+    } else {
+        pFirst = _MakeRendererChain(mediaType.c_str());
+    }
+    return pFirst != nullptr ? gst_element_get_static_pad(pFirst, "sink") : nullptr;
 }
 
 // On the thread that set the video chain's input caps: a picture whose display
@@ -749,7 +777,7 @@ GstElement* CFilterGraph::_MakeRendererChain(const char* pszMediaType)
                               _OnAudioData, this, nullptr);
             gst_object_unref(pInput);
         }
-        pFirst = AddChain(pBin, {gst_element_factory_make("audioconvert", nullptr),
+        pFirst = AddChain(pBin, {m_audioTracks.MakeSelector(), gst_element_factory_make("audioconvert", nullptr),
                                  gst_element_factory_make("scaletempo", nullptr), pVolume,
                                  gst_element_factory_make("audioconvert", nullptr),
                                  gst_element_factory_make("audioresample", nullptr), pQueue, pSink});
@@ -814,7 +842,7 @@ GstElement* CFilterGraph::_MakeVideoChain()
         gst_object_unref(pInput);
     }
     if (!bScaled)
-        return AddChain(GST_BIN(m_pPipeline), {pConverter, pSink});
+        return AddChain(GST_BIN(m_pPipeline), {pConverter, m_subtitles.MakeElement(), pSink});
     if (pConverter != nullptr)
         g_object_set(pConverter, "n-threads", g_get_num_processors(), "qos", TRUE, "add-borders", FALSE, nullptr);
     // A new size takes effect once the converter has renegotiated for it:
@@ -825,7 +853,7 @@ GstElement* CFilterGraph::_MakeVideoChain()
         gst_util_set_object_arg(G_OBJECT(pCaps), "caps-change-mode", "delayed");
         SetScaleCaps(pCaps, m_scaleSize.load());
     }
-    return AddChain(GST_BIN(m_pPipeline), {pConverter, pCaps, pSink});
+    return AddChain(GST_BIN(m_pPipeline), {pConverter, pCaps, m_subtitles.MakeElement(), pSink});
 }
 
 guintptr CFilterGraph::_UsePictureWindow(guintptr windowHandle)
@@ -865,6 +893,17 @@ void CFilterGraph::_OnPictureResized(QSize size)
     if (!m_bRefreshQueued) {
         m_bRefreshQueued = true;
         QMetaObject::invokeMethod(this, &CFilterGraph::_RefreshPicture, Qt::QueuedConnection);
+    }
+}
+
+void CFilterGraph::RedrawPaused()
+{
+    GstState current = GST_STATE_NULL;
+    if (m_bPrerolled && !m_bRunPending && gst_element_get_state(m_pPipeline, &current, nullptr, 0) == GST_STATE_CHANGE_SUCCESS &&
+        current == GST_STATE_PAUSED) {
+        LONGLONG llPosition = 0;
+        GetCurrentPosition(&llPosition);
+        _Seek(m_dRate, llPosition);
     }
 }
 

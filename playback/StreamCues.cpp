@@ -1,0 +1,29 @@
+#include "StreamCues.h"
+
+#include <iterator>
+#include <vector>
+
+void CStreamCues::Add(LONGLONG rtStart, LONGLONG rtEnd, std::string sMarkup)
+{
+    if (rtEnd <= rtStart || sMarkup.empty())
+        return;
+    auto it = m_cues.find(rtStart);
+    if (it == m_cues.end() && m_cues.size() >= kMaxCues)
+        return;
+    m_cues[rtStart] = Cue{rtEnd, std::move(sMarkup)};
+}
+
+std::string CStreamCues::MarkupAt(LONGLONG rt) const
+{
+    std::vector<const std::string*> showing;
+    auto it = m_cues.upper_bound(rt);
+    for (int n = 0; n < kMaxOverlap && it != m_cues.begin(); ++n) {
+        --it;
+        if (it->second.rtEnd > rt)
+            showing.push_back(&it->second.sMarkup);
+    }
+    std::string markup;
+    for (auto shown = showing.rbegin(); shown != showing.rend(); ++shown)
+        markup += (markup.empty() ? "" : "\n") + **shown;
+    return markup;
+}

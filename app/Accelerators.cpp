@@ -128,6 +128,12 @@ const std::vector<Accelerator>& AcceleratorTable()
         Key(kCtrlAlt | Qt::Key_Plus, ID_SCAN_INCSIZE),
         Key(kCtrlAlt | Qt::ShiftModifier | Qt::Key_Plus, ID_SCAN_INCSIZE),
         Key(kCtrlAlt | Qt::Key_Minus, ID_SCAN_DECSIZE),
+        // Subtitles and sound streams.
+        Character(Qt::Key_V, ID_SUBTITLE_TOGGLE),
+        Character(Qt::Key_J, ID_SUBTITLE_NEXT),
+        Key(Qt::ShiftModifier | Qt::Key_A, ID_AUDIO_NEXT),
+        Character(Qt::Key_BracketLeft, ID_SUBTITLE_EARLIER),
+        Character(Qt::Key_BracketRight, ID_SUBTITLE_LATER),
     };
     return table;
 }

@@ -77,6 +77,7 @@ void CKorvoPlayerDlg::OnInitDialog()
     resize(478, 341);
     new CAcceleratorFilter(this, [this](int nID) { OnCommand(nID); });
     m_pMenu = CreateMainPopupMenu(this, [this](int nID) { OnCommand(nID); });
+    m_tracks.AddMenus(m_pMenu, m_pMenu->actions().value(m_pMenu->actions().size() - 2));
     m_pScreenWnd->CreateLogo();
     m_directShow.Init(m_pScreenWnd);
     // Even a window without its skin is the player later starts must find:
@@ -145,6 +146,8 @@ bool CKorvoPlayerDlg::_InitSkin()
 
 void CKorvoPlayerDlg::OnCommand(int nID)
 {
+    if (m_tracks.OnCommand(nID))
+        return;
     switch (nID) {
     case ID_PLAY_PLAY:
     case IDC_PLAY:

@@ -212,6 +212,8 @@ CFilterGraph::CFilterGraph(guintptr windowHandle, long lVolume)
       m_dGain(Gain(lVolume))
 {
     m_windowHandle = _UsePictureWindow(windowHandle);
+    m_subtitles.SetLateCueHandler(
+        [this] { QMetaObject::invokeMethod(this, &CFilterGraph::RedrawPaused, Qt::QueuedConnection); });
     GstBus* pBus = gst_element_get_bus(m_pPipeline);
     gst_bus_set_sync_handler(pBus, _OnBusMessage, this, nullptr);
     gst_object_unref(pBus);

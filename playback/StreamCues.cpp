@@ -3,14 +3,16 @@
 #include <iterator>
 #include <vector>
 
-void CStreamCues::Add(LONGLONG rtStart, LONGLONG rtEnd, std::string sMarkup)
+bool CStreamCues::Add(LONGLONG rtStart, LONGLONG rtEnd, std::string sMarkup)
 {
     if (rtEnd <= rtStart || sMarkup.empty())
-        return;
+        return false;
     auto it = m_cues.find(rtStart);
+    const bool bNew = it == m_cues.end() || it->second.rtEnd != rtEnd || it->second.sMarkup != sMarkup;
     if (it == m_cues.end() && m_cues.size() >= kMaxCues)
-        return;
+        return false;
     m_cues[rtStart] = Cue{rtEnd, std::move(sMarkup)};
+    return bNew;
 }
 
 std::string CStreamCues::MarkupAt(LONGLONG rt) const

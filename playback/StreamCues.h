@@ -18,7 +18,8 @@ public:
     static constexpr int kMaxOverlap = 8;
 
     // A cue without text, or not ending after its start, is dropped.
-    void Add(LONGLONG rtStart, LONGLONG rtEnd, std::string sMarkup);
+    // True for a cue not known before (not one delivered again).
+    bool Add(LONGLONG rtStart, LONGLONG rtEnd, std::string sMarkup);
     // The markup of the cues showing at rt, one below the other in the
     // order of their starts; empty when none shows.
     std::string MarkupAt(LONGLONG rt) const;

@@ -6,10 +6,12 @@ std::string CStreamLabel::Of(GstPad* pPad, int nNumber)
 {
     std::string language;
     std::string codec;
-    if (GstEvent* pTagEvent = gst_pad_get_sticky_event(pPad, GST_EVENT_TAG, 0)) {
+    // The stream's and the file's tags come as events of their own.
+    for (guint i = 0; GstEvent* pTagEvent = gst_pad_get_sticky_event(pPad, GST_EVENT_TAG, i); ++i) {
         GstTagList* pTags = nullptr;
         gst_event_parse_tag(pTagEvent, &pTags);
-        language = _TagString(pTags, GST_TAG_LANGUAGE_CODE);
+        if (language.empty())
+            language = _TagString(pTags, GST_TAG_LANGUAGE_CODE);
         for (const char* pszTag : {GST_TAG_AUDIO_CODEC, GST_TAG_SUBTITLE_CODEC, GST_TAG_CODEC})
             if (codec.empty())
                 codec = _TagString(pTags, pszTag);

@@ -223,8 +223,10 @@ void CSubtitleOverlay::_OnPictureBuffer(GstElement* pOverlay, GstBuffer* pBuffer
     const guint64 streamTime = GST_CLOCK_TIME_IS_VALID(pts) && m_segment.format == GST_FORMAT_TIME
                                    ? gst_segment_to_stream_time(&m_segment, GST_FORMAT_TIME, pts)
                                    : GST_CLOCK_TIME_NONE;
-    if (GST_CLOCK_TIME_IS_VALID(streamTime))
+    if (GST_CLOCK_TIME_IS_VALID(streamTime)) {
+        m_rtLastPicture = ToUnits(streamTime);
         markup = _MarkupAt(ToUnits(streamTime));
+    }
     if (markup == m_sDrawn)
         return;
     m_sDrawn = markup;
@@ -273,7 +275,7 @@ void CSubtitleOverlay::_OnStreamBuffer(size_t iTrack, GstBuffer* pBuffer)
     const GstClockTime pts = GST_BUFFER_PTS(pBuffer);
     if (text.empty() || !GST_CLOCK_TIME_IS_VALID(pts))
         return;
-    std::lock_guard lock(m_lock);
+    std::unique_lock lock(m_lock);
     Track& track = *m_tracks[iTrack];
     const guint64 start = gst_segment_to_stream_time(&track.segment, GST_FORMAT_TIME, pts);
     if (!GST_CLOCK_TIME_IS_VALID(start))
@@ -286,5 +288,11 @@ void CSubtitleOverlay::_OnStreamBuffer(size_t iTrack, GstBuffer* pBuffer)
         text = pszEscaped;
         g_free(pszEscaped);
     }
-    track.stream.Add(rtStart, rtStart + rtLength, std::move(text));
+    const LONGLONG rtShown = m_rtLastPicture - m_rtDelay;
+    const bool bLate = track.stream.Add(rtStart, rtStart + rtLength, std::move(text)) &&
+                       static_cast<int>(iTrack) == m_iChosen && m_bShown && rtStart <= rtShown &&
+                       rtShown < rtStart + rtLength;
+    lock.unlock();
+    if (bLate && m_onLateCue)
+        m_onLateCue();
 }

@@ -28,12 +28,19 @@
 // Ownership: the graph's pipeline owns the elements made here; the graph
 // stops its pipeline before this object goes, so no probe runs after it.
 // A stream track holds a reference on its decoded pad, for its label.
+//
+// A stream's cue may come after the picture of its time was drawn (the
+// picture and the text come on threads of their own): a new cue that
+// covers the last picture drawn calls the late-cue handler, on the
+// stream's thread, so that a paused picture is drawn again with it.
 #pragma once
 
 #include "StreamCues.h"
 #include "common/ComTypes.h"
 #include "subtitles/SubtitleTrack.h"
 
+#include <atomic>
+#include <functional>
 #include <gst/gst.h>
 #include <memory>
 #include <mutex>
@@ -74,6 +81,9 @@ public:
     LONGLONG Delay() const;
     void SetDelay(LONGLONG rtDelay);
 
+    // Set before the graph streams.
+    void SetLateCueHandler(std::function<void()> handler) { m_onLateCue = std::move(handler); }
+
     // The font description for pictures of `nHeight` rows.
     static std::string FontFor(int nHeight);
 
@@ -101,6 +111,9 @@ private:
     bool m_bShown = true;
     LONGLONG m_rtDelay = 0;
 
+    std::function<void()> m_onLateCue;
+    // The stream time of the last picture drawn, in 100-ns units.
+    std::atomic<LONGLONG> m_rtLastPicture = -1;
     GstSegment m_segment{};
     std::string m_sDrawn;
     int m_nHeight = 0;

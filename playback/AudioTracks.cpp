@@ -6,10 +6,10 @@
 
 CAudioTracks::~CAudioTracks()
 {
-    for (GstPad* pPad : m_inputs)
-        gst_object_unref(pPad);
-    for (GstPad* pPad : m_decoded)
-        gst_object_unref(pPad);
+    for (const Stream& stream : m_streams) {
+        gst_object_unref(stream.pInput);
+        gst_object_unref(stream.pDecoded);
+    }
     if (m_pSelector != nullptr)
         gst_object_unref(m_pSelector);
 }
@@ -25,6 +25,7 @@ GstElement* CAudioTracks::MakeSelector()
     return pSelector;
 }
 
+// In the file's order: before the first stream with a later identifier.
 GstPad* CAudioTracks::AddInput(GstPad* pDecodedPad)
 {
     GstElement* pSelector = nullptr;
@@ -39,16 +40,23 @@ GstPad* CAudioTracks::AddInput(GstPad* pDecodedPad)
     if (pInput == nullptr)
         return nullptr;
     g_object_set(pInput, "always-ok", TRUE, nullptr);
-    bool bFirst = false;
+    gchar* pszStreamId = gst_pad_get_stream_id(pDecodedPad);
+    Stream stream{GST_PAD(gst_object_ref(pInput)), GST_PAD(gst_object_ref(pDecodedPad)),
+                  pszStreamId != nullptr ? pszStreamId : ""};
+    g_free(pszStreamId);
+    GstPad* pFirst = nullptr;
     {
         std::lock_guard lock(m_lock);
-        bFirst = m_inputs.empty();
-        m_inputs.push_back(GST_PAD(gst_object_ref(pInput)));
-        m_decoded.push_back(GST_PAD(gst_object_ref(pDecodedPad)));
+        auto it = std::find_if(m_streams.begin(), m_streams.end(),
+                               [&](const Stream& other) { return other.streamId > stream.streamId; });
+        m_streams.insert(it, stream);
+        if (!m_bChosenByUser)
+            pFirst = GST_PAD(gst_object_ref(m_streams.front().pInput));
     }
-    // Whichever stream's data comes first, the file's first stream is heard.
-    if (bFirst)
-        Choose(0);
+    if (pFirst != nullptr) {
+        _Activate(pFirst);
+        gst_object_unref(pFirst);
+    }
     return pInput;
 }
 
@@ -56,8 +64,8 @@ std::vector<std::string> CAudioTracks::Labels() const
 {
     std::lock_guard lock(m_lock);
     std::vector<std::string> labels;
-    for (size_t i = 0; i < m_decoded.size(); ++i)
-        labels.push_back(CStreamLabel::Of(m_decoded[i], static_cast<int>(i) + 1));
+    for (size_t i = 0; i < m_streams.size(); ++i)
+        labels.push_back(CStreamLabel::Of(m_streams[i].pDecoded, static_cast<int>(i) + 1));
     return labels;
 }
 
@@ -74,25 +82,32 @@ int CAudioTracks::Chosen() const
     g_object_get(pSelector, "active-pad", &pActive, nullptr);
     gst_object_unref(pSelector);
     std::lock_guard lock(m_lock);
-    auto it = std::find(m_inputs.begin(), m_inputs.end(), pActive);
+    auto it = std::find_if(m_streams.begin(), m_streams.end(), [&](const Stream& stream) { return stream.pInput == pActive; });
     if (pActive != nullptr)
         gst_object_unref(pActive);
-    return it != m_inputs.end() ? static_cast<int>(it - m_inputs.begin()) : -1;
+    return it != m_streams.end() ? static_cast<int>(it - m_streams.begin()) : -1;
 }
 
 bool CAudioTracks::Choose(int iTrack)
 {
-    GstElement* pSelector = nullptr;
     GstPad* pInput = nullptr;
     {
         std::lock_guard lock(m_lock);
-        if (m_pSelector == nullptr || iTrack < 0 || static_cast<size_t>(iTrack) >= m_inputs.size())
+        if (iTrack < 0 || static_cast<size_t>(iTrack) >= m_streams.size())
             return false;
-        pSelector = GST_ELEMENT(gst_object_ref(m_pSelector));
-        pInput = GST_PAD(gst_object_ref(m_inputs[static_cast<size_t>(iTrack)]));
+        pInput = GST_PAD(gst_object_ref(m_streams[static_cast<size_t>(iTrack)].pInput));
+        m_bChosenByUser = true;
     }
-    g_object_set(pSelector, "active-pad", pInput, nullptr);
+    _Activate(pInput);
     gst_object_unref(pInput);
-    gst_object_unref(pSelector);
     return true;
+}
+
+void CAudioTracks::_Activate(GstPad* pInput)
+{
+    GstElement* pSelector = GST_ELEMENT(gst_pad_get_parent(pInput));
+    if (pSelector == nullptr)
+        return;
+    g_object_set(pSelector, "active-pad", pInput, nullptr);
+    gst_object_unref(pSelector);
 }

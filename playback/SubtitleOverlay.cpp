@@ -19,7 +19,7 @@ constexpr int kMinFontPixels = 10;
 // What a subtitle stream's probe needs: the overlay and its track.
 struct StreamProbe {
     CSubtitleOverlay* pOverlay;
-    size_t iTrack;
+    void* pTrack;
 };
 
 LONGLONG ToUnits(guint64 nanoseconds)
@@ -77,23 +77,36 @@ GstElement* CSubtitleOverlay::MakeStreamSink(GstPad* pDecodedPad)
         return nullptr;
     // The cues are taken as soon as they are decoded, ahead of their time.
     g_object_set(pSink, "sync", FALSE, "async", FALSE, nullptr);
-    size_t iTrack = 0;
-    {
-        std::lock_guard lock(m_lock);
-        iTrack = m_tracks.size();
-        auto pTrack = std::make_unique<Track>();
-        pTrack->pPad = GST_PAD(gst_object_ref(pDecodedPad));
-        gst_segment_init(&pTrack->segment, GST_FORMAT_TIME);
-        m_tracks.push_back(std::move(pTrack));
-        if (m_iChosen < 0)
-            m_iChosen = static_cast<int>(iTrack);
-    }
+    Track* pTrack = _InsertStreamTrack(pDecodedPad);
     GstPad* pInput = gst_element_get_static_pad(pSink, "sink");
     gst_pad_add_probe(pInput, static_cast<GstPadProbeType>(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM),
-                      _OnStreamData, new StreamProbe{this, iTrack},
+                      _OnStreamData, new StreamProbe{this, pTrack},
                       [](gpointer pData) { delete static_cast<StreamProbe*>(pData); });
     gst_object_unref(pInput);
     return pSink;
+}
+
+// Before the first stream track with a later place in the file.
+CSubtitleOverlay::Track* CSubtitleOverlay::_InsertStreamTrack(GstPad* pDecodedPad)
+{
+    auto pNew = std::make_unique<Track>();
+    pNew->pPad = GST_PAD(gst_object_ref(pDecodedPad));
+    gchar* pszStreamId = gst_pad_get_stream_id(pDecodedPad);
+    pNew->streamId = pszStreamId != nullptr ? pszStreamId : "";
+    g_free(pszStreamId);
+    gst_segment_init(&pNew->segment, GST_FORMAT_TIME);
+    Track* pTrack = pNew.get();
+    std::lock_guard lock(m_lock);
+    auto it = std::find_if(m_tracks.begin(), m_tracks.end(), [&](const std::unique_ptr<Track>& pOther) {
+        return pOther->pPad != nullptr && pOther->streamId > pTrack->streamId;
+    });
+    it = m_tracks.insert(it, std::move(pNew));
+    if (!m_bChosenByUser) {
+        auto first = std::find_if(m_tracks.begin(), m_tracks.end(),
+                                  [](const std::unique_ptr<Track>& pOther) { return pOther->pPad != nullptr; });
+        m_pChosen = first->get();
+    }
+    return pTrack;
 }
 
 int CSubtitleOverlay::AddFileTracks(std::vector<CSubtitleTrack> tracks)
@@ -109,7 +122,8 @@ int CSubtitleOverlay::AddFileTracks(std::vector<CSubtitleTrack> tracks)
     }
     const int nAdded = static_cast<int>(m_tracks.size() - iFirst);
     if (nAdded > 0) {
-        m_iChosen = static_cast<int>(iFirst);
+        m_pChosen = m_tracks[iFirst].get();
+        m_bChosenByUser = true;
         m_bShown = true;
     }
     return nAdded;
@@ -120,13 +134,12 @@ std::vector<std::string> CSubtitleOverlay::TrackLabels() const
     std::lock_guard lock(m_lock);
     std::vector<std::string> labels;
     for (size_t i = 0; i < m_tracks.size(); ++i)
-        labels.push_back(_Label(i, static_cast<int>(i) + 1));
+        labels.push_back(_Label(*m_tracks[i], static_cast<int>(i) + 1));
     return labels;
 }
 
-std::string CSubtitleOverlay::_Label(size_t iTrack, int nNumber) const
+std::string CSubtitleOverlay::_Label(const Track& track, int nNumber) const
 {
-    const Track& track = *m_tracks[iTrack];
     if (track.pPad != nullptr)
         return CStreamLabel::Of(track.pPad, nNumber) + " - embedded";
     const CSubtitleTrack& file = *track.pFile;
@@ -139,13 +152,15 @@ std::string CSubtitleOverlay::_Label(size_t iTrack, int nNumber) const
 int CSubtitleOverlay::ChosenTrack() const
 {
     std::lock_guard lock(m_lock);
-    return m_iChosen;
+    auto it = std::find_if(m_tracks.begin(), m_tracks.end(),
+                           [&](const std::unique_ptr<Track>& pTrack) { return pTrack.get() == m_pChosen; });
+    return it != m_tracks.end() ? static_cast<int>(it - m_tracks.begin()) : -1;
 }
 
 bool CSubtitleOverlay::IsShown() const
 {
     std::lock_guard lock(m_lock);
-    return m_bShown && m_iChosen >= 0;
+    return m_bShown && m_pChosen != nullptr;
 }
 
 bool CSubtitleOverlay::Choose(int iTrack)
@@ -153,7 +168,8 @@ bool CSubtitleOverlay::Choose(int iTrack)
     std::lock_guard lock(m_lock);
     if (iTrack < 0 || static_cast<size_t>(iTrack) >= m_tracks.size())
         return false;
-    m_iChosen = iTrack;
+    m_pChosen = m_tracks[static_cast<size_t>(iTrack)].get();
+    m_bChosenByUser = true;
     m_bShown = true;
     return true;
 }
@@ -236,9 +252,9 @@ void CSubtitleOverlay::_OnPictureBuffer(GstElement* pOverlay, GstBuffer* pBuffer
 std::string CSubtitleOverlay::_MarkupAt(LONGLONG rtStream) const
 {
     std::lock_guard lock(m_lock);
-    if (!m_bShown || m_iChosen < 0)
+    if (!m_bShown || m_pChosen == nullptr)
         return {};
-    const Track& track = *m_tracks[static_cast<size_t>(m_iChosen)];
+    const Track& track = *m_pChosen;
     const LONGLONG rt = rtStream - m_rtDelay;
     return track.pFile != nullptr ? track.pFile->MarkupAt(rt) : track.stream.MarkupAt(rt);
 }
@@ -247,16 +263,16 @@ GstPadProbeReturn CSubtitleOverlay::_OnStreamData(GstPad*, GstPadProbeInfo* pInf
 {
     const auto* pProbe = static_cast<StreamProbe*>(pData);
     if ((GST_PAD_PROBE_INFO_TYPE(pInfo) & GST_PAD_PROBE_TYPE_BUFFER) != 0)
-        pProbe->pOverlay->_OnStreamBuffer(pProbe->iTrack, GST_PAD_PROBE_INFO_BUFFER(pInfo));
+        pProbe->pOverlay->_OnStreamBuffer(static_cast<Track*>(pProbe->pTrack), GST_PAD_PROBE_INFO_BUFFER(pInfo));
     else
-        pProbe->pOverlay->_OnStreamEvent(pProbe->iTrack, GST_PAD_PROBE_INFO_EVENT(pInfo));
+        pProbe->pOverlay->_OnStreamEvent(static_cast<Track*>(pProbe->pTrack), GST_PAD_PROBE_INFO_EVENT(pInfo));
     return GST_PAD_PROBE_OK;
 }
 
-void CSubtitleOverlay::_OnStreamEvent(size_t iTrack, GstEvent* pEvent)
+void CSubtitleOverlay::_OnStreamEvent(Track* pTrack, GstEvent* pEvent)
 {
     std::lock_guard lock(m_lock);
-    Track& track = *m_tracks[iTrack];
+    Track& track = *pTrack;
     if (GST_EVENT_TYPE(pEvent) == GST_EVENT_SEGMENT) {
         const GstSegment* pSegment = nullptr;
         gst_event_parse_segment(pEvent, &pSegment);
@@ -269,14 +285,14 @@ void CSubtitleOverlay::_OnStreamEvent(size_t iTrack, GstEvent* pEvent)
     }
 }
 
-void CSubtitleOverlay::_OnStreamBuffer(size_t iTrack, GstBuffer* pBuffer)
+void CSubtitleOverlay::_OnStreamBuffer(Track* pTrack, GstBuffer* pBuffer)
 {
     std::string text = BufferText(pBuffer);
     const GstClockTime pts = GST_BUFFER_PTS(pBuffer);
     if (text.empty() || !GST_CLOCK_TIME_IS_VALID(pts))
         return;
     std::unique_lock lock(m_lock);
-    Track& track = *m_tracks[iTrack];
+    Track& track = *pTrack;
     const guint64 start = gst_segment_to_stream_time(&track.segment, GST_FORMAT_TIME, pts);
     if (!GST_CLOCK_TIME_IS_VALID(start))
         return;
@@ -290,7 +306,7 @@ void CSubtitleOverlay::_OnStreamBuffer(size_t iTrack, GstBuffer* pBuffer)
     }
     const LONGLONG rtShown = m_rtLastPicture - m_rtDelay;
     const bool bLate = track.stream.Add(rtStart, rtStart + rtLength, std::move(text)) &&
-                       static_cast<int>(iTrack) == m_iChosen && m_bShown && rtStart <= rtShown &&
+                       pTrack == m_pChosen && m_bShown && rtStart <= rtShown &&
                        rtShown < rtStart + rtLength;
     lock.unlock();
     if (bLate && m_onLateCue)

@@ -17,10 +17,13 @@
 // readable on any picture.
 //
 // Tracks: those of subtitle files first (loaded by the controller), then the
-// subtitle streams of the media file, each gathered by a sink of its own as
-// its decoder delivers the cues (CStreamCues).
+// subtitle streams of the media file in the file's order (their decoders
+// may deliver them in any order), each gathered by a sink of its own as
+// its decoder delivers the cues (CStreamCues). Without a file track, the
+// file's first subtitle stream is shown.
 //
-// Threads: m_lock guards m_tracks, m_iChosen, m_bShown and m_rtDelay: the
+// Threads: m_lock guards m_tracks, m_pChosen, m_bChosenByUser, m_bShown and
+// m_rtDelay: the
 // picture's streaming thread reads them, the subtitle streams' threads add
 // cues, the user-interface thread adds file tracks and chooses. It is a
 // leaf: the overlay's text and font are set after it is released.
@@ -64,7 +67,7 @@ public:
     // The overlay element for the video chain (floating), its input watched.
     GstElement* MakeElement();
     // A sink for a decoded subtitle stream (text/x-raw): its cues become a
-    // track. The first track of a graph with none chosen yet is shown.
+    // track.
     GstElement* MakeStreamSink(GstPad* pDecodedPad);
     // Adds the tracks holding cues; the first of them is chosen and shown.
     // Returns how many were added.
@@ -90,6 +93,8 @@ public:
 private:
     struct Track {
         std::shared_ptr<const CSubtitleTrack> pFile;
+        // Stream tracks: what orders them as in the file.
+        std::string streamId;
         CStreamCues stream;
         GstPad* pPad = nullptr;
         bool bMarkup = false;
@@ -100,14 +105,17 @@ private:
     static GstPadProbeReturn _OnStreamData(GstPad* pPad, GstPadProbeInfo* pInfo, gpointer pOverlay);
     void _OnPictureCaps(GstElement* pOverlay, GstCaps* pCaps);
     void _OnPictureBuffer(GstElement* pOverlay, GstBuffer* pBuffer);
-    void _OnStreamEvent(size_t iTrack, GstEvent* pEvent);
-    void _OnStreamBuffer(size_t iTrack, GstBuffer* pBuffer);
+    void _OnStreamEvent(Track* pTrack, GstEvent* pEvent);
+    void _OnStreamBuffer(Track* pTrack, GstBuffer* pBuffer);
+    Track* _InsertStreamTrack(GstPad* pDecodedPad);
     std::string _MarkupAt(LONGLONG rtStream) const;
-    std::string _Label(size_t iTrack, int nNumber) const;
+    std::string _Label(const Track& track, int nNumber) const;
 
     mutable std::mutex m_lock;
     std::vector<std::unique_ptr<Track>> m_tracks;
-    int m_iChosen = -1;
+    Track* m_pChosen = nullptr;
+    // A file track, or one the user chose: streams found later leave it.
+    bool m_bChosenByUser = false;
     bool m_bShown = true;
     LONGLONG m_rtDelay = 0;
 

@@ -40,10 +40,8 @@ GstPad* CAudioTracks::AddInput(GstPad* pDecodedPad)
     if (pInput == nullptr)
         return nullptr;
     g_object_set(pInput, "always-ok", TRUE, nullptr);
-    gchar* pszStreamId = gst_pad_get_stream_id(pDecodedPad);
     Stream stream{GST_PAD(gst_object_ref(pInput)), GST_PAD(gst_object_ref(pDecodedPad)),
-                  pszStreamId != nullptr ? pszStreamId : ""};
-    g_free(pszStreamId);
+                  CStreamLabel::OrderKey(pDecodedPad)};
     GstPad* pFirst = nullptr;
     {
         std::lock_guard lock(m_lock);

@@ -25,6 +25,14 @@ std::string CStreamLabel::Of(GstPad* pPad, int nNumber)
     return Compose(Language(language, nNumber), codec, nChannels);
 }
 
+std::string CStreamLabel::OrderKey(GstPad* pPad)
+{
+    gchar* pszStreamId = gst_pad_get_stream_id(pPad);
+    std::string key = pszStreamId != nullptr ? pszStreamId : "";
+    g_free(pszStreamId);
+    return key.substr(key.find('/') + 1);
+}
+
 std::string CStreamLabel::Language(const std::string& code, int nNumber)
 {
     if (code.empty())

@@ -14,6 +14,10 @@ public:
     // The language of a code ("ko", "kor", "eng"), or the code itself when
     // GStreamer does not know it; "Track N" for an empty code.
     static std::string Language(const std::string& code, int nNumber);
+    // What orders a file's streams as the file does: the part of the
+    // stream's identifier its demultiplexer gave it ("002:..." of
+    // "HASH/002:..."; the hash before it differs from stream to stream).
+    static std::string OrderKey(GstPad* pPad);
     // "Korean (Vorbis, 2 channels)": the parts that are known.
     static std::string Compose(const std::string& language, const std::string& codec, int nChannels);
 

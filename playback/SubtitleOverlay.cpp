@@ -91,9 +91,7 @@ CSubtitleOverlay::Track* CSubtitleOverlay::_InsertStreamTrack(GstPad* pDecodedPa
 {
     auto pNew = std::make_unique<Track>();
     pNew->pPad = GST_PAD(gst_object_ref(pDecodedPad));
-    gchar* pszStreamId = gst_pad_get_stream_id(pDecodedPad);
-    pNew->streamId = pszStreamId != nullptr ? pszStreamId : "";
-    g_free(pszStreamId);
+    pNew->streamId = CStreamLabel::OrderKey(pDecodedPad);
     gst_segment_init(&pNew->segment, GST_FORMAT_TIME);
     Track* pTrack = pNew.get();
     std::lock_guard lock(m_lock);

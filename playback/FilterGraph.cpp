@@ -898,11 +898,17 @@ void CFilterGraph::_OnPictureResized(QSize size)
     }
 }
 
+// A graph still making its picture (after a seek) is asked again once it
+// has made it: the change may have come too late for that picture.
 void CFilterGraph::RedrawPaused()
 {
     GstState current = GST_STATE_NULL;
-    if (m_bPrerolled && !m_bRunPending && gst_element_get_state(m_pPipeline, &current, nullptr, 0) == GST_STATE_CHANGE_SUCCESS &&
-        current == GST_STATE_PAUSED) {
+    const GstStateChangeReturn result = gst_element_get_state(m_pPipeline, &current, nullptr, 0);
+    if (result == GST_STATE_CHANGE_ASYNC) {
+        QTimer::singleShot(kRefreshRetryMilliseconds, this, &CFilterGraph::RedrawPaused);
+        return;
+    }
+    if (m_bPrerolled && !m_bRunPending && result == GST_STATE_CHANGE_SUCCESS && current == GST_STATE_PAUSED) {
         LONGLONG llPosition = 0;
         GetCurrentPosition(&llPosition);
         _Seek(m_dRate, llPosition);

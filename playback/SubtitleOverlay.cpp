@@ -1,5 +1,6 @@
 #include "SubtitleOverlay.h"
 
+#include "SinkFactory.h"
 #include "StreamLabel.h"
 #include "common/Report.h"
 
@@ -72,11 +73,13 @@ GstElement* CSubtitleOverlay::MakeElement()
 
 GstElement* CSubtitleOverlay::MakeStreamSink(GstPad* pDecodedPad)
 {
-    GstElement* pSink = gst_element_factory_make("fakesink", nullptr);
+    // Synchronised to the clock, as every sink must be for the graph's
+    // position to be right; the probe takes each cue as it arrives, before
+    // the sink waits for its time, so it is known before it shows.
+    GstElement* pSink = CSinkFactory::MakeNullSink(nullptr);
     if (pSink == nullptr)
         return nullptr;
-    // The cues are taken as soon as they are decoded, ahead of their time.
-    g_object_set(pSink, "sync", FALSE, "async", FALSE, nullptr);
+    g_object_set(pSink, "async", FALSE, nullptr);
     Track* pTrack = _InsertStreamTrack(pDecodedPad);
     GstPad* pInput = gst_element_get_static_pad(pSink, "sink");
     gst_pad_add_probe(pInput, static_cast<GstPadProbeType>(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM),

@@ -37,7 +37,10 @@ std::string CStreamLabel::Language(const std::string& code, int nNumber)
 {
     if (code.empty())
         return "Track " + std::to_string(nNumber);
+    // "ko-KR" and "en_US" are named by their language.
     const gchar* pszName = gst_tag_get_language_name(code.c_str());
+    if (pszName == nullptr)
+        pszName = gst_tag_get_language_name(code.substr(0, code.find_first_of("-_")).c_str());
     return pszName != nullptr ? pszName : code;
 }
 

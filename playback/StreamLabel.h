@@ -11,7 +11,7 @@ class CStreamLabel {
 public:
     // `nNumber` counts from 1 among the streams of the same kind.
     static std::string Of(GstPad* pPad, int nNumber);
-    // The language of a code ("ko", "kor", "eng"), or the code itself when
+    // The language of a code ("ko", "kor", "eng", "ko-KR"), or the code itself when
     // GStreamer does not know it; "Track N" for an empty code.
     static std::string Language(const std::string& code, int nNumber);
     // What orders a file's streams as the file does: the part of the

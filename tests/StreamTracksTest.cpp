@@ -56,6 +56,8 @@ TEST(StreamLabelTest, NamesTheLanguageAndWhatIsKnownOfTheStream)
     gst_init(nullptr, nullptr);
     EXPECT_EQ(CStreamLabel::Compose(CStreamLabel::Language("kor", 1), "Vorbis", 2), "Korean (Vorbis, 2 channels)");
     EXPECT_EQ(CStreamLabel::Compose(CStreamLabel::Language("en", 1), "", 1), "English (1 channel)");
+    EXPECT_EQ(CStreamLabel::Language("ko-KR", 1), "Korean");
+    EXPECT_EQ(CStreamLabel::Language("en_US", 1), "English");
     EXPECT_EQ(CStreamLabel::Compose(CStreamLabel::Language("", 3), "SubRip", 0), "Track 3 (SubRip)");
     EXPECT_EQ(CStreamLabel::Compose(CStreamLabel::Language("xx-unknown", 1), "", 0), "xx-unknown");
 }

@@ -133,6 +133,34 @@ TEST_F(SubtitlePictureTest, AFileBesideTheClipShowsEachCueFromItsStartToItsEnd)
     EXPECT_EQ(m_graph.Stop(), S_OK);
 }
 
+// A SAMI file in the legacy Korean code page, written by hand with two
+// language classes: each class is a track of its own, the Korean one is
+// shown first and in Korean, and the English one when chosen.
+TEST_F(SubtitlePictureTest, AKoreanSamiFileInTheLegacyCodePageShowsItsClassesAsTracks)
+{
+    const std::string clip = MakeClip("drama.mkv", "", "");
+    m_dir.WriteFile("drama.smi", "<SAMI><HEAD><STYLE TYPE=\"text/css\"><!--\n"
+                                 ".KRCC { Name:Korean; lang:ko-KR; }\n.ENCC { Name:English; lang:en-US; }\n"
+                                 "--></STYLE></HEAD><BODY>\n"
+                                 "<SYNC Start=1000><P Class=KRCC>\xBE\xC8\xB3\xE7\xC7\xCF\xBC\xBC\xBF\xE4\n"
+                                 "<SYNC Start=2000><P Class=KRCC>&nbsp;\n"
+                                 "<SYNC Start=3000><P Class=ENCC>Hello\n"
+                                 "<SYNC Start=4000><P Class=ENCC>&nbsp;\n</BODY></SAMI>\n");
+    PlayPaused(clip);
+    ASSERT_NE(m_graph.Subtitles(), nullptr);
+    const std::vector<std::string> labels = m_graph.Subtitles()->TrackLabels();
+    ASSERT_EQ(labels.size(), 2u);
+    EXPECT_EQ(labels[0], "Korean (SAMI) - external");
+    EXPECT_EQ(labels[1], "English (SAMI) - external");
+    EXPECT_TRUE(ShowsTextAt(1500));
+    EXPECT_FALSE(ShowsTextAt(2500));
+    EXPECT_FALSE(ShowsTextAt(3500)) << "the English class is another track";
+    ASSERT_TRUE(m_graph.Subtitles()->Choose(1));
+    EXPECT_TRUE(ShowsTextAt(3500));
+    EXPECT_FALSE(ShowsTextAt(1500));
+    EXPECT_EQ(m_graph.Stop(), S_OK);
+}
+
 // A SubRip stream of the file itself is offered with its language and,
 // once played through, shown at its times after seeks back too. (A seek
 // into a cue not delivered yet shows it from the next cue on: the

@@ -843,8 +843,14 @@ GstElement* CFilterGraph::_MakeVideoChain()
         g_signal_connect(pInput, "notify::caps", G_CALLBACK(_OnVideoCaps), this);
         gst_object_unref(pInput);
     }
+    // Without a text overlay (GStreamer's pango plugin) the picture plays
+    // without subtitles.
+    GstElement* pOverlay = m_subtitles.MakeElement();
+    if (pOverlay == nullptr)
+        Trace("CFilterGraph::_MakeVideoChain() : no text overlay; subtitles can not be shown");
     if (!bScaled)
-        return AddChain(GST_BIN(m_pPipeline), {pConverter, m_subtitles.MakeElement(), pSink});
+        return pOverlay != nullptr ? AddChain(GST_BIN(m_pPipeline), {pConverter, pOverlay, pSink})
+                                   : AddChain(GST_BIN(m_pPipeline), {pConverter, pSink});
     if (pConverter != nullptr)
         g_object_set(pConverter, "n-threads", g_get_num_processors(), "qos", TRUE, "add-borders", FALSE, nullptr);
     // A new size takes effect once the converter has renegotiated for it:
@@ -855,7 +861,8 @@ GstElement* CFilterGraph::_MakeVideoChain()
         gst_util_set_object_arg(G_OBJECT(pCaps), "caps-change-mode", "delayed");
         SetScaleCaps(pCaps, m_scaleSize.load());
     }
-    return AddChain(GST_BIN(m_pPipeline), {pConverter, pCaps, m_subtitles.MakeElement(), pSink});
+    return pOverlay != nullptr ? AddChain(GST_BIN(m_pPipeline), {pConverter, pCaps, pOverlay, pSink})
+                               : AddChain(GST_BIN(m_pPipeline), {pConverter, pCaps, pSink});
 }
 
 guintptr CFilterGraph::_UsePictureWindow(guintptr windowHandle)

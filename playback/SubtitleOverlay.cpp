@@ -101,7 +101,7 @@ CSubtitleOverlay::Track* CSubtitleOverlay::_InsertStreamTrack(GstPad* pDecodedPa
     auto it = std::find_if(m_tracks.begin(), m_tracks.end(), [&](const std::unique_ptr<Track>& pOther) {
         return pOther->pPad != nullptr && pOther->streamId > pTrack->streamId;
     });
-    it = m_tracks.insert(it, std::move(pNew));
+    m_tracks.insert(it, std::move(pNew));
     if (!m_bChosenByUser) {
         auto first = std::find_if(m_tracks.begin(), m_tracks.end(),
                                   [](const std::unique_ptr<Track>& pOther) { return pOther->pPad != nullptr; });

@@ -109,8 +109,8 @@ protected:
 };
 
 // A SubRip file beside the clip: the cue is on the pictures from its start
-// to its end, not on the one before or the one at its end, and a delay
-// moves it.
+// to its end, not on the one before or the one at its end, at any rate, and
+// a delay moves it.
 TEST_F(SubtitlePictureTest, AFileBesideTheClipShowsEachCueFromItsStartToItsEnd)
 {
     const std::string clip = MakeClip("film.mkv", "", "");
@@ -128,6 +128,11 @@ TEST_F(SubtitlePictureTest, AFileBesideTheClipShowsEachCueFromItsStartToItsEnd)
     EXPECT_FALSE(ShowsTextAt(1480));
     EXPECT_TRUE(ShowsTextAt(1520));
     m_graph.Subtitles()->SetDelay(0);
+    // At twice the speed the cues keep their times in the file.
+    ASSERT_EQ(m_graph.SetRate(2.0), S_OK) << LastReport();
+    EXPECT_FALSE(ShowsTextAt(960));
+    EXPECT_TRUE(ShowsTextAt(1000));
+    EXPECT_FALSE(ShowsTextAt(2000));
     m_graph.Subtitles()->Show(false);
     EXPECT_FALSE(ShowsTextAt(1500));
     EXPECT_EQ(m_graph.Stop(), S_OK);

@@ -130,6 +130,12 @@ const std::vector<Accelerator>& AcceleratorTable()
         Key(kCtrlAlt | Qt::Key_Minus, ID_SCAN_DECSIZE),
         // The open file from its beginning (it may have resumed part-way).
         Key(Qt::Key_Home, ID_PLAY_FROMSTART),
+        // Subtitles and sound streams.
+        Character(Qt::Key_V, ID_SUBTITLE_TOGGLE),
+        Character(Qt::Key_J, ID_SUBTITLE_NEXT),
+        Key(Qt::ShiftModifier | Qt::Key_A, ID_AUDIO_NEXT),
+        Character(Qt::Key_BracketLeft, ID_SUBTITLE_EARLIER),
+        Character(Qt::Key_BracketRight, ID_SUBTITLE_LATER),
     };
     return table;
 }

@@ -2,6 +2,8 @@
 // keys and the skin's controls all reach the window as one of these.
 #pragma once
 
+#include "tracks/TrackCommands.h"
+
 // Skin controls that command the player.
 constexpr int IDC_PAUSE = 1000;
 constexpr int IDC_FILEOPEN = 1001;

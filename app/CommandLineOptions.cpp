@@ -25,7 +25,8 @@ constexpr const char* kUsage =
     "7 fit clip, Enter/Ctrl+Enter full screen, Home from the beginning, Alt+F4 exit.\n"
     "Ctrl+Alt with the numeric pad's 1-9 moves the window (Num Lock on or off); Ctrl+Alt with the\n"
     "numeric pad's + or - sizes it, and so do Ctrl+Alt+= and Ctrl+Alt+- (most X keymaps keep the\n"
-    "pad's Ctrl+Alt+plus and minus for themselves).\n";
+    "pad's Ctrl+Alt+plus and minus for themselves).\n"
+    "Subtitles: V on/off, J next subtitle track, [ and ] 100 ms earlier/later; Shift+A next audio track.\n";
 
 } // namespace
 

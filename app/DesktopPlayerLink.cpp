@@ -86,9 +86,11 @@ void CDesktopPlayerLink::SetVolume(int nVolume)
     m_dlg.SetVolume(nVolume);
 }
 
+// A subtitle file dropped while a file plays is loaded for it.
 void CDesktopPlayerLink::OpenFiles(const QStringList& files)
 {
-    m_dlg.OpenFiles(files);
+    if (!m_dlg.Tracks().TakeSubtitleFiles(files))
+        m_dlg.OpenFiles(files);
 }
 
 void CDesktopPlayerLink::AddToPlaylist(const QStringList& files)

@@ -75,7 +75,8 @@ void CKorvoPlayerDlg::OnInitDialog()
     resize(478, 341);
     new CAcceleratorFilter(this, [this](int nID) { OnCommand(nID); });
     m_pMenu = CreateMainPopupMenu(this, [this](int nID) { OnCommand(nID); });
-    // The skin menu goes before the separator above Exit.
+    // The track and skin menus go before the separator above Exit.
+    m_tracks.AddMenus(m_pMenu, m_pMenu->actions().value(m_pMenu->actions().size() - 2));
     m_skin.AddMenu(m_pMenu, m_pMenu->actions().at(m_pMenu->actions().size() - 2), [this](int nID) { OnCommand(nID); });
     m_pScreenWnd->CreateLogo();
     m_directShow.Init(m_pScreenWnd);
@@ -103,6 +104,8 @@ void CKorvoPlayerDlg::OnInitDialog()
 
 void CKorvoPlayerDlg::OnCommand(int nID)
 {
+    if (m_tracks.OnCommand(nID))
+        return;
     switch (nID) {
     case ID_PLAY_PLAY:
     case IDC_PLAY:

@@ -18,6 +18,7 @@
 #include "common/LibraryLocation.h"
 #include "controls/WindowFrame.h"
 #include "playback/DirectShow.h"
+#include "tracks/TrackChooser.h"
 
 #include <QDialog>
 #include <QStringList>
@@ -47,6 +48,7 @@ public:
     int Volume() const { return m_control.Volume(); }
     CDirectShow& Graph() { return m_directShow; }
     CPlaybackControl& Control() { return m_control; }
+    CTrackChooser& Tracks() { return m_tracks; }
     // The message box showing the last failure, while it is open.
     QMessageBox* MessageBox() const { return m_reportBox.Box(); }
     QMenu* ContextMenu() const { return m_pMenu; }
@@ -125,6 +127,7 @@ private:
     CScreenWnd* m_pScreenWnd;
     // The context menu, a child of this window.
     QMenu* m_pMenu = nullptr;
+    CTrackChooser m_tracks{m_directShow, this};
     std::string m_secondArgument;
     // The file playing sized the window (the first one), so the window
     // follows its picture when that changes shape.

@@ -3,6 +3,8 @@
 #include "DevicePixels.h"
 #include "FilterGraph.h"
 #include "MediaGraph.h"
+#include "subtitles/SubtitleLoader.h"
+#include "subtitles/TextDecoder.h"
 #include "winsys/StringTable.h"
 #include "winsys/WindowSystem.h"
 #include "common/ClassIds.h"
@@ -151,6 +153,7 @@ HRESULT CDirectShow::_Start(const char* pszFileName)
         m_pGraph = std::make_unique<CFilterGraph>(NativeWindow(m_pScreenWnd), m_lVolume);
         _Listen();
         m_pGraph->SetFileName(pszFileName);
+        _LoadSubtitlesBeside(pszFileName);
         hr = _CreateSourceFilter(header);
     }
     if (hr == S_OK && (hr = m_pGraph->AddFilter(m_pSourceFilter->GetElement(), kSourceFilterName)) != S_OK)
@@ -253,6 +256,48 @@ HRESULT CDirectShow::_AttachVideoWindow()
     if (hr != S_OK && hr != VFW_E_NOT_CONNECTED)
         return ReportCall(hr, IDS_CANNOT_SET_OWNER, "IVideoWindow::put_Owner()");
     return S_OK;
+}
+
+// Subtitle files that cannot be read leave the file to play without them.
+void CDirectShow::_LoadSubtitlesBeside(const char* pszFileName)
+{
+    SUBTITLEFILE file;
+    if (CSubtitleLoader(CTextDecoder::CurrentLocale()).LoadBeside(pszFileName, &file) == S_OK)
+        m_pGraph->Subtitles().AddFileTracks(std::move(file.tracks));
+}
+
+CSubtitleOverlay* CDirectShow::Subtitles()
+{
+    return m_bOpen ? &m_pGraph->Subtitles() : nullptr;
+}
+
+CAudioTracks* CDirectShow::AudioTracks()
+{
+    return m_bOpen ? &m_pGraph->AudioTracks() : nullptr;
+}
+
+HRESULT CDirectShow::LoadSubtitleFile(const char* pszPath)
+{
+    if (pszPath == nullptr)
+        return ArgumentFault("CDirectShow::LoadSubtitleFile()", "pszPath = %llx", Hex(pszPath));
+    if (!m_bOpen)
+        return TraceFrom(ReportError(VFW_E_WRONG_STATE, "No file is open to load subtitles for"),
+                         "CDirectShow::LoadSubtitleFile()");
+    SUBTITLEFILE file;
+    HRESULT hr = CSubtitleLoader(CTextDecoder::CurrentLocale()).LoadFile(pszPath, &file);
+    if (hr != S_OK)
+        return TraceFrom(hr, "CDirectShow::LoadSubtitleFile()");
+    m_pGraph->Subtitles().AddFileTracks(std::move(file.tracks));
+    TellTracksChosen();
+    return S_OK;
+}
+
+void CDirectShow::TellTracksChosen()
+{
+    if (!m_bOpen)
+        return;
+    m_pGraph->RedrawPaused();
+    emit m_events.TracksChanged();
 }
 
 HRESULT CDirectShow::Pause()
@@ -516,6 +561,7 @@ void CDirectShow::_Listen()
     pass(&CFilterGraph::Ended, [this] { emit m_events.EndOfStream(); });
     pass(&CFilterGraph::Failed, [this](const PlaybackError& error) { _OnFailed(error); });
     pass(&CFilterGraph::ClockLost, [this] { emit m_events.ClockLost(); });
+    pass(&CFilterGraph::TracksFound, [this] { emit m_events.TracksChanged(); });
     pass(&CFilterGraph::PictureResized,
          [this](int nWidth, int nHeight) { emit m_events.VideoSizeChanged(nWidth, nHeight); });
 }

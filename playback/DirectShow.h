@@ -20,7 +20,9 @@
 #include <memory>
 #include <string>
 
+class CAudioTracks;
 class CFilterGraph;
+class CSubtitleOverlay;
 class IBaseFilter;
 class QWidget;
 
@@ -84,6 +86,16 @@ public:
     // GStreamer's text where it came from GStreamer.
     const PlaybackError& LastError() const { return m_lastError; }
 
+    // The open file's subtitle tracks and sound streams; null while no file
+    // is open. Subtitle files beside the file are loaded as it opens.
+    CSubtitleOverlay* Subtitles();
+    CAudioTracks* AudioTracks();
+    // Loads a subtitle file for the open file and shows its first track.
+    HRESULT LoadSubtitleFile(const char* pszPath);
+    // To call after a change of the subtitles or sound streams made through
+    // the two above: a paused picture is made again and TracksChanged told.
+    void TellTracksChosen();
+
     // The size GetOriginalScreenSize tells while there is no picture: that
     // of what the screen window shows in its place (the logo).
     void SetNoPictureSize(QSize size) { m_noPictureSize = size; }
@@ -95,6 +107,7 @@ private:
     HRESULT _LoadSourceFilter(const char* pszFileName);
     HRESULT _RenderOutputPins(IBaseFilter* pBaseFilter);
     HRESULT _AttachVideoWindow();
+    void _LoadSubtitlesBeside(const char* pszFileName);
     void _ReleaseGraph();
     // Connects the new graph's signals to the controller's: a signal is
     // passed on while the file is open and its graph is still the one.

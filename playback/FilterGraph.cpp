@@ -207,6 +207,8 @@ CFilterGraph::CFilterGraph(guintptr windowHandle, long lVolume)
       m_dGain(Gain(lVolume))
 {
     m_windowHandle = _UsePictureWindow(windowHandle);
+    m_subtitles.SetLateCueHandler(
+        [this] { QMetaObject::invokeMethod(this, &CFilterGraph::RedrawPaused, Qt::QueuedConnection); });
     GstBus* pBus = gst_element_get_bus(m_pPipeline);
     gst_bus_set_sync_handler(pBus, _OnBusMessage, this, nullptr);
     gst_object_unref(pBus);
@@ -656,8 +658,10 @@ void CFilterGraph::_OnPrerolled()
     }
 }
 
-// On a streaming thread: the first audio and the first video stream get
-// the renderers; any further stream is consumed at the clock's pace.
+// On a streaming thread: the first video stream gets the renderer, every
+// sound stream an input of the sound chain's selector and every text
+// stream a sink gathering its cues for the subtitle overlay; any further
+// stream is consumed at the clock's pace.
 void CFilterGraph::_OnDecodedPad(GstElement*, GstPad* pPad, gpointer pGraph)
 {
     auto* self = static_cast<CFilterGraph*>(pGraph);
@@ -666,13 +670,39 @@ void CFilterGraph::_OnDecodedPad(GstElement*, GstPad* pPad, gpointer pGraph)
         pCaps = gst_pad_query_caps(pPad, nullptr);
     std::string mediaType = gst_structure_get_name(gst_caps_get_structure(pCaps, 0));
     gst_caps_unref(pCaps);
-    std::lock_guard lock(self->m_renderLock);
-    GstElement* pFirst = self->_MakeRendererChain(mediaType.c_str());
-    GstPad* pSinkPad = pFirst != nullptr ? gst_element_get_static_pad(pFirst, "sink") : nullptr;
-    if (pSinkPad == nullptr || gst_pad_link(pPad, pSinkPad) != GST_PAD_LINK_OK)
-        Trace("CFilterGraph::_OnDecodedPad() : the %s stream can not be rendered", mediaType.c_str());
-    if (pSinkPad != nullptr)
-        gst_object_unref(pSinkPad);
+    bool bTrack = false;
+    {
+        std::lock_guard lock(self->m_renderLock);
+        GstPad* pSinkPad = self->_RendererInput(pPad, mediaType, &bTrack);
+        if (pSinkPad == nullptr || gst_pad_link(pPad, pSinkPad) != GST_PAD_LINK_OK) {
+            Trace("CFilterGraph::_OnDecodedPad() : the %s stream can not be rendered", mediaType.c_str());
+            bTrack = false;
+        }
+        if (pSinkPad != nullptr)
+            gst_object_unref(pSinkPad);
+    }
+    if (bTrack)
+        emit self->TracksFound();
+}
+
+// The pad a decoded stream is linked to (a new reference), null when none
+// could be made; `pbTrack` tells a stream the user can choose.
+GstPad* CFilterGraph::_RendererInput(GstPad* pDecodedPad, const std::string& mediaType, bool* pbTrack)
+{
+    if (mediaType.starts_with("audio/") && !m_bHasAudio)
+        _MakeRendererChain(mediaType.c_str());
+    if (mediaType.starts_with("audio/") && m_bHasAudio) {
+        *pbTrack = true;
+        return m_audioTracks.AddInput(pDecodedPad);
+    }
+    GstElement* pFirst = nullptr;
+    if (mediaType == "text/x-raw") {
+        *pbTrack = true;
+        pFirst = AddChain(GST_BIN(m_pPipeline), {m_subtitles.MakeStreamSink(pDecodedPad)});
+    } else {
+        pFirst = _MakeRendererChain(mediaType.c_str());
+    }
+    return pFirst != nullptr ? gst_element_get_static_pad(pFirst, "sink") : nullptr;
 }
 
 // On the thread that set the video chain's input caps: a picture whose display
@@ -714,7 +744,7 @@ GstElement* CFilterGraph::_MakeRendererChain(const char* pszMediaType)
                               _OnAudioData, this, nullptr);
             gst_object_unref(pInput);
         }
-        pFirst = AddChain(pBin, {gst_element_factory_make("audioconvert", nullptr),
+        pFirst = AddChain(pBin, {m_audioTracks.MakeSelector(), gst_element_factory_make("audioconvert", nullptr),
                                  gst_element_factory_make("scaletempo", nullptr), pVolume,
                                  gst_element_factory_make("audioconvert", nullptr),
                                  gst_element_factory_make("audioresample", nullptr), pQueue, pSink});
@@ -778,8 +808,14 @@ GstElement* CFilterGraph::_MakeVideoChain()
         g_signal_connect(pInput, "notify::caps", G_CALLBACK(_OnVideoCaps), this);
         gst_object_unref(pInput);
     }
+    // Without a text overlay (GStreamer's pango plugin) the picture plays
+    // without subtitles.
+    GstElement* pOverlay = m_subtitles.MakeElement();
+    if (pOverlay == nullptr)
+        Trace("CFilterGraph::_MakeVideoChain() : no text overlay; subtitles can not be shown");
     if (!bScaled)
-        return AddChain(GST_BIN(m_pPipeline), {pConverter, pSink});
+        return pOverlay != nullptr ? AddChain(GST_BIN(m_pPipeline), {pConverter, pOverlay, pSink})
+                                   : AddChain(GST_BIN(m_pPipeline), {pConverter, pSink});
     if (pConverter != nullptr)
         g_object_set(pConverter, "n-threads", g_get_num_processors(), "qos", TRUE, "add-borders", FALSE, nullptr);
     // A new size takes effect once the converter has renegotiated for it:
@@ -790,7 +826,8 @@ GstElement* CFilterGraph::_MakeVideoChain()
         gst_util_set_object_arg(G_OBJECT(pCaps), "caps-change-mode", "delayed");
         SetScaleCaps(pCaps, m_scaleSize.load());
     }
-    return AddChain(GST_BIN(m_pPipeline), {pConverter, pCaps, pSink});
+    return pOverlay != nullptr ? AddChain(GST_BIN(m_pPipeline), {pConverter, pCaps, pOverlay, pSink})
+                               : AddChain(GST_BIN(m_pPipeline), {pConverter, pCaps, pSink});
 }
 
 guintptr CFilterGraph::_UsePictureWindow(guintptr windowHandle)
@@ -830,6 +867,23 @@ void CFilterGraph::_OnPictureResized(QSize size)
     if (!m_bRefreshQueued) {
         m_bRefreshQueued = true;
         QMetaObject::invokeMethod(this, &CFilterGraph::_RefreshPicture, Qt::QueuedConnection);
+    }
+}
+
+// A graph still making its picture (after a seek) is asked again once it
+// has made it: the change may have come too late for that picture.
+void CFilterGraph::RedrawPaused()
+{
+    GstState current = GST_STATE_NULL;
+    const GstStateChangeReturn result = gst_element_get_state(m_pPipeline, &current, nullptr, 0);
+    if (result == GST_STATE_CHANGE_ASYNC) {
+        QTimer::singleShot(kRefreshRetryMilliseconds, this, &CFilterGraph::RedrawPaused);
+        return;
+    }
+    if (m_bPrerolled && !m_bRunPending && result == GST_STATE_CHANGE_SUCCESS && current == GST_STATE_PAUSED) {
+        LONGLONG llPosition = 0;
+        GetCurrentPosition(&llPosition);
+        _Seek(m_dRate, llPosition);
     }
 }
 

@@ -19,7 +19,9 @@
 //   m_bSoundTitled, written and read by that thread only, m_firstError,
 //   written by the thread that reports the first failure and read by the
 //   UI thread, and m_missingPlugins, written by the threads that report
-//   missing plugins and read by the UI thread. Nothing else is taken while it is held. m_windowHandle, m_dGain,
+//   missing plugins and read by the UI thread. Only the leaf locks of the
+//   subtitle overlay and the sound streams (m_subtitles, m_audioTracks) are
+//   taken while it is held. m_windowHandle, m_dGain,
 //   m_bPrerolled, m_bSoundLost and m_hrError are atomics read by streaming
 //   threads, m_nUserSeeks an atomic written by the UI thread; the event
 //   queue has a lock of its own. m_scaleSize is an
@@ -44,10 +46,12 @@
 // plays on; the next file's graph opens the server again.
 #pragma once
 
+#include "AudioTracks.h"
 #include "GraphEventQueue.h"
 #include "LostSoundOutput.h"
 #include "MissingPlugin.h"
 #include "PlaybackError.h"
+#include "SubtitleOverlay.h"
 #include "common/ComTypes.h"
 
 #include <QObject>
@@ -144,6 +148,13 @@ public:
     // Attenuation in hundredths of a decibel, 0 full and -10000 silent.
     HRESULT PutVolume(long lVolume);
 
+    // The file's subtitle tracks and sound streams, and the choice of them.
+    CSubtitleOverlay& Subtitles() { return m_subtitles; }
+    CAudioTracks& AudioTracks() { return m_audioTracks; }
+    // A paused graph makes its picture again (a seek to where it stands),
+    // so that a change of the subtitles shows at once.
+    void RedrawPaused();
+
 signals:
     // The pipeline settled in a state (no change pending).
     void StateReached();
@@ -159,6 +170,8 @@ signals:
     void ClockLost();
     // The picture changed its display size while playing.
     void PictureResized(int nWidth, int nHeight);
+    // A sound or subtitle stream of the file was found.
+    void TracksFound();
 
 private:
     static GstBusSyncReply _OnBusMessage(GstBus* pBus, GstMessage* pMessage, gpointer pGraph);
@@ -171,6 +184,7 @@ private:
     void _OnClockLost();
     static GstPadProbeReturn _OnAudioData(GstPad* pPad, GstPadProbeInfo* pInfo, gpointer pGraph);
     void _OnPrerolled();
+    GstPad* _RendererInput(GstPad* pDecodedPad, const std::string& mediaType, bool* pbTrack);
     GstElement* _MakeRendererChain(const char* pszMediaType);
     GstElement* _MakeVideoChain();
     GstElement* _VideoOverlay() const;
@@ -224,4 +238,7 @@ private:
     // the thread that sets the renderer's caps (a streaming thread).
     std::atomic<uint64_t> m_displaySize = 0;
     long m_rect[4] = {0, 0, 0, 0};
+    // The destructor stops the pipeline before they go.
+    CSubtitleOverlay m_subtitles;
+    CAudioTracks m_audioTracks;
 };

@@ -46,8 +46,9 @@ signals:
     // The display size of the picture: when a file with a picture opens,
     // and when the picture changes its shape while playing.
     void VideoSizeChanged(int nWidth, int nHeight);
-    // The set of the file's sound and subtitle streams changed (a file
-    // was opened or closed).
+    // The set of the file's sound and subtitle streams or the choice among
+    // them changed (a file was opened or closed, a stream was found, a
+    // subtitle file loaded, a track chosen, the subtitle delay changed).
     void TracksChanged();
     void EndOfStream();
     // The graph failed while the file played; it plays no further.

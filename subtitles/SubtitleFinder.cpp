@@ -59,6 +59,15 @@ long CSubtitleFinder::Rank(std::string_view sName, std::string_view sStem, const
     return (group * kExtensionCount + (it - std::begin(kExtensions))) * 2 + sameCase;
 }
 
+bool CSubtitleFinder::IsSubtitleName(std::string_view sName)
+{
+    const size_t dot = sName.rfind('.');
+    if (dot == std::string_view::npos)
+        return false;
+    const std::string sExtension = CTextScan::Lower(sName.substr(dot + 1));
+    return std::find(std::begin(kExtensions), std::end(kExtensions), sExtension) != std::end(kExtensions);
+}
+
 std::vector<std::string> CSubtitleFinder::Find(const std::string& sVideoPath, const std::string& sLanguage)
 {
     namespace fs = std::filesystem;

@@ -23,4 +23,6 @@ public:
     // Where a name stands in that order, or -1 when it is not a subtitle
     // file of the video with base name sStem. Lower ranks are tried first.
     static long Rank(std::string_view sName, std::string_view sStem, const std::string& sLanguage);
+    // Whether a file's name has the extension of a subtitle format (any case).
+    static bool IsSubtitleName(std::string_view sName);
 };

@@ -14,6 +14,7 @@
 #include "common/Report.h"
 #include "controls/BitmapSlider.h"
 #include "playback/MediaGraph.h"
+#include "playback/SubtitleOverlay.h"
 #include "skinui/KorvoUIManager.h"
 #include "skinui/PlaylistDlg.h"
 #include "winsys/WindowSystem.h"
@@ -133,6 +134,23 @@ TEST_F(DesktopWindowTest, FilesDroppedOnThePlaylistAreAddedWithoutPlaying)
     EXPECT_EQ(Entries().size(), 2);
     EXPECT_EQ(State(), State_Stopped);
     EXPECT_TRUE(m_pDlg->FileName().empty());
+}
+
+// A subtitle file dropped while a file plays is loaded for it and shown:
+// the file plays on and the playlist stays as it was.
+TEST_F(DesktopWindowTest, ASubtitleFileDroppedWhileAFilePlaysIsLoadedForIt)
+{
+    const std::string clip = Media("clip.wmv", TestMedia::Wmv);
+    ASSERT_TRUE(Drop(m_pDlg.get(), {Url(clip)}));
+    ASSERT_TRUE(WaitFor([&] { return State() == State_Running; })) << LastReport();
+    const std::string subtitles = m_dir.WriteFile("other.SRT", "1\n00:00:01,000 --> 00:00:02,000\nHello\n");
+    ASSERT_TRUE(Drop(m_pDlg.get(), {Url(subtitles)}));
+    ASSERT_NE(m_pDlg->Graph().Subtitles(), nullptr);
+    EXPECT_EQ(m_pDlg->Graph().Subtitles()->TrackLabels(), std::vector<std::string>{"Track 1 (SubRip) - external"});
+    EXPECT_TRUE(m_pDlg->Graph().Subtitles()->IsShown());
+    EXPECT_EQ(m_pDlg->FileName(), clip);
+    EXPECT_EQ(Entries(), QStringList{"clip.wmv"});
+    EXPECT_EQ(State(), State_Running);
 }
 
 // Only local files are taken; the rest is named in a message, and a drop

@@ -13,6 +13,8 @@
 #include "instance/InstanceMessage.h"
 #include "app/KorvoPlayerDlg.h"
 #include "app/ScreenWnd.h"
+#include "playback/AudioTracks.h"
+#include "playback/SubtitleOverlay.h"
 #include "instance/SharedMemory.h"
 #include "instance/SharedPlayerRecord.h"
 #include "controls/BitmapSlider.h"
@@ -30,6 +32,7 @@
 #include <QScreen>
 #include <QSet>
 #include <QTest>
+#include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <functional>
@@ -246,8 +249,8 @@ TEST_F(PlayerWindowTest, ARightClickOnThePictureOpensTheMainPopupMenu)
     for (QAction* pAction : pMenu->actions())
         if (!pAction->isSeparator())
             top << pAction->text();
-    EXPECT_EQ(top, QStringList({"Open", "Close", "Play", "Sound", "Screen Ratio", "Pan && Scan", "Size", "Skin",
-                                 "Exit\tAlt+F4"}));
+    EXPECT_EQ(top, QStringList({"Open", "Close", "Play", "Sound", "Screen Ratio", "Pan && Scan", "Size", "Subtitles",
+                                "Audio", "Skin", "Exit\tAlt+F4"}));
     auto entry = [&](const QString& submenu, const QString& text) -> QAction* {
         for (QAction* pAction : pMenu->actions())
             if (pAction->text() == submenu && pAction->menu() != nullptr)
@@ -267,6 +270,59 @@ TEST_F(PlayerWindowTest, ARightClickOnThePictureOpensTheMainPopupMenu)
     EXPECT_EQ(dlg.Volume(), 0);
     entry("Play", "Play/Pause\tSpace")->trigger();
     EXPECT_EQ(State(), State_Paused);
+}
+
+// A file with two sound streams and a subtitle stream, and a subtitle file
+// beside it: the submenus list them with their languages, the keys go
+// through them, and a subtitle file dropped while it plays becomes a track.
+TEST_F(PlayerWindowTest, TheSubtitlesAndAudioSubmenusListTheTracksAndTheKeysChooseThem)
+{
+    CTempDir dir;
+    const std::string srt = dir.WriteFile("film.srt", "1\n00:00:01,000 --> 00:00:09,000\nHello\n");
+    const std::string path = dir.Path() + "/film.mkv";
+    const std::string command =
+        "ffmpeg -nostdin -v error -y -f lavfi -i color=c=black:s=320x240:r=25:d=10 -f lavfi -i sine=frequency=400:d=10 "
+        "-f lavfi -i sine=frequency=1200:d=10 -i '" + srt + "' -map 0 -map 1 -map 2 -map 3 -c:v mpeg4 -c:a libvorbis "
+        "-c:s srt -metadata:s:a:0 language=eng -metadata:s:a:1 language=kor -metadata:s:s:0 language=jpn '" + path + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    CKorvoPlayerDlg& dlg = Start(path);
+    ASSERT_TRUE(WaitForState(State_Running)) << LastReport();
+    CTrackChooser& tracks = dlg.Tracks();
+    auto entries = [](QMenu* pMenu) {
+        pMenu->popup(QPoint(0, 0));
+        QStringList texts;
+        for (QAction* pAction : pMenu->actions())
+            if (!pAction->isSeparator())
+                texts << pAction->text() + (pAction->isChecked() ? " *" : "");
+        pMenu->close();
+        return texts;
+    };
+    ASSERT_TRUE(WaitFor([&] { return entries(tracks.AudioMenu()).size() == 3; }));
+    EXPECT_EQ(entries(tracks.AudioMenu()),
+              QStringList({"English (Vorbis, 1 channel) *", "Korean (Vorbis, 1 channel)", "Next Audio\tShift+A"}));
+    EXPECT_EQ(entries(tracks.SubtitleMenu()).mid(0, 3),
+              QStringList({"Off", "Track 1 (SubRip) - external *", "Japanese - embedded"}));
+
+    Key(Qt::Key_J);
+    EXPECT_EQ(dlg.Graph().Subtitles()->ChosenTrack(), 1);
+    Key(Qt::Key_V);
+    EXPECT_FALSE(dlg.Graph().Subtitles()->IsShown());
+    EXPECT_EQ(entries(tracks.SubtitleMenu()).first(), "Off *");
+    Key(Qt::Key_V);
+    EXPECT_TRUE(dlg.Graph().Subtitles()->IsShown());
+    Key(Qt::Key_BracketRight);
+    Key(Qt::Key_BracketRight);
+    EXPECT_EQ(dlg.Graph().Subtitles()->Delay(), 2 * CTrackChooser::kDelayStep);
+    EXPECT_EQ(dlg.windowTitle(), "Subtitle delay +0.2 s");
+    Key(Qt::Key_A, Qt::ShiftModifier);
+    EXPECT_EQ(dlg.Graph().AudioTracks()->Chosen(), 1);
+
+    const std::string other = dir.WriteFile("other.smi", "<SAMI><BODY><SYNC Start=1000><P Class=KRCC>Hi</BODY></SAMI>");
+    EXPECT_TRUE(tracks.TakeSubtitleFiles({QString::fromStdString(other)}));
+    EXPECT_EQ(dlg.Graph().Subtitles()->TrackLabels().size(), 3u);
+    EXPECT_EQ(dlg.Graph().Subtitles()->ChosenTrack(), 2);
+    EXPECT_FALSE(tracks.TakeSubtitleFiles({QString::fromStdString(path)})) << "a video is no subtitle file";
+    EXPECT_EQ(State(), State_Running);
 }
 
 // Dragging the time slider seeks; the volume slider changes the graph's

@@ -7,10 +7,14 @@
 #include "TestMedia.h"
 #include "TestScreenWindow.h"
 #include "TestSoundServer.h"
+#include "TempDir.h"
+#include "playback/AudioTracks.h"
 #include "playback/DirectShow.h"
 #include "playback/MediaGraph.h"
 
 #include <QSignalSpy>
+#include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
@@ -174,6 +178,39 @@ TEST_F(SoundServerTest, AFileStartedWithoutAServerPlaysSilently)
     EXPECT_TRUE(KeepsPlaying());
     EXPECT_TRUE(WaitFor([&] { return Ended(); }));
     EXPECT_TRUE(SawEvent(EC_COMPLETE));
+}
+
+// A file with two sound streams, a low tone in English and a high one in
+// Korean: the first is heard, the menu's labels name both languages, and
+// choosing the second changes the tone while the position runs on.
+TEST_F(SoundServerTest, ChoosingTheSecondSoundStreamChangesTheToneWithoutASeek)
+{
+    CTempDir dir;
+    const std::string path = dir.Path() + "/two.mkv";
+    const std::string command =
+        "ffmpeg -nostdin -v error -y -f lavfi -i color=c=black:s=320x240:r=25:d=20 -f lavfi -i sine=frequency=400:d=20 "
+        "-f lavfi -i sine=frequency=1200:d=20 -map 0 -map 1 -map 2 -c:v mpeg4 -c:a libvorbis "
+        "-metadata:s:a:0 language=eng -metadata:s:a:1 language=kor '" + path + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    Play(path);
+    CAudioTracks* pAudio = m_graph.AudioTracks();
+    ASSERT_NE(pAudio, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return pAudio->Labels().size() == 2; }));
+    const std::vector<std::string> labels = pAudio->Labels();
+    EXPECT_NE(labels[0].find("English"), std::string::npos) << labels[0];
+    EXPECT_NE(labels[1].find("Korean"), std::string::npos) << labels[1];
+    EXPECT_EQ(pAudio->Chosen(), 0);
+    EXPECT_TRUE(WaitFor([&] { return std::abs(m_server.HeardFrequency(500) - 400) < 40; }, 20000));
+
+    const LONGLONG llBefore = Position();
+    ASSERT_TRUE(pAudio->Choose(1));
+    EXPECT_TRUE(WaitFor([&] { return std::abs(m_server.HeardFrequency(500) - 1200) < 100; }, 20000));
+    EXPECT_EQ(pAudio->Chosen(), 1);
+    // The sound sink may take a moment to follow the new stream; the
+    // position never goes back and runs on.
+    EXPECT_GE(Position(), llBefore);
+    EXPECT_TRUE(WaitFor([&] { return Position() > llBefore + kReferenceTimePerSecond; }, 10000));
+    EXPECT_FALSE(Ended()) << "the file ended or failed";
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "EventLoopWait.h"
 
+#include <cstdint>
 #include <cstdlib>
 
 namespace {
@@ -56,6 +57,26 @@ void CTestSoundServer::Stop()
 std::string CTestSoundServer::SinkInputs() const
 {
     return Pactl({"list", "sink-inputs"}).toStdString();
+}
+
+double CTestSoundServer::HeardFrequency(int msLength) const
+{
+    constexpr int kRate = 8000;
+    QProcess parec;
+    parec.start(QStringLiteral("parec"), {"--raw", "--format=s16le", "--channels=1", QStringLiteral("--rate=%1").arg(kRate),
+                                          "--device=null.monitor", "--latency-msec=20"});
+    if (!parec.waitForStarted(10000))
+        return 0;
+    WaitFor([] { return false; }, msLength);
+    parec.kill();
+    parec.waitForFinished(10000);
+    const QByteArray bytes = parec.readAllStandardOutput();
+    const auto* pSamples = reinterpret_cast<const int16_t*>(bytes.constData());
+    const qsizetype cSamples = bytes.size() / 2;
+    int cCrossings = 0;
+    for (qsizetype i = 1; i < cSamples; ++i)
+        cCrossings += (pSamples[i - 1] < 0) != (pSamples[i] < 0) ? 1 : 0;
+    return cSamples > 0 ? cCrossings / 2.0 * kRate / static_cast<double>(cSamples) : 0;
 }
 
 bool CTestSoundServer::_Answers() const

@@ -20,6 +20,9 @@ public:
     void Stop();
     // What `pactl list sink-inputs` says: the streams playing to the server.
     std::string SinkInputs() const;
+    // The pitch heard at the null sink's monitor over `msLength`, in hertz
+    // (from the crossings of zero of its first channel); 0 for silence.
+    double HeardFrequency(int msLength) const;
 
 private:
     bool _Answers() const;

@@ -1,0 +1,221 @@
+// Subtitles on the picture as the X server shows it, on each video path
+// (this program is built once and run once per path, KORVOPLAYER_VIDEO_SINK
+// forcing it). The clips are black: every light pixel is the text's. Times
+// are checked on a paused picture, one picture (40 ms) either side of a
+// cue's start and end, so that no timing of the machine decides them.
+#include "DebugCapture.h"
+#include "EventLoopWait.h"
+#include "MediaTestSetup.h"
+#include "TempDir.h"
+#include "TestScreenWindow.h"
+#include "playback/AudioTracks.h"
+#include "playback/DirectShow.h"
+#include "playback/MediaGraph.h"
+#include "playback/SubtitleOverlay.h"
+
+#include <QApplication>
+#include <QPainter>
+#include <QScreen>
+#include <cstdlib>
+#include <filesystem>
+#include <fontconfig/fontconfig.h>
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr LONGLONG kUnitsPerMs = 10000;
+
+class CBlackScreenWindow : public CTestScreenWindow {
+protected:
+    void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(rect(), Qt::black); }
+};
+
+// Light pixels in a rectangle of a shot.
+int LightPixels(const QImage& shot, const QRect& area)
+{
+    int n = 0;
+    const QRect inside = area & shot.rect();
+    for (int y = inside.top(); y <= inside.bottom(); ++y)
+        for (int x = inside.left(); x <= inside.right(); ++x)
+            n += qGray(shot.pixel(x, y)) > 180 ? 1 : 0;
+    return n;
+}
+
+const char* const kSubRip = "1\n00:00:01,000 --> 00:00:02,000\nHello subtitle\n\n"
+                            "2\n00:00:03,000 --> 00:00:04,000\n\xEC\x95\x88\xEB\x85\x95\xED\x95\x98\xEC\x84\xB8\xEC\x9A\x94\n";
+
+class SubtitlePictureTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { PrepareMediaPlayback(); }
+
+    void SetUp() override
+    {
+        m_screen.resize(480, 360);
+        ASSERT_EQ(m_graph.Init(&m_screen), S_OK);
+    }
+
+    // A 5 s black clip of 320x240 at 25 pictures a second, with `extra`
+    // ffmpeg inputs and options before the output.
+    std::string MakeClip(const std::string& name, const std::string& inputs, const std::string& options)
+    {
+        const std::string path = m_dir.Path() + "/" + name;
+        const std::string command = "ffmpeg -nostdin -v error -y -f lavfi -i color=c=black:s=320x240:r=25:d=5 " +
+                                    inputs + " -map 0:v -c:v mpeg4 -q:v 2 " + options + " '" + path + "'";
+        EXPECT_EQ(std::system(command.c_str()), 0) << command;
+        return path;
+    }
+
+    void PlayPaused(const std::string& path)
+    {
+        ASSERT_EQ(m_graph.Play(path.c_str()), S_OK) << LastReport();
+        ASSERT_EQ(m_graph.SetScreenSize(RECT::FromQRect(m_screen.rect())), S_OK) << LastReport();
+        ASSERT_EQ(m_graph.Pause(), S_OK) << LastReport();
+        int nState = State_Stopped;
+        ASSERT_EQ(m_graph.GetState(10000, &nState), S_OK);
+    }
+
+    QImage Screenshot()
+    {
+        const QPoint origin = m_screen.mapToGlobal(QPoint(0, 0));
+        return m_screen.screen()->grabWindow(0, origin.x(), origin.y(), m_screen.width(), m_screen.height()).toImage();
+    }
+
+    // The text in the lower part of the picture, where subtitles go, and
+    // light pixels anywhere else of the picture.
+    QRect TextArea() const
+    {
+        const double r = m_screen.devicePixelRatioF();
+        return QRect(0, static_cast<int>(m_screen.height() * r * 0.6), static_cast<int>(m_screen.width() * r),
+                     static_cast<int>(m_screen.height() * r * 0.4));
+    }
+
+    // Whether text shows once the paused picture at `ms` is on screen; the
+    // picture is given time to be drawn before an absence counts.
+    bool ShowsTextAt(LONGLONG ms)
+    {
+        EXPECT_EQ(m_graph.SetPosition(ms * kUnitsPerMs), S_OK);
+        int nState = State_Stopped;
+        m_graph.GetState(10000, &nState);
+        const bool bShown = WaitFor([&] { return LightPixels(Screenshot(), TextArea()) > 20; }, 3000);
+        const QImage shot = Screenshot();
+        const QRect above(0, 0, shot.width(), TextArea().top());
+        EXPECT_EQ(LightPixels(shot, above), 0) << "light pixels above the text area at " << ms << " ms";
+        return bShown;
+    }
+
+    CTempDir m_dir;
+    CBlackScreenWindow m_screen;
+    CDirectShow m_graph{std::filesystem::path(BRELMSOURCE_PATH).parent_path().string()};
+};
+
+// A SubRip file beside the clip: the cue is on the pictures from its start
+// to its end, not on the one before or the one at its end, at any rate, and
+// a delay moves it.
+TEST_F(SubtitlePictureTest, AFileBesideTheClipShowsEachCueFromItsStartToItsEnd)
+{
+    const std::string clip = MakeClip("film.mkv", "", "");
+    m_dir.WriteFile("film.srt", kSubRip);
+    PlayPaused(clip);
+    ASSERT_NE(m_graph.Subtitles(), nullptr);
+    ASSERT_EQ(m_graph.Subtitles()->TrackLabels().size(), 1u);
+    EXPECT_FALSE(ShowsTextAt(960));
+    EXPECT_TRUE(ShowsTextAt(1000));
+    EXPECT_TRUE(ShowsTextAt(1960));
+    EXPECT_FALSE(ShowsTextAt(2000));
+    EXPECT_TRUE(ShowsTextAt(3500)) << "the Korean cue";
+
+    m_graph.Subtitles()->SetDelay(500 * kUnitsPerMs);
+    EXPECT_FALSE(ShowsTextAt(1480));
+    EXPECT_TRUE(ShowsTextAt(1520));
+    m_graph.Subtitles()->SetDelay(0);
+    // At twice the speed the cues keep their times in the file.
+    ASSERT_EQ(m_graph.SetRate(2.0), S_OK) << LastReport();
+    EXPECT_FALSE(ShowsTextAt(960));
+    EXPECT_TRUE(ShowsTextAt(1000));
+    EXPECT_FALSE(ShowsTextAt(2000));
+    m_graph.Subtitles()->Show(false);
+    EXPECT_FALSE(ShowsTextAt(1500));
+    EXPECT_EQ(m_graph.Stop(), S_OK);
+}
+
+// A SAMI file in the legacy Korean code page, written by hand with two
+// language classes: each class is a track of its own, the Korean one is
+// shown first and in Korean, and the English one when chosen.
+TEST_F(SubtitlePictureTest, AKoreanSamiFileInTheLegacyCodePageShowsItsClassesAsTracks)
+{
+    const std::string clip = MakeClip("drama.mkv", "", "");
+    m_dir.WriteFile("drama.smi", "<SAMI><HEAD><STYLE TYPE=\"text/css\"><!--\n"
+                                 ".KRCC { Name:Korean; lang:ko-KR; }\n.ENCC { Name:English; lang:en-US; }\n"
+                                 "--></STYLE></HEAD><BODY>\n"
+                                 "<SYNC Start=1000><P Class=KRCC>\xBE\xC8\xB3\xE7\xC7\xCF\xBC\xBC\xBF\xE4\n"
+                                 "<SYNC Start=2000><P Class=KRCC>&nbsp;\n"
+                                 "<SYNC Start=3000><P Class=ENCC>Hello\n"
+                                 "<SYNC Start=4000><P Class=ENCC>&nbsp;\n</BODY></SAMI>\n");
+    PlayPaused(clip);
+    ASSERT_NE(m_graph.Subtitles(), nullptr);
+    const std::vector<std::string> labels = m_graph.Subtitles()->TrackLabels();
+    ASSERT_EQ(labels.size(), 2u);
+    EXPECT_EQ(labels[0], "Korean (SAMI) - external");
+    EXPECT_EQ(labels[1], "English (SAMI) - external");
+    EXPECT_TRUE(ShowsTextAt(1500));
+    EXPECT_FALSE(ShowsTextAt(2500));
+    EXPECT_FALSE(ShowsTextAt(3500)) << "the English class is another track";
+    ASSERT_TRUE(m_graph.Subtitles()->Choose(1));
+    EXPECT_TRUE(ShowsTextAt(3500));
+    EXPECT_FALSE(ShowsTextAt(1500));
+    EXPECT_EQ(m_graph.Stop(), S_OK);
+}
+
+// A SubRip stream of the file itself is offered with its language and,
+// once played through, shown at its times after seeks back too. (A seek
+// into a cue not delivered yet shows it from the next cue on: the
+// demultiplexer delivers a stream's cues from where it starts reading.)
+TEST_F(SubtitlePictureTest, AnEmbeddedStreamIsATrackWithItsLanguageAndShows)
+{
+    const std::string srt = m_dir.WriteFile("cues.srt", kSubRip);
+    const std::string clip =
+        MakeClip("inner.mkv", "-i '" + srt + "'", "-map 1 -c:s srt -metadata:s:s:0 language=kor");
+    ASSERT_EQ(m_graph.Play(clip.c_str()), S_OK) << LastReport();
+    ASSERT_EQ(m_graph.SetScreenSize(RECT::FromQRect(m_screen.rect())), S_OK) << LastReport();
+    // The position is the picture's, not that of the cues gathered ahead.
+    LONGLONG llStart = 0;
+    ASSERT_EQ(m_graph.GetPosition(&llStart), S_OK);
+    EXPECT_LT(llStart, 900 * kUnitsPerMs);
+    ASSERT_TRUE(WaitFor([&] {
+        LONGLONG llPosition = 0;
+        return m_graph.GetPosition(&llPosition) == S_OK && llPosition > 4200 * kUnitsPerMs;
+    }));
+    ASSERT_EQ(m_graph.Pause(), S_OK) << LastReport();
+    ASSERT_NE(m_graph.Subtitles(), nullptr);
+    EXPECT_TRUE(ShowsTextAt(3500));
+    EXPECT_TRUE(ShowsTextAt(1500));
+    EXPECT_FALSE(ShowsTextAt(2500));
+    const std::vector<std::string> labels = m_graph.Subtitles()->TrackLabels();
+    ASSERT_EQ(labels.size(), 1u);
+    EXPECT_NE(labels[0].find("Korean"), std::string::npos) << labels[0];
+    EXPECT_NE(labels[0].find("embedded"), std::string::npos) << labels[0];
+    EXPECT_EQ(m_graph.Stop(), S_OK);
+}
+
+// The overlay's font has a glyph for every syllable of Hangul the cues use,
+// so that Pango draws them and not boxes.
+TEST(SubtitleFontTest, TheFontCoversHangul)
+{
+    ASSERT_TRUE(FcInit());
+    const std::string font = CSubtitleOverlay::FontFor(360);
+    const std::string family = font.substr(0, font.find(','));
+    FcPattern* pPattern = FcNameParse(reinterpret_cast<const FcChar8*>(family.c_str()));
+    FcConfigSubstitute(nullptr, pPattern, FcMatchPattern);
+    FcDefaultSubstitute(pPattern);
+    FcResult result = FcResultNoMatch;
+    FcPattern* pMatch = FcFontMatch(nullptr, pPattern, &result);
+    ASSERT_NE(pMatch, nullptr);
+    FcCharSet* pCharSet = nullptr;
+    ASSERT_EQ(FcPatternGetCharSet(pMatch, FC_CHARSET, 0, &pCharSet), FcResultMatch);
+    for (FcChar32 c : {0xC548u, 0xB155u, 0xD558u, 0xC138u, 0xC694u, 0xC790u, 0xB9C9u, 0x0041u})
+        EXPECT_TRUE(FcCharSetHasChar(pCharSet, c)) << std::hex << c;
+    FcPatternDestroy(pMatch);
+    FcPatternDestroy(pPattern);
+}
+
+} // namespace

@@ -10,6 +10,7 @@
 #include "common/Report.h"
 #include "common/Utf8.h"
 #include "controls/HoverButton.h"
+#include "controls/PictureNote.h"
 #include "playback/MediaGraph.h"
 #include "skinui/KorvoUIManager.h"
 #include "skinui/PlaylistDlg.h"
@@ -79,6 +80,8 @@ void CKorvoPlayerDlg::OnInitDialog()
     m_tracks.AddMenus(m_pMenu, m_pMenu->actions().value(m_pMenu->actions().size() - 2));
     m_skin.AddMenu(m_pMenu, m_pMenu->actions().at(m_pMenu->actions().size() - 2), [this](int nID) { OnCommand(nID); });
     m_pScreenWnd->CreateLogo();
+    connect(&m_tracks, &CTrackChooser::Noted, m_pScreenWnd->Note(),
+            [pNote = m_pScreenWnd->Note()](const QString& text) { pNote->Show(text, CTrackChooser::kNoteMilliseconds); });
     m_directShow.Init(m_pScreenWnd);
     // Even a window without its skin is the player later starts must find:
     // otherwise each of them would open a player of its own.

@@ -13,6 +13,7 @@
 #include "instance/InstanceMessage.h"
 #include "app/KorvoPlayerDlg.h"
 #include "app/ScreenWnd.h"
+#include "controls/PictureNote.h"
 #include "playback/AudioTracks.h"
 #include "playback/SubtitleOverlay.h"
 #include "instance/SharedMemory.h"
@@ -313,7 +314,8 @@ TEST_F(PlayerWindowTest, TheSubtitlesAndAudioSubmenusListTheTracksAndTheKeysChoo
     Key(Qt::Key_BracketRight);
     Key(Qt::Key_BracketRight);
     EXPECT_EQ(dlg.Graph().Subtitles()->Delay(), 2 * CTrackChooser::kDelayStep);
-    EXPECT_EQ(dlg.windowTitle(), "Subtitle delay +0.2 s");
+    EXPECT_EQ(dlg.ScreenWnd()->Note()->Text(), "Subtitle delay +0.2 s");
+    EXPECT_TRUE(dlg.ScreenWnd()->Note()->isVisible());
     Key(Qt::Key_A, Qt::ShiftModifier);
     EXPECT_EQ(dlg.Graph().AudioTracks()->Chosen(), 1);
 

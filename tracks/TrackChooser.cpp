@@ -12,7 +12,6 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMenu>
-#include <QTimer>
 #include <QWidget>
 
 namespace {
@@ -157,7 +156,7 @@ void CTrackChooser::ShiftSubtitles(int nSteps)
                              .arg(rtDelay > 0 ? QStringLiteral("+") : QString())
                              .arg(static_cast<double>(rtDelay) / 10000000.0, 0, 'f', 1);
     Trace("CTrackChooser : %s", text.toUtf8().constData());
-    _Note(text);
+    emit Noted(text);
     m_playback.TellTracksChosen();
 }
 
@@ -165,7 +164,7 @@ bool CTrackChooser::LoadSubtitleFile(const QString& path)
 {
     if (m_playback.LoadSubtitleFile(QFile::encodeName(path).constData()) != S_OK)
         return false;
-    _Note(QStringLiteral("Subtitles: %1").arg(QFileInfo(path).fileName()));
+    emit Noted(QStringLiteral("Subtitles: %1").arg(QFileInfo(path).fileName()));
     return true;
 }
 
@@ -190,16 +189,4 @@ void CTrackChooser::_OpenSubtitleFile()
         QStringLiteral("Subtitles (*.smi *.sami *.srt *.ass *.ssa *.vtt *.sub *.SMI *.SRT);;All files (*)"));
     if (!path.isEmpty())
         LoadSubtitleFile(path);
-}
-
-// The title goes back to what it was once the last note has been shown.
-void CTrackChooser::_Note(const QString& text)
-{
-    if (m_nNotes++ == 0)
-        m_savedTitle = m_pWindow->windowTitle();
-    m_pWindow->setWindowTitle(text);
-    QTimer::singleShot(kNoteMilliseconds, this, [this] {
-        if (--m_nNotes == 0)
-            m_pWindow->setWindowTitle(m_savedTitle);
-    });
 }

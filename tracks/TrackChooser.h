@@ -3,8 +3,9 @@
 // submenus, filled each time they open from the tracks the file has then,
 // the commands of their keys, and subtitle files opened or dropped for the
 // playing file. A change shows at once, on a paused picture too, and is
-// told through the controller's TracksChanged. The delay's new value is
-// traced and shown for a moment in the window's title.
+// told through the controller's TracksChanged. The delay's new value and a
+// subtitle file loaded are traced and told through Noted, for the window to
+// show for a moment on the picture.
 // Used on the user-interface thread only.
 #pragma once
 
@@ -24,7 +25,7 @@ class CTrackChooser : public QObject {
 public:
     // One press of a delay key moves the subtitles by this much.
     static constexpr LONGLONG kDelayStep = 1000000;
-    // How long the title shows a new delay.
+    // How long a note of the chooser is meant to show.
     static constexpr int kNoteMilliseconds = 2000;
 
     CTrackChooser(CDirectShow& playback, QWidget* pWindow);
@@ -49,16 +50,17 @@ public:
     void ShiftSubtitles(int nSteps);
     bool LoadSubtitleFile(const QString& path);
 
+signals:
+    // A change worth showing on the picture for a moment.
+    void Noted(const QString& text);
+
 private:
     void _FillSubtitleMenu();
     void _FillAudioMenu();
     void _OpenSubtitleFile();
-    void _Note(const QString& text);
 
     CDirectShow& m_playback;
     QWidget* m_pWindow;
     QMenu* m_pSubtitleMenu = nullptr;
     QMenu* m_pAudioMenu = nullptr;
-    QString m_savedTitle;
-    int m_nNotes = 0;
 };

@@ -252,13 +252,18 @@ def press_space(env):
 
 
 def run_one(command, env, watch, sound, seconds, fps, period):
+    with tempfile.TemporaryDirectory(prefix="korvobench-config-") as config:
+        return measure_one(command, env, watch, sound, seconds, fps, period, config)
+
+
+def measure_one(command, env, watch, sound, seconds, fps, period, config):
     span = seconds - 8
     recording = sound.record()
     time.sleep(0.5)
     watcher = subprocess.Popen([watch, "30", "0", str(span), "--log"], stdout=subprocess.PIPE, text=True, env=env)
     time.sleep(0.3)
     launch = time.monotonic()
-    player = subprocess.Popen(command, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    player = whole_process.start_player(command, env, config)
     try:
         line = watcher.stdout.readline().split()
         if not line or line[0] != "first":

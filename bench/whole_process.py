@@ -38,6 +38,7 @@ import signal
 import statistics
 import subprocess
 import sys
+import tempfile
 import time
 
 CLIPS = {
@@ -123,11 +124,24 @@ def end_processes(player, watcher):
     watcher.wait()
 
 
+def start_player(command, env, config):
+    """Starts a player with a configuration folder of the run's own: a
+    player that remembers where a file was left would otherwise resume the
+    next run's file there, and its volume would carry over."""
+    return subprocess.Popen(command, env=dict(env, XDG_CONFIG_HOME=config), stdout=subprocess.DEVNULL,
+                            stderr=subprocess.DEVNULL)
+
+
 def run_one(command, pause, env, watch, count, warmup, pause_seconds):
+    with tempfile.TemporaryDirectory(prefix="korvobench-config-") as config:
+        return measure_one(command, pause, env, watch, count, warmup, pause_seconds, config)
+
+
+def measure_one(command, pause, env, watch, count, warmup, pause_seconds, config):
     watcher = subprocess.Popen([watch, "20", str(warmup), str(count)], stdout=subprocess.PIPE, text=True, env=env)
     time.sleep(0.3)  # the watcher is up and looking before the launch
     launch = time.monotonic()
-    player = subprocess.Popen(command, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    player = start_player(command, env, config)
     result = {}
     try:
         line = watcher.stdout.readline().split()

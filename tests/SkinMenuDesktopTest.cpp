@@ -75,6 +75,13 @@ protected:
         return nAmber > 20;
     }
 
+    // Whether the window comes to show Ember (a window resized for a new
+    // skin is drawn again a moment later).
+    bool ShowsEmber(const std::string& name)
+    {
+        return WaitUntil([&] { return IsEmber(Shot(name)); }, kDesktopWaitMs);
+    }
+
     // Waits until playback has gone on for another second.
     static bool PlaysOn()
     {
@@ -98,7 +105,7 @@ TEST_P(SkinMenuTest, SwitchingFromTheMenuWhilePlayingKeepsPlaybackAndFullScreenA
     ChooseSkin(kEmberEntry);
     const QRect ember = NextRect(builtIn);
     EXPECT_NE(ember.size(), builtIn.size());
-    EXPECT_TRUE(IsEmber(Shot("ember")));
+    EXPECT_TRUE(ShowsEmber("ember"));
     EXPECT_EQ(Property(QStringLiteral("PlaybackStatus")).toString(), "Playing");
     EXPECT_TRUE(PlaysOn());
 
@@ -121,7 +128,7 @@ TEST_P(SkinMenuTest, SwitchingFromTheMenuWhilePlayingKeepsPlaybackAndFullScreenA
     m_pPlayer->Terminate();
     ASSERT_TRUE(m_pPlayer->WaitForExit(kDesktopWaitMs));
     Start();
-    EXPECT_TRUE(IsEmber(Shot("ember-restarted"))) << "the choice survives a restart";
+    EXPECT_TRUE(ShowsEmber("ember-restarted")) << "the choice survives a restart";
 }
 
 // A second start with a skin package hands it to the running player, which
@@ -133,13 +140,15 @@ TEST_P(SkinMenuTest, ASkinPackageOpenedWithThePlayerIsInstalledAndTaken)
     Start(LongClip());
     const QRect builtIn = Rect();
     EXPECT_FALSE(IsEmber(Shot("before-install")));
+    const size_t nWindows = m_x.ClientWindows().size();
     CPlayerProcess second({QString::fromStdString(package)});
     ASSERT_TRUE(second.WaitForExit(kDesktopWaitMs));
+    ASSERT_TRUE(WaitUntil([&] { return m_x.ClientWindows().size() > nWindows; }, kDesktopWaitMs)) << "the question";
     Pause();
     m_x.Press({}, XK_Return);
     NextRect(builtIn);
     EXPECT_TRUE(std::filesystem::exists(m_dir.Path() + "/data/korvoplayer/skins/ember.zip"));
-    EXPECT_TRUE(IsEmber(Shot("installed")));
+    EXPECT_TRUE(ShowsEmber("installed"));
     EXPECT_TRUE(PlaysOn());
 }
 

@@ -188,6 +188,7 @@ HRESULT CKorvoUIManager::_SetMinimunSize(const char* pszWindowName)
         int cx = 0;
         int cy = 0;
         if (std::sscanf(Attribute(pWindow, "minsize").c_str(), "%d,%d", &cx, &cy) == 2 && cx >= 1 && cy >= 1) {
+            m_pWindow = pWindow;
             m_rcMinimum = {0, 0, cx, cy};
             m_rcPlayer = m_rcMinimum;
             return S_OK;
@@ -547,4 +548,9 @@ const QFont* CKorvoUIManager::GetFont(const std::string& nickname) const
 {
     auto it = m_fonts.find(nickname);
     return it != m_fonts.end() ? it->second.get() : nullptr;
+}
+
+std::string CKorvoUIManager::WindowAttribute(const char* pszName) const
+{
+    return m_pWindow != nullptr ? Attribute(m_pWindow, pszName) : std::string();
 }

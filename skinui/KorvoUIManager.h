@@ -44,6 +44,9 @@ public:
     bool IsPlaying() const { return m_bPlaying; }
     // The font of the skin's font table under `nickname`, or null.
     const QFont* GetFont(const std::string& nickname) const;
+    // An attribute of the skin's element of this window, empty when it has
+    // none.
+    std::string WindowAttribute(const char* pszName) const;
 
 private:
     HRESULT _Build(const char* pszWindowName);
@@ -63,6 +66,8 @@ private:
     template <typename Call> void _Broadcast(Call call);
 
     CXMLParser m_xml;
+    // This window's element of m_xml, once the minimum size was read.
+    CNode* m_pWindow = nullptr;
     CSkinArchive m_archive;
     bool m_bFromResources = true;
     std::vector<QPointer<QWidget>> m_controls;

@@ -5,6 +5,7 @@
 #include "winsys/WindowSystem.h"
 #include "common/Report.h"
 #include "controls/ISkinControl.h"
+#include "skin/SkinValues.h"
 
 #include <QFile>
 #include <QFileDialog>
@@ -20,6 +21,18 @@ namespace {
 constexpr int kPathRole = Qt::UserRole;
 const QColor kListText(85, 85, 85);
 const QColor kListBackground(242, 238, 238);
+
+// A colour a skin gives its playlist window ("r,g,b"), or `fallback` where
+// it gives none.
+QColor SkinColor(const CKorvoUIManager& skin, const char* pszName, const QColor& fallback)
+{
+    const std::string value = skin.WindowAttribute(pszName);
+    if (value.empty())
+        return fallback;
+    COLORREF color = 0;
+    skinvalue::ToColor(value, &color);
+    return skinvalue::ToQColor(color);
+}
 
 // The last part of a path, after its last '/'.
 std::string FileNamePart(const std::string& path)
@@ -78,11 +91,7 @@ bool CPlaylistDlg::OnInitDialog(const std::string& skin)
     m_pList->setFrameShape(QFrame::NoFrame);
     // The list takes its own mouse input; the frame's cursors stay off it.
     m_pList->setCursor(Qt::ArrowCursor);
-    QPalette palette = m_pList->palette();
-    palette.setColor(QPalette::Base, kListBackground);
-    palette.setColor(QPalette::Window, kListBackground);
-    palette.setColor(QPalette::Text, kListText);
-    m_pList->setPalette(palette);
+    _TakeListColors();
     _Relayout();
     m_pList->setColumnWidth(0, m_pList->width() - 24);
     connect(m_pList, &QTreeWidget::itemClicked, this, [this] { _OnSelect(); });
@@ -105,6 +114,7 @@ bool CPlaylistDlg::ChangeSkin(const std::string& skin)
         _BuildSkin(std::string(m_pSkin->SkinArchive()));
         return false;
     }
+    _TakeListColors();
     _Relayout();
     m_pList->setColumnWidth(0, m_pList->width() - 24);
     update();
@@ -125,6 +135,19 @@ bool CPlaylistDlg::_BuildSkin(const std::string& skin)
     m_pSkin->GetPlayerSize(&cx, &cy);
     resize(cx, cy);
     return true;
+}
+
+// The list's colours and the margin around it, from the skin where it gives
+// them ("listtext", "listbackground", "listmargin" on its playlist window).
+void CPlaylistDlg::_TakeListColors()
+{
+    const QColor background = SkinColor(*m_pSkin, "listbackground", kListBackground);
+    QPalette palette = m_pList->palette();
+    palette.setColor(QPalette::Base, background);
+    palette.setColor(QPalette::Window, background);
+    palette.setColor(QPalette::Text, SkinColor(*m_pSkin, "listtext", kListText));
+    m_pList->setPalette(palette);
+    m_listMargin = SkinColor(*m_pSkin, "listmargin", Qt::white);
 }
 
 void CPlaylistDlg::AddFile(const char* pszPath)
@@ -338,5 +361,5 @@ void CPlaylistDlg::paintEvent(QPaintEvent*)
     QPainter painter(this);
     if (m_pSkin != nullptr)
         painter.drawPixmap(0, 0, m_pSkin->GetPicture());
-    painter.fillRect(1, 30, width() - 2, height() - 60, Qt::white);
+    painter.fillRect(1, 30, width() - 2, height() - 60, m_listMargin);
 }

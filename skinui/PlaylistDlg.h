@@ -14,6 +14,7 @@
 #include "controls/WindowFrame.h"
 
 #include <QCollator>
+#include <QColor>
 #include <QDialog>
 #include <QStringList>
 #include <memory>
@@ -102,6 +103,7 @@ private:
     void _OnDelete();
     void _OnSelect();
     void _Relayout();
+    void _TakeListColors();
     void _PlaceList();
     // Inserts after every entry whose text does not sort after `text`.
     int _InsertEntry(const QString& text, const std::string& path);
@@ -111,6 +113,8 @@ private:
     std::unique_ptr<CKorvoUIManager> m_pSkin;
     CWindowFrame m_frame;
     QCollator m_collator;
+    // The margin painted around the list.
+    QColor m_listMargin = Qt::white;
     int m_nCurrent = 0;
     int m_nDockSide = DOCK_NONE;
     bool m_bRepeat = false;

@@ -90,6 +90,11 @@ TEST_F(ShippedSkinPlayerTest, BothWindowsAreBuiltFromTheShippedSkin)
     const auto* pList = dlg.Playlist()->findChild<QTreeWidget*>();
     ASSERT_NE(pList, nullptr);
     EXPECT_EQ(QColor(list.pixel(pList->geometry().center())), pList->palette().color(QPalette::Base));
+    // The list and its margin take the skin's dark colours, not the light
+    // ones of the built-in skin.
+    EXPECT_EQ(pList->palette().color(QPalette::Base), QColor(22, 22, 25));
+    EXPECT_EQ(pList->palette().color(QPalette::Text), QColor(204, 204, 209));
+    EXPECT_EQ(QColor(list.pixel(3, 31)), QColor(46, 46, 51)) << std::hex << list.pixel(3, 31);
 
     // The video panel's corner, beside the logo: near black where the
     // built-in skin is blue; the border left of it is the frame's, not the key.

@@ -168,6 +168,26 @@ TEST_F(SkinSwitchTest, TheMenuListsTheBuiltInSkinAndTheSkinsOfBothFoldersTheOneI
     EXPECT_EQ(MenuTexts().first(), "Built-in *");
 }
 
+// The playlist's list takes the colours a skin gives it, and the built-in
+// ones again when the user goes back to the built-in skin.
+TEST_F(SkinSwitchTest, TheListTakesEachSkinsColours)
+{
+    std::filesystem::create_directories(UserFolder());
+    Coloured(UserFolder() + "/dark.zip", "Dark", kBlue)
+        .Edit("skin.xml", "<window name=\"korvoplaylist\"",
+              "<window name=\"korvoplaylist\" listtext=\"200,200,200\" listbackground=\"10,20,30\"")
+        .Write();
+    Start();
+    const QTreeWidget* pList = m_pDlg->Playlist()->List();
+    Choose("Dark");
+    EXPECT_EQ(pList->palette().color(QPalette::Base), QColor(10, 20, 30));
+    EXPECT_EQ(pList->palette().color(QPalette::Text), QColor(200, 200, 200));
+    EXPECT_EQ(QColor(m_pDlg->Playlist()->grab().toImage().pixel(3, 31)), QColor(Qt::white)) << "no margin colour given";
+    Choose("Built-in");
+    EXPECT_EQ(pList->palette().color(QPalette::Base), QColor(242, 238, 238));
+    EXPECT_EQ(pList->palette().color(QPalette::Text), QColor(85, 85, 85));
+}
+
 // Both windows take the new look; the window takes the new skin's size
 // around the picture at its scale; the file plays on from where it was,
 // with its playlist, volume and full-screen mode.

@@ -249,6 +249,7 @@ HRESULT CFilterGraph::Render(GstPad* pPad)
     if (pDecoder == nullptr)
         return VFW_E_CANNOT_RENDER;
     gst_bin_add(GST_BIN(m_pPipeline), pDecoder);
+    g_signal_connect(pDecoder, "autoplug-continue", G_CALLBACK(_OnDecoding), nullptr);
     g_signal_connect(pDecoder, "pad-added", G_CALLBACK(_OnDecodedPad), this);
     GstPad* pSinkPad = gst_element_get_static_pad(pDecoder, "sink");
     GstPadLinkReturn linked = gst_pad_link(pPad, pSinkPad);
@@ -658,6 +659,18 @@ void CFilterGraph::_OnPrerolled()
     }
 }
 
+// On a streaming thread: decodebin goes on decoding a stream, except
+// SubStation text, which is handed on as it is to be drawn with its styles
+// where GStreamer can (its parser would keep only the text).
+gboolean CFilterGraph::_OnDecoding(GstElement*, GstPad*, GstCaps* pCaps, gpointer)
+{
+    if (gst_caps_get_size(pCaps) == 0)
+        return TRUE;
+    const std::string mediaType = gst_structure_get_name(gst_caps_get_structure(pCaps, 0));
+    const bool bSubStation = mediaType == "application/x-ass" || mediaType == "application/x-ssa";
+    return bSubStation && CDrawnSubtitles::Draws(mediaType) ? FALSE : TRUE;
+}
+
 // On a streaming thread: the first video stream gets the renderer, every
 // sound stream an input of the sound chain's selector and every text
 // stream a sink gathering its cues for the subtitle overlay; any further
@@ -695,6 +708,12 @@ GstPad* CFilterGraph::_RendererInput(GstPad* pDecodedPad, const std::string& med
         *pbTrack = true;
         return m_audioTracks.AddInput(pDecodedPad);
     }
+    if (CDrawnSubtitles::Draws(mediaType)) {
+        GstPad* pInput = m_subtitles.AddDrawnStream(GST_BIN(m_pPipeline), pDecodedPad);
+        *pbTrack = pInput != nullptr;
+        if (pInput != nullptr)
+            return pInput;
+    }
     GstElement* pFirst = nullptr;
     if (mediaType == "text/x-raw") {
         *pbTrack = true;
@@ -702,7 +721,12 @@ GstPad* CFilterGraph::_RendererInput(GstPad* pDecodedPad, const std::string& med
     } else {
         pFirst = _MakeRendererChain(mediaType.c_str());
     }
-    return pFirst != nullptr ? gst_element_get_static_pad(pFirst, "sink") : nullptr;
+    if (pFirst == nullptr)
+        return nullptr;
+    // A chain headed by the drawn subtitles' overlay takes the pictures at
+    // its video input.
+    GstPad* pInput = gst_element_get_static_pad(pFirst, "sink");
+    return pInput != nullptr ? pInput : gst_element_get_static_pad(pFirst, "video_sink");
 }
 
 // On the thread that set the video chain's input caps: a picture whose display
@@ -813,6 +837,26 @@ GstElement* CFilterGraph::_MakeVideoChain()
     GstElement* pOverlay = m_subtitles.MakeElement();
     if (pOverlay == nullptr)
         Trace("CFilterGraph::_MakeVideoChain() : no text overlay; subtitles can not be shown");
+    // GStreamer's own subtitle overlay, for the streams it draws itself,
+    // takes the decoder's pictures at the file's size: bitmaps are made
+    // for that size, and the converter after it turns the result into
+    // what the sink takes.
+    if (GstElement* pDrawn = m_subtitles.MakeDrawnElement()) {
+        GstElement* pFirst = AddChain(GST_BIN(m_pPipeline), {pDrawn});
+        GstElement* pRest = _AddVideoChainAfterDrawn(pConverter, pOverlay, pSink, bScaled);
+        if (pFirst == nullptr || pRest == nullptr || !gst_element_link_pads(pFirst, "src", pRest, "sink"))
+            return nullptr;
+        m_subtitles.LinkDrawn();
+        return pFirst;
+    }
+    return _AddVideoChainAfterDrawn(pConverter, pOverlay, pSink, bScaled);
+}
+
+// The converter (scaling for plain X images), the text overlay, when there
+// is one, and the sink.
+GstElement* CFilterGraph::_AddVideoChainAfterDrawn(GstElement* pConverter, GstElement* pOverlay, GstElement* pSink,
+                                                   bool bScaled)
+{
     if (!bScaled)
         return pOverlay != nullptr ? AddChain(GST_BIN(m_pPipeline), {pConverter, pOverlay, pSink})
                                    : AddChain(GST_BIN(m_pPipeline), {pConverter, pSink});

@@ -175,6 +175,7 @@ signals:
 
 private:
     static GstBusSyncReply _OnBusMessage(GstBus* pBus, GstMessage* pMessage, gpointer pGraph);
+    static gboolean _OnDecoding(GstElement* pDecoder, GstPad* pPad, GstCaps* pCaps, gpointer);
     static void _OnDecodedPad(GstElement* pDecoder, GstPad* pPad, gpointer pGraph);
     static void _OnVideoCaps(GstPad* pPad, GParamSpec*, gpointer pGraph);
     void _OnError(GstMessage* pMessage);
@@ -187,6 +188,7 @@ private:
     GstPad* _RendererInput(GstPad* pDecodedPad, const std::string& mediaType, bool* pbTrack);
     GstElement* _MakeRendererChain(const char* pszMediaType);
     GstElement* _MakeVideoChain();
+    GstElement* _AddVideoChainAfterDrawn(GstElement* pConverter, GstElement* pOverlay, GstElement* pSink, bool bScaled);
     GstElement* _VideoOverlay() const;
     void _ApplyRenderRectangle();
     // The window the video sink draws into for the owner `windowHandle`.

@@ -49,9 +49,12 @@ std::string BufferText(GstBuffer* pBuffer)
 
 CSubtitleOverlay::~CSubtitleOverlay()
 {
-    for (const auto& pTrack : m_tracks)
+    for (const auto& pTrack : m_tracks) {
         if (pTrack->pPad != nullptr)
             gst_object_unref(pTrack->pPad);
+        if (pTrack->pDrawnInput != nullptr)
+            gst_object_unref(pTrack->pDrawnInput);
+    }
 }
 
 GstElement* CSubtitleOverlay::MakeElement()
@@ -81,6 +84,7 @@ GstElement* CSubtitleOverlay::MakeStreamSink(GstPad* pDecodedPad)
         return nullptr;
     g_object_set(pSink, "async", FALSE, nullptr);
     Track* pTrack = _InsertStreamTrack(pDecodedPad);
+    _ShowDrawn();
     GstPad* pInput = gst_element_get_static_pad(pSink, "sink");
     gst_pad_add_probe(pInput, static_cast<GstPadProbeType>(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM),
                       _OnStreamData, new StreamProbe{this, pTrack},
@@ -89,11 +93,23 @@ GstElement* CSubtitleOverlay::MakeStreamSink(GstPad* pDecodedPad)
     return pSink;
 }
 
+GstPad* CSubtitleOverlay::AddDrawnStream(GstBin* pBin, GstPad* pDecodedPad)
+{
+    GstPad* pInput = m_drawn.AddStream(pBin);
+    if (pInput == nullptr)
+        return nullptr;
+    _InsertStreamTrack(pDecodedPad, pInput);
+    _ShowDrawn();
+    return pInput;
+}
+
 // Before the first stream track with a later place in the file.
-CSubtitleOverlay::Track* CSubtitleOverlay::_InsertStreamTrack(GstPad* pDecodedPad)
+CSubtitleOverlay::Track* CSubtitleOverlay::_InsertStreamTrack(GstPad* pDecodedPad, GstPad* pDrawnInput)
 {
     auto pNew = std::make_unique<Track>();
     pNew->pPad = GST_PAD(gst_object_ref(pDecodedPad));
+    if (pDrawnInput != nullptr)
+        pNew->pDrawnInput = GST_PAD(gst_object_ref(pDrawnInput));
     pNew->streamId = CStreamLabel::OrderKey(pDecodedPad);
     gst_segment_init(&pNew->segment, GST_FORMAT_TIME);
     Track* pTrack = pNew.get();
@@ -112,7 +128,7 @@ CSubtitleOverlay::Track* CSubtitleOverlay::_InsertStreamTrack(GstPad* pDecodedPa
 
 int CSubtitleOverlay::AddFileTracks(std::vector<CSubtitleTrack> tracks)
 {
-    std::lock_guard lock(m_lock);
+    std::unique_lock lock(m_lock);
     const size_t iFirst = m_tracks.size();
     for (CSubtitleTrack& track : tracks) {
         if (track.Cues().empty())
@@ -127,6 +143,8 @@ int CSubtitleOverlay::AddFileTracks(std::vector<CSubtitleTrack> tracks)
         m_bChosenByUser = true;
         m_bShown = true;
     }
+    lock.unlock();
+    _ShowDrawn();
     return nAdded;
 }
 
@@ -166,19 +184,38 @@ bool CSubtitleOverlay::IsShown() const
 
 bool CSubtitleOverlay::Choose(int iTrack)
 {
-    std::lock_guard lock(m_lock);
-    if (iTrack < 0 || static_cast<size_t>(iTrack) >= m_tracks.size())
-        return false;
-    m_pChosen = m_tracks[static_cast<size_t>(iTrack)].get();
-    m_bChosenByUser = true;
-    m_bShown = true;
+    {
+        std::lock_guard lock(m_lock);
+        if (iTrack < 0 || static_cast<size_t>(iTrack) >= m_tracks.size())
+            return false;
+        m_pChosen = m_tracks[static_cast<size_t>(iTrack)].get();
+        m_bChosenByUser = true;
+        m_bShown = true;
+    }
+    _ShowDrawn();
     return true;
 }
 
 void CSubtitleOverlay::Show(bool bShown)
 {
-    std::lock_guard lock(m_lock);
-    m_bShown = bShown;
+    {
+        std::lock_guard lock(m_lock);
+        m_bShown = bShown;
+    }
+    _ShowDrawn();
+}
+
+void CSubtitleOverlay::_ShowDrawn()
+{
+    GstPad* pInput = nullptr;
+    {
+        std::lock_guard lock(m_lock);
+        if (m_bShown && m_pChosen != nullptr && m_pChosen->pDrawnInput != nullptr)
+            pInput = GST_PAD(gst_object_ref(m_pChosen->pDrawnInput));
+    }
+    m_drawn.Show(pInput);
+    if (pInput != nullptr)
+        gst_object_unref(pInput);
 }
 
 LONGLONG CSubtitleOverlay::Delay() const
@@ -189,8 +226,11 @@ LONGLONG CSubtitleOverlay::Delay() const
 
 void CSubtitleOverlay::SetDelay(LONGLONG rtDelay)
 {
-    std::lock_guard lock(m_lock);
-    m_rtDelay = rtDelay;
+    {
+        std::lock_guard lock(m_lock);
+        m_rtDelay = rtDelay;
+    }
+    m_drawn.SetDelay(rtDelay);
 }
 
 std::string CSubtitleOverlay::FontFor(int nHeight)

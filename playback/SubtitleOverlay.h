@@ -19,14 +19,17 @@
 // Tracks: those of subtitle files first (loaded by the controller), then the
 // subtitle streams of the media file in the file's order (their decoders
 // may deliver them in any order), each gathered by a sink of its own as
-// its decoder delivers the cues (CStreamCues). Without a file track, the
-// file's first subtitle stream is shown.
+// its decoder delivers the cues (CStreamCues), or, for SubStation and
+// bitmap streams, drawn by GStreamer itself with their own styles and
+// places (CDrawnSubtitles, ahead of the converter). Without a file track,
+// the file's first subtitle stream is shown.
 //
 // Threads: m_lock guards m_tracks, m_pChosen, m_bChosenByUser, m_bShown and
 // m_rtDelay: the
 // picture's streaming thread reads them, the subtitle streams' threads add
 // cues, the user-interface thread adds file tracks and chooses. It is a
-// leaf: the overlay's text and font are set after it is released.
+// leaf: the overlay's text and font are set, and the drawn overlay is
+// driven, after it is released.
 // m_segment, m_sDrawn and m_nHeight belong to the picture's streaming thread.
 // Ownership: the graph's pipeline owns the elements made here; the graph
 // stops its pipeline before this object goes, so no probe runs after it.
@@ -38,6 +41,7 @@
 // stream's thread, so that a paused picture is drawn again with it.
 #pragma once
 
+#include "DrawnSubtitles.h"
 #include "StreamCues.h"
 #include "common/ComTypes.h"
 #include "subtitles/SubtitleTrack.h"
@@ -69,6 +73,14 @@ public:
     // A sink for a decoded subtitle stream (text/x-raw): its cues become a
     // track.
     GstElement* MakeStreamSink(GstPad* pDecodedPad);
+    // The overlay of the streams GStreamer draws itself, for the head of
+    // the video chain (floating), or null; Link once it is in the pipeline.
+    GstElement* MakeDrawnElement() { return m_drawn.MakeElement(); }
+    void LinkDrawn() { m_drawn.Link(); }
+    // The input a stream GStreamer draws itself (CDrawnSubtitles::Draws)
+    // is linked to (a new reference), added to `pBin`; the stream becomes a
+    // track. Null when none can be made.
+    GstPad* AddDrawnStream(GstBin* pBin, GstPad* pDecodedPad);
     // Adds the tracks holding cues; the first of them is chosen and shown.
     // Returns how many were added.
     int AddFileTracks(std::vector<CSubtitleTrack> tracks);
@@ -97,6 +109,8 @@ private:
         std::string streamId;
         CStreamCues stream;
         GstPad* pPad = nullptr;
+        // Streams drawn by GStreamer: their input of the drawn overlay.
+        GstPad* pDrawnInput = nullptr;
         bool bMarkup = false;
         GstSegment segment{};
     };
@@ -107,7 +121,10 @@ private:
     void _OnPictureBuffer(GstElement* pOverlay, GstBuffer* pBuffer);
     void _OnStreamEvent(Track* pTrack, GstEvent* pEvent);
     void _OnStreamBuffer(Track* pTrack, GstBuffer* pBuffer);
-    Track* _InsertStreamTrack(GstPad* pDecodedPad);
+    Track* _InsertStreamTrack(GstPad* pDecodedPad, GstPad* pDrawnInput = nullptr);
+    // Has the drawn overlay show the chosen track when it is one of its
+    // streams, or nothing; called with m_lock released.
+    void _ShowDrawn();
     std::string _MarkupAt(LONGLONG rtStream) const;
     std::string _Label(const Track& track, int nNumber) const;
 
@@ -119,6 +136,7 @@ private:
     bool m_bShown = true;
     LONGLONG m_rtDelay = 0;
 
+    CDrawnSubtitles m_drawn;
     std::function<void()> m_onLateCue;
     // The stream time of the last picture drawn, in 100-ns units.
     std::atomic<LONGLONG> m_rtLastPicture = -1;

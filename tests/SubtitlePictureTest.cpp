@@ -6,6 +6,7 @@
 #include "DebugCapture.h"
 #include "EventLoopWait.h"
 #include "MediaTestSetup.h"
+#include "SubpictureClip.h"
 #include "TempDir.h"
 #include "TestScreenWindow.h"
 #include "playback/AudioTracks.h"
@@ -40,6 +41,34 @@ int LightPixels(const QImage& shot, const QRect& area)
             n += qGray(shot.pixel(x, y)) > 180 ? 1 : 0;
     return n;
 }
+
+// Pixels of a rectangle of a shot that are `colour` (red or yellow, the
+// colours the styled and the bitmap subtitles are drawn in).
+enum class Colour { Red, Yellow };
+int PixelsOf(Colour colour, const QImage& shot, const QRect& area)
+{
+    int n = 0;
+    const QRect inside = area & shot.rect();
+    for (int y = inside.top(); y <= inside.bottom(); ++y)
+        for (int x = inside.left(); x <= inside.right(); ++x) {
+            const QRgb pixel = shot.pixel(x, y);
+            const bool bGreen = colour == Colour::Red ? qGreen(pixel) < 90 : qGreen(pixel) > 150;
+            n += qRed(pixel) > 150 && bGreen && qBlue(pixel) < 90 ? 1 : 0;
+        }
+    return n;
+}
+
+// One SubStation cue from 1 s to 3 s in a style of its own: red, at the top
+// of the picture, where text drawn without its style would be white at the
+// bottom.
+const char* const kStyledSubStation =
+    "[Script Info]\nScriptType: v4.00+\nPlayResX: 320\nPlayResY: 240\n\n"
+    "[V4+ Styles]\nFormat: Name, Fontname, Fontsize, PrimaryColour, SecondaryColour, OutlineColour, BackColour, "
+    "Bold, Italic, Underline, StrikeOut, ScaleX, ScaleY, Spacing, Angle, BorderStyle, Outline, Shadow, Alignment, "
+    "MarginL, MarginR, MarginV, Encoding\n"
+    "Style: Top,DejaVu Sans,36,&H000000FF,&H000000FF,&H000000FF,&H00000000,1,0,0,0,100,100,0,0,1,0,0,8,10,10,10,1\n\n"
+    "[Events]\nFormat: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text\n"
+    "Dialogue: 0,0:00:01.00,0:00:03.00,Top,,0,0,0,,WWWWW\n";
 
 const char* const kSubRip = "1\n00:00:01,000 --> 00:00:02,000\nHello subtitle\n\n"
                             "2\n00:00:03,000 --> 00:00:04,000\n\xEC\x95\x88\xEB\x85\x95\xED\x95\x98\xEC\x84\xB8\xEC\x9A\x94\n";
@@ -101,6 +130,34 @@ protected:
         const QRect above(0, 0, shot.width(), TextArea().top());
         EXPECT_EQ(LightPixels(shot, above), 0) << "light pixels above the text area at " << ms << " ms";
         return bShown;
+    }
+
+    // Plays from `msFrom` until past `msTo` and pauses there.
+    void PlayTo(LONGLONG msFrom, LONGLONG msTo)
+    {
+        EXPECT_EQ(m_graph.SetPosition(msFrom * kUnitsPerMs), S_OK);
+        EXPECT_EQ(m_graph.Resume(), S_OK) << LastReport();
+        EXPECT_TRUE(WaitFor([&] {
+            LONGLONG llPosition = 0;
+            return m_graph.GetPosition(&llPosition) == S_OK && llPosition >= msTo * kUnitsPerMs;
+        }));
+        EXPECT_EQ(m_graph.Pause(), S_OK) << LastReport();
+        int nState = State_Stopped;
+        m_graph.GetState(10000, &nState);
+    }
+
+    // Whether the picture comes to show `colour` in `area` (device pixels).
+    bool Shows(Colour colour, const QRect& area)
+    {
+        return WaitFor([&] { return PixelsOf(colour, Screenshot(), area) > 40; }, 3000);
+    }
+
+    // The top and the bottom half of the picture, in device pixels.
+    QRect Half(bool bTop) const
+    {
+        const double r = m_screen.devicePixelRatioF();
+        const int nHalf = static_cast<int>(m_screen.height() * r / 2);
+        return QRect(0, bTop ? 0 : nHalf, static_cast<int>(m_screen.width() * r), nHalf);
     }
 
     CTempDir m_dir;
@@ -194,6 +251,57 @@ TEST_F(SubtitlePictureTest, AnEmbeddedStreamIsATrackWithItsLanguageAndShows)
     ASSERT_EQ(labels.size(), 1u);
     EXPECT_NE(labels[0].find("Korean"), std::string::npos) << labels[0];
     EXPECT_NE(labels[0].find("embedded"), std::string::npos) << labels[0];
+    EXPECT_EQ(m_graph.Stop(), S_OK);
+}
+
+// A SubStation stream of the file is drawn with its own style (colour and
+// place) at its times, hidden with the subtitles, and moved by the delay.
+// The file plays up to each picture looked at: GStreamer's renderer keeps
+// only the cues it was given since the last seek.
+TEST_F(SubtitlePictureTest, AnEmbeddedSubStationStreamIsDrawnInItsOwnStyle)
+{
+    const std::string ass = m_dir.WriteFile("source.ass", kStyledSubStation);
+    const std::string clip =
+        MakeClip("styled.mkv", "-i '" + ass + "'", "-map 1 -c:s ass -metadata:s:s:0 language=eng");
+    PlayPaused(clip);
+    ASSERT_NE(m_graph.Subtitles(), nullptr);
+    const std::vector<std::string> labels = m_graph.Subtitles()->TrackLabels();
+    ASSERT_EQ(labels.size(), 1u);
+    EXPECT_NE(labels[0].find("English"), std::string::npos) << labels[0];
+    EXPECT_EQ(m_graph.Subtitles()->ChosenTrack(), 0);
+    PlayTo(0, 1400);
+    EXPECT_TRUE(Shows(Colour::Red, Half(true)));
+    EXPECT_FALSE(Shows(Colour::Red, Half(false))) << "drawn where its style puts it";
+    PlayTo(1400, 3400);
+    EXPECT_FALSE(Shows(Colour::Red, Half(true))) << "gone after its end";
+    m_graph.Subtitles()->Show(false);
+    PlayTo(0, 1400);
+    EXPECT_FALSE(Shows(Colour::Red, Half(true))) << "hidden";
+    ASSERT_TRUE(m_graph.Subtitles()->Choose(0));
+    m_graph.Subtitles()->SetDelay(1000 * kUnitsPerMs);
+    PlayTo(0, 1400);
+    EXPECT_FALSE(Shows(Colour::Red, Half(true))) << "one second later";
+    PlayTo(1400, 2400);
+    EXPECT_TRUE(Shows(Colour::Red, Half(true)));
+    EXPECT_EQ(m_graph.Stop(), S_OK);
+}
+
+// A DVD bitmap stream of the file is a track and is drawn at its time, in
+// the colour of its palette, where its bitmap says.
+TEST_F(SubtitlePictureTest, AnEmbeddedBitmapStreamIsDrawnAtItsTime)
+{
+    const std::string clip = m_dir.Path() + "/dvd.mkv";
+    ASSERT_TRUE(WriteDvdSubtitleClip(clip));
+    PlayPaused(clip);
+    ASSERT_NE(m_graph.Subtitles(), nullptr);
+    const std::vector<std::string> labels = m_graph.Subtitles()->TrackLabels();
+    ASSERT_EQ(labels.size(), 1u);
+    EXPECT_NE(labels[0].find("English"), std::string::npos) << labels[0];
+    PlayTo(0, 1300);
+    EXPECT_TRUE(Shows(Colour::Yellow, Half(false)));
+    EXPECT_FALSE(Shows(Colour::Yellow, Half(true)));
+    PlayTo(1300, 2600);
+    EXPECT_FALSE(Shows(Colour::Yellow, Half(false))) << "gone after its end";
     EXPECT_EQ(m_graph.Stop(), S_OK);
 }
 

@@ -95,6 +95,10 @@ TEST_F(ShippedSkinPlayerTest, BothWindowsAreBuiltFromTheShippedSkin)
     EXPECT_EQ(pList->palette().color(QPalette::Base), QColor(22, 22, 25));
     EXPECT_EQ(pList->palette().color(QPalette::Text), QColor(204, 204, 209));
     EXPECT_EQ(QColor(list.pixel(3, 31)), QColor(46, 46, 51)) << std::hex << list.pixel(3, 31);
+    // Between the top bar and the list, and between the list and the
+    // buttons, the skin's own dark fill, not the window's white.
+    EXPECT_EQ(QColor(list.pixel(100, 25)), QColor(28, 28, 31)) << std::hex << list.pixel(100, 25);
+    EXPECT_EQ(QColor(list.pixel(100, list.height() - 27)), QColor(28, 28, 31));
 
     // The video panel's corner, beside the logo: near black where the
     // built-in skin is blue; the border left of it is the frame's, not the key.

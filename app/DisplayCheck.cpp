@@ -23,13 +23,8 @@ bool RunsOnX11()
     return pszPlatform == nullptr || std::strncmp(pszPlatform, "xcb", 3) == 0;
 }
 
-// Shows `text` through org.freedesktop.Notifications; nothing when there
-// is no session bus or no such service.
-void Notify(const QString& text)
+void Call(const QDBusConnection& bus, const QString& text)
 {
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected())
-        return;
     QDBusMessage call =
         QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.Notifications"),
                                        QStringLiteral("/org/freedesktop/Notifications"),
@@ -37,6 +32,23 @@ void Notify(const QString& text)
     call << QStringLiteral("korvoplayer") << 0u << QStringLiteral("korvoplayer")
          << QStringLiteral("korvoplayer cannot start") << text << QStringList() << QVariantMap() << -1;
     bus.call(call, QDBus::Block, kNotifyTimeoutMs);
+}
+
+// Shows `text` through org.freedesktop.Notifications; nothing when there
+// is no session bus or no such service. The connection is a private one,
+// closed before the application object goes: with the shared session
+// connection, its thread could still be handling the bus's greeting as the
+// program ended and wrote Qt's complaints about unknown types after the
+// message.
+void Notify(const QString& text)
+{
+    const QString name = QStringLiteral("korvoplayer-notify");
+    {
+        const QDBusConnection bus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, name);
+        if (bus.isConnected())
+            Call(bus, text);
+    }
+    QDBusConnection::disconnectFromBus(name);
 }
 
 } // namespace

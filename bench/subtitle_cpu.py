@@ -19,11 +19,9 @@ korvoplayer's CPU with subtitles against each mpv's with them.
 usage: bench/subtitle_cpu.py BUILD-DIR [--rounds N] [--count S] [--warmup S]
        [--media DIR] [--display :N]
 """
-import argparse
 import os
 import shutil
 import statistics
-import subprocess
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -45,16 +43,8 @@ def write_subtitles(path, seconds):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("build")
-    parser.add_argument("--rounds", type=int, default=3)
-    parser.add_argument("--count", type=float, default=30.0)
-    parser.add_argument("--warmup", type=float, default=3.0)
-    parser.add_argument("--media", default="/tmp/korvobench")
-    parser.add_argument("--display", default=":172")
-    args = parser.parse_args()
-    if shutil.which("mpv") is None:
-        subprocess.run(["apt-get", "install", "-y", "-q", "mpv"], check=True, stdout=subprocess.DEVNULL)
+    args = wp.run_arguments(":172").parse_args()
+    wp.install_mpv()
     seconds = int(args.warmup + args.count + 15)
     name, size, codec = wp.CLIPS["mp4"]
     plain_dir = os.path.join(args.media, "plain")

@@ -169,20 +169,32 @@ def measure_one(command, pause, env, watch, count, warmup, pause_seconds, config
         end_processes(player, watcher)
 
 
-def main():
-    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+def run_arguments(display):
+    """The options every whole-process run takes, for this benchmark and
+    those built on it; `display` is the X server number each uses."""
+    parser = argparse.ArgumentParser(description=sys.modules["__main__"].__doc__,
+                                     formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("build")
     parser.add_argument("--rounds", type=int, default=3)
     parser.add_argument("--count", type=float, default=30.0)
     parser.add_argument("--warmup", type=float, default=3.0)
-    parser.add_argument("--pause", type=float, default=5.0)
     parser.add_argument("--media", default="/tmp/korvobench")
-    parser.add_argument("--display", default=":171")
+    parser.add_argument("--display", default=display)
+    return parser
+
+
+def install_mpv():
+    if shutil.which("mpv") is None:
+        subprocess.run(["apt-get", "install", "-y", "-q", "mpv"], check=True, stdout=subprocess.DEVNULL)
+
+
+def main():
+    parser = run_arguments(":171")
+    parser.add_argument("--pause", type=float, default=5.0)
     parser.add_argument("--clips", default="wmv,avi,mp4")
     parser.add_argument("--players", default="korvoplayer,gst-play,mpv,mpv-x11")
     args = parser.parse_args()
-    if shutil.which("mpv") is None:
-        subprocess.run(["apt-get", "install", "-y", "-q", "mpv"], check=True, stdout=subprocess.DEVNULL)
+    install_mpv()
     os.makedirs(args.media, exist_ok=True)
     seconds = int(args.warmup + args.count + 15)
     watch = os.path.join(args.build, "bench", "screen_watch")

@@ -46,8 +46,9 @@ GstElement* CDrawnSubtitles::MakeElement()
     GstElement* pOverlay = gst_element_factory_make("subtitleoverlay", nullptr);
     if (pOverlay == nullptr)
         return nullptr;
-    g_object_set(pOverlay, "silent", TRUE, nullptr);
     std::lock_guard lock(m_lock);
+    // A stream shown before the video chain was made shows from the start.
+    g_object_set(pOverlay, "silent", m_bShowing ? FALSE : TRUE, nullptr);
     if (m_pOverlay != nullptr)
         gst_object_unref(m_pOverlay);
     m_pOverlay = GST_ELEMENT(gst_object_ref(pOverlay));
@@ -91,6 +92,10 @@ void CDrawnSubtitles::Link()
 
 void CDrawnSubtitles::Show(GstPad* pInput)
 {
+    {
+        std::lock_guard lock(m_lock);
+        m_bShowing = pInput != nullptr;
+    }
     const Elements elements = _Elements();
     if (elements.pSelector != nullptr && pInput != nullptr)
         g_object_set(elements.pSelector, "active-pad", pInput, nullptr);

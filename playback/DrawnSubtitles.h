@@ -12,8 +12,8 @@
 // Threads: streams arrive and the video chain is made on streaming threads
 // (AddStream, MakeElement, Link), one at a time (the graph's render lock is
 // held around them); the user-interface thread shows, hides
-// and sets the delay. m_lock guards m_pOverlay, m_pSelector and m_rtDelay
-// and is a leaf: the elements are linked and driven after it is released
+// and sets the delay. m_lock guards m_pOverlay, m_pSelector, m_rtDelay and
+// m_bShowing and is a leaf: the elements are linked and driven after it is released
 // (the overlay made, still outside the pipeline, is set up under it).
 // Ownership: the pipeline owns both elements; this object holds a reference
 // on each, released when it goes.
@@ -65,4 +65,5 @@ private:
     GstElement* m_pOverlay = nullptr;
     GstElement* m_pSelector = nullptr;
     LONGLONG m_rtDelay = 0;
+    bool m_bShowing = false;
 };

@@ -286,6 +286,24 @@ TEST_F(SubtitlePictureTest, AnEmbeddedSubStationStreamIsDrawnInItsOwnStyle)
     EXPECT_EQ(m_graph.Stop(), S_OK);
 }
 
+// A file whose SubStation stream comes first, before its picture, shows
+// it too.
+TEST_F(SubtitlePictureTest, ASubStationStreamBeforeThePictureShowsToo)
+{
+    const std::string ass = m_dir.WriteFile("source.ass", kStyledSubStation);
+    const std::string clip = m_dir.Path() + "/first.mkv";
+    const std::string command = "ffmpeg -nostdin -v error -y -i '" + ass +
+                                "' -f lavfi -i color=c=black:s=320x240:r=25:d=5 -map 0 -map 1 -c:s ass -c:v mpeg4 '" +
+                                clip + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    PlayPaused(clip);
+    ASSERT_NE(m_graph.Subtitles(), nullptr);
+    EXPECT_EQ(m_graph.Subtitles()->TrackLabels().size(), 1u);
+    PlayTo(0, 1400);
+    EXPECT_TRUE(Shows(Colour::Red, Half(true)));
+    EXPECT_EQ(m_graph.Stop(), S_OK);
+}
+
 // A DVD bitmap stream of the file is a track and is drawn at its time, in
 // the colour of its palette, where its bitmap says.
 TEST_F(SubtitlePictureTest, AnEmbeddedBitmapStreamIsDrawnAtItsTime)

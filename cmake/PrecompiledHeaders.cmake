@@ -41,6 +41,14 @@ function(korvo_pch_host name)
     korvo_warnings(${name})
 endfunction()
 
+# Test code is compiled unoptimized, with line tables for the stack traces
+# of failures and sanitizer reports: it only drives the code under test,
+# which keeps its build's flags, and half of the compile time of a test
+# program goes otherwise into optimizing its expanded assertions. The hosts
+# of the test programs' headers are compiled alike, since a precompiled
+# header holds the optimization level it was made at (__OPTIMIZE__).
+set(korvo_test_compile_options -O0 -g1)
+
 korvo_pch_host(korvo_pch HEADERS ${korvo_pch_headers})
 korvo_pch_host(korvo_pch_qt LIBS Qt6::Widgets HEADERS ${korvo_pch_headers} ${korvo_pch_qt_headers})
 if(KORVO_BUILD_TESTS)
@@ -48,6 +56,8 @@ if(KORVO_BUILD_TESTS)
     korvo_pch_host(korvo_pch_gtest LIBS GTest::gtest HEADERS ${korvo_pch_headers} <gtest/gtest.h>)
     korvo_pch_host(korvo_pch_qt_gtest LIBS Qt6::Widgets GTest::gtest
                    HEADERS ${korvo_pch_headers} ${korvo_pch_qt_headers} <gtest/gtest.h>)
+    target_compile_options(korvo_pch_gtest PRIVATE ${korvo_test_compile_options})
+    target_compile_options(korvo_pch_qt_gtest PRIVATE ${korvo_test_compile_options})
 endif()
 
 # Adds to `out` the names of everything `target` links, through the
@@ -115,6 +125,9 @@ function(korvo_reuse_precompiled_headers dir)
         if(host)
             target_precompile_headers(${target} REUSE_FROM ${host})
             korvo_pch_warnings(${target})
+            if(host MATCHES "_gtest$")
+                target_compile_options(${target} PRIVATE ${korvo_test_compile_options})
+            endif()
         endif()
     endforeach()
     foreach(subdir IN LISTS subdirs)

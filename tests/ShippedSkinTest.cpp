@@ -1,5 +1,5 @@
 // The skins that ship with the player: the art generator still draws the
-// built-in skin's bitmaps exactly as committed, and the shipped "ember"
+// built-in skin's bitmaps as committed, and the shipped "ember"
 // archive passes the real program's --check-skin without a single line and
 // builds both windows at its own sizes, in its own colours.
 #include "MediaTestSetup.h"
@@ -9,19 +9,34 @@
 #include "skinui/PlaylistDlg.h"
 
 #include <QDir>
-#include <QFile>
 #include <QImage>
 #include <QProcess>
 #include <QTreeWidget>
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
 
 namespace {
 
-QByteArray Contents(const QString& path)
+// The largest difference of one colour channel between two images of the
+// same size, or -1 when their sizes differ or one cannot be read.
+int LargestDifference(const QString& first, const QString& second)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    const QImage a = QImage(first).convertToFormat(QImage::Format_ARGB32);
+    const QImage b = QImage(second).convertToFormat(QImage::Format_ARGB32);
+    if (a.isNull() || b.isNull() || a.size() != b.size())
+        return -1;
+    int largest = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y);
+            const QRgb q = b.pixel(x, y);
+            largest = std::max({largest, std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
+                                std::abs(qBlue(p) - qBlue(q)), std::abs(qAlpha(p) - qAlpha(q))});
+        }
+    }
+    return largest;
 }
 
 // Whether a pixel is within a few steps of an R,G,B colour.
@@ -42,9 +57,15 @@ TEST(ShippedSkinTest, TheGeneratorDrawsTheBuiltInBitmapsAsCommitted)
     const QStringList names = committed.entryList({"*.png"}, QDir::Files);
     ASSERT_FALSE(names.isEmpty());
     EXPECT_EQ(QDir(QString::fromStdString(dir.Path())).entryList({"*.png"}, QDir::Files), names);
+    // Antialiased text is blended by whichever vector unit the processor
+    // has, and the rounding of its edge pixels differs by one step between
+    // them; anything more is a change of the art.
     for (const QString& name : names) {
         SCOPED_TRACE(name.toStdString());
-        EXPECT_EQ(Contents(QString::fromStdString(dir.Path()) + "/" + name), Contents(committed.filePath(name)));
+        const int difference = LargestDifference(QString::fromStdString(dir.Path()) + "/" + name,
+                                                 committed.filePath(name));
+        EXPECT_GE(difference, 0) << "same size";
+        EXPECT_LE(difference, 1);
     }
 }
 

@@ -1,7 +1,7 @@
 #include "DesktopPlayerTest.h"
 
 #include "PrivateSessionBus.h"
-#include "TempDir.h"
+#include "TestMedia.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -12,7 +12,6 @@
 #include <QScreen>
 #include <cmath>
 #include <cstdlib>
-#include <filesystem>
 #include <unistd.h>
 
 namespace {
@@ -24,14 +23,7 @@ const std::string kTitle = "Ostra Viewer";
 
 std::string LongClip()
 {
-    static CTempDir dir;
-    const std::string path = dir.Path() + "/long.avi";
-    if (!std::filesystem::exists(path)) {
-        const std::string command = "ffmpeg -nostdin -loglevel error -f lavfi -i testsrc2=size=480x360:rate=2:duration=720"
-                                    " -c:v mpeg4 -q:v 8 -g 2 -f avi -y " + path;
-        EXPECT_EQ(std::system(command.c_str()), 0) << command;
-    }
-    return path;
+    return MadeMedia("long.avi", "-f lavfi -i testsrc2=size=480x360:rate=2:duration=720 -c:v mpeg4 -q:v 8 -g 2 -f avi");
 }
 
 void DesktopPlayerTest::SetUpTestSuite()

@@ -6,12 +6,12 @@
 // colour. Screenshots go to HIDPI_ARTIFACT_DIR.
 #include "EventLoopWait.h"
 #include "MediaTestSetup.h"
-#include "TempDir.h"
 #include "app/CommandLine.h"
 #include "app/KorvoPlayerDlg.h"
 #include "app/ScreenWnd.h"
 #include "app/VideoGeometry.h"
 #include "playback/MediaGraph.h"
+#include "TestMedia.h"
 
 #include <QApplication>
 #include <QImage>
@@ -31,12 +31,8 @@ constexpr int kRoundingSlack = 2;
 
 std::string MagentaClip()
 {
-    static CTempDir dir;
-    const std::string path = dir.Path() + "/magenta-320x240.avi";
-    const std::string command = "ffmpeg -nostdin -loglevel error -f lavfi -i color=c=magenta:size=320x240:rate=10:duration=60"
-                                " -c:v mpeg4 -q:v 2 -f avi -y " + path;
-    EXPECT_EQ(std::system(command.c_str()), 0) << command;
-    return path;
+    return MadeMedia("magenta-320x240.avi",
+                     "-f lavfi -i color=c=magenta:size=320x240:rate=10:duration=60 -c:v mpeg4 -q:v 2 -f avi");
 }
 
 bool IsMagenta(QRgb pixel)

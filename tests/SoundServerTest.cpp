@@ -7,7 +7,6 @@
 #include "TestMedia.h"
 #include "TestScreenWindow.h"
 #include "TestSoundServer.h"
-#include "TempDir.h"
 #include "playback/AudioTracks.h"
 #include "playback/DirectShow.h"
 #include "playback/MediaGraph.h"
@@ -185,13 +184,11 @@ TEST_F(SoundServerTest, AFileStartedWithoutAServerPlaysSilently)
 // choosing the second changes the tone while the position runs on.
 TEST_F(SoundServerTest, ChoosingTheSecondSoundStreamChangesTheToneWithoutASeek)
 {
-    CTempDir dir;
-    const std::string path = dir.Path() + "/two.mkv";
-    const std::string command =
-        "ffmpeg -nostdin -v error -y -f lavfi -i color=c=black:s=320x240:r=25:d=20 -f lavfi -i sine=frequency=400:d=20 "
-        "-f lavfi -i sine=frequency=1200:d=20 -map 0 -map 1 -map 2 -c:v mpeg4 -c:a libvorbis "
-        "-metadata:s:a:0 language=eng -metadata:s:a:1 language=kor '" + path + "'";
-    ASSERT_EQ(std::system(command.c_str()), 0);
+    const std::string path =
+        MadeMedia("two.mkv", "-f lavfi -i color=c=black:s=320x240:r=25:d=20 -f lavfi -i sine=frequency=400:d=20 "
+                             "-f lavfi -i sine=frequency=1200:d=20 -map 0 -map 1 -map 2 -c:v mpeg4 -c:a libvorbis "
+                             "-metadata:s:a:0 language=eng -metadata:s:a:1 language=kor");
+    ASSERT_FALSE(path.empty());
     Play(path);
     CAudioTracks* pAudio = m_graph.AudioTracks();
     ASSERT_NE(pAudio, nullptr);

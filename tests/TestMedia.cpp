@@ -1,6 +1,7 @@
 #include "TestMedia.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -8,8 +9,8 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <iterator>
-#include <map>
 #include <mutex>
+#include <set>
 #include <unistd.h>
 
 namespace {
@@ -96,10 +97,49 @@ std::string DiscCommand(TestMedia container, int width, int height, int parN, in
            ":rate=25:duration=2 " + Sources(2, false, 1) + "-vf \"" + filter + "\" " + codecs;
 }
 
+// A short, stable name for the arguments that made a file, so that a file
+// made by other arguments is never taken for it (FNV-1a, 64 bits).
+std::string Fingerprint(const std::string& text)
+{
+    uint64_t hash = 14695981039346656037ull;
+    for (unsigned char c : text)
+        hash = (hash ^ c) * 1099511628211ull;
+    char hex[17];
+    std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(hash));
+    return hex;
+}
+
+// Makes `path` by `make` (given a temporary name in the same directory, with
+// the same extension) and renames the result into place, so that a process
+// beside this one sees the file whole or not at all. A file already there is
+// taken as it is: every maker of one name makes the same file.
+bool MakeAtomically(const std::filesystem::path& path, const std::function<bool(const std::string&)>& make)
+{
+    if (std::filesystem::exists(path))
+        return true;
+    const std::filesystem::path temporary = path.parent_path() / ("." + path.stem().string() + "." +
+                                                                  std::to_string(::getpid()) + path.extension().string());
+    std::error_code error;
+    const bool isMade = make(temporary.string()) && (std::filesystem::rename(temporary, path, error), !error);
+    std::filesystem::remove(temporary, error);
+    return isMade;
+}
+
+// The media of this process. Where KORVO_TEST_MEDIA_DIR names a folder, the
+// files are kept there, for every test process of a run to share (a test
+// program runs once for each of its tests); otherwise in a folder of this
+// process's own, removed at exit.
 class CMediaCache {
 public:
     CMediaCache()
     {
+        const char* pszShared = std::getenv("KORVO_TEST_MEDIA_DIR");
+        std::error_code error;
+        if (pszShared != nullptr && *pszShared != '\0' && (std::filesystem::create_directories(pszShared, error), !error)) {
+            m_directory = pszShared;
+            m_isShared = true;
+            return;
+        }
         std::string pattern = (std::filesystem::temp_directory_path() / "korvomedia-XXXXXX").string();
         if (::mkdtemp(pattern.data()) != nullptr)
             m_directory = pattern;
@@ -107,7 +147,7 @@ public:
     ~CMediaCache()
     {
         std::error_code ignored;
-        if (!m_directory.empty())
+        if (!m_directory.empty() && !m_isShared)
             std::filesystem::remove_all(m_directory, ignored);
     }
 
@@ -117,24 +157,26 @@ public:
                      const std::function<bool(const std::string&)>& make = {})
     {
         std::lock_guard lock(m_lock);
-        auto it = m_paths.find(name);
-        if (it != m_paths.end())
-            return it->second;
-        std::string path = m_directory + "/" + name + pszExtension;
-        std::string command = "ffmpeg -nostdin -v error -y " + arguments + " '" + path + "'";
-        bool isMade = !m_directory.empty() && (make ? make(path) : std::system(command.c_str()) == 0);
-        if (!isMade) {
-            ADD_FAILURE() << "could not make test media: " << (make ? name : command);
+        const std::string path = m_directory + "/" + name + "-" + Fingerprint(arguments) + pszExtension;
+        if (m_made.count(path) != 0)
+            return path;
+        auto run = [&](const std::string& output) {
+            const std::string command = "ffmpeg -nostdin -v error -y " + arguments + " '" + output + "'";
+            return std::system(command.c_str()) == 0;
+        };
+        if (m_directory.empty() || !MakeAtomically(path, make ? make : run)) {
+            ADD_FAILURE() << "could not make test media: " << name << " from " << arguments;
             return {};
         }
-        m_paths[name] = path;
+        m_made.insert(path);
         return path;
     }
 
 private:
     std::mutex m_lock;
     std::string m_directory;
-    std::map<std::string, std::string> m_paths;
+    bool m_isShared = false;
+    std::set<std::string> m_made;
 };
 
 CMediaCache& Cache()
@@ -152,11 +194,19 @@ std::string ReadAll(const std::string& path)
 std::string CopyWith(const std::string& path, const std::string& suffix, const std::string& content)
 {
     std::string copy = path + suffix;
-    std::ofstream(copy, std::ios::binary) << content;
+    MakeAtomically(copy, [&](const std::string& temporary) {
+        return static_cast<bool>(std::ofstream(temporary, std::ios::binary) << content);
+    });
     return copy;
 }
 
 } // namespace
+
+std::string MadeMedia(const std::string& name, const std::string& arguments)
+{
+    const std::filesystem::path file(name);
+    return Cache().Path(file.stem().string(), file.extension().c_str(), arguments);
+}
 
 std::string TestMediaPath(TestMedia media)
 {

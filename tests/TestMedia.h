@@ -1,6 +1,7 @@
 // Media files for tests, made at run time with the ffmpeg command line from
 // synthetic sources (a test picture and a sine tone), once per process, in a
-// directory removed at exit. Nothing is downloaded.
+// directory removed at exit, or once for all the tests of a run in the
+// folder KORVO_TEST_MEDIA_DIR names. Nothing is downloaded.
 #pragma once
 
 #include <string>
@@ -18,6 +19,12 @@ enum class TestMedia {
     Wmv20s,         // 20 s, for seeking
     AsfMpeg4Mp3,    // 5 s 320x240 MS-MPEG-4 v3 video (no codec data) with MP3 audio in ASF
 };
+
+// The file `name` (with the extension that tells ffmpeg its format when the
+// arguments do not), made by ffmpeg from `arguments` (its inputs and options
+// before the output) on first use; fails the calling test when ffmpeg cannot
+// make it.
+std::string MadeMedia(const std::string& name, const std::string& arguments);
 
 // The path of the file, made on first use; fails the calling test when
 // ffmpeg cannot make it.

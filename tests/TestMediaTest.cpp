@@ -30,4 +30,27 @@ TEST(TestMediaTest, GeneratedFilesCarryTheirContainerSignatures)
     EXPECT_EQ(std::filesystem::file_size(TruncatedCopy(big, 100)), 100u);
 }
 
+// A file asked for again under the same name and arguments is the one made
+// before; other arguments under that name make a file of their own, and the
+// copies of one file with other cuts or damage differ too. The media folder
+// may be shared by every test process of a run, so no file may stand in for
+// another.
+TEST(TestMediaTest, EachNameAndArgumentsHaveTheirOwnFile)
+{
+    const std::string tone = "-f lavfi -i sine=frequency=440:duration=1 -c:a pcm_s16le -f wav";
+    const std::string longer = "-f lavfi -i sine=frequency=440:duration=2 -c:a pcm_s16le -f wav";
+    const std::string first = MadeMedia("tone.wav", tone);
+    ASSERT_FALSE(first.empty());
+    EXPECT_EQ(MadeMedia("tone.wav", tone), first);
+    const std::string second = MadeMedia("tone.wav", longer);
+    ASSERT_FALSE(second.empty());
+    EXPECT_NE(second, first);
+    EXPECT_GT(std::filesystem::file_size(second), std::filesystem::file_size(first));
+    EXPECT_EQ(std::filesystem::path(first).extension(), ".wav");
+    EXPECT_NE(TruncatedCopy(first, 100), TruncatedCopy(first, 200));
+    EXPECT_EQ(std::filesystem::file_size(TruncatedCopy(first, 100)), 100u);
+    EXPECT_EQ(Head(CorruptedCopy(first, 0, 4), 4), Head(CorruptedCopy(first, 0, 4), 4));
+    EXPECT_NE(Head(CorruptedCopy(first, 0, 4), 4), "RIFF");
+}
+
 } // namespace

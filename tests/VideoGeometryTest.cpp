@@ -6,7 +6,6 @@
 #include "DebugCapture.h"
 #include "EventLoopWait.h"
 #include "MediaTestSetup.h"
-#include "TempDir.h"
 #include "TestMedia.h"
 #include "app/CommandIds.h"
 #include "app/CommandLine.h"
@@ -77,22 +76,16 @@ std::string Describe(const QRect& rc)
 // aspect ratio that no video sink takes).
 std::string ClipPath(int width, int height, const std::string& source = "testsrc2")
 {
-    static CTempDir dir;
     const std::string size = std::to_string(width) + "x" + std::to_string(height);
-    const std::string path = dir.Path() + "/" + source.substr(0, source.find('=')) + "-" + size + ".avi";
-    if (std::filesystem::exists(path))
-        return path;
     const bool bCoded = width % 16 == 0 && height % 16 == 0;
     const std::string made = bCoded ? size : std::to_string(std::max(width, 16)) + "x" + std::to_string(std::max(height, 16));
-    const std::string command = "ffmpeg -nostdin -loglevel error -f lavfi -i " + source +
-                                (source.find('=') != std::string::npos ? ":" : "=") + "size=" + made +
-                                ":rate=10:duration=60 " +
-                                (bCoded ? std::string("-c:v mpeg4 -q:v 8")
-                                        : "-vf scale=" + std::to_string(width) + ":" + std::to_string(height) +
-                                              " -c:v png") +
-                                " -f avi -y " + path;
-    EXPECT_EQ(std::system(command.c_str()), 0) << command;
-    return path;
+    const std::string arguments = "-f lavfi -i " + source + (source.find('=') != std::string::npos ? ":" : "=") +
+                                  "size=" + made + ":rate=10:duration=60 " +
+                                  (bCoded ? std::string("-c:v mpeg4 -q:v 8")
+                                          : "-vf scale=" + std::to_string(width) + ":" + std::to_string(height) +
+                                                " -c:v png") +
+                                  " -f avi";
+    return MadeMedia(source.substr(0, source.find('=')) + "-" + size + ".avi", arguments);
 }
 
 // Whether `rc` lies inside `work` along each axis where it is not larger

@@ -137,6 +137,10 @@ phase setup $((SECONDS - begin))
 } &
 background=$!
 
+# The media the tests make (tests/TestMedia.h) are made once for the whole
+# run, for both builds' tests, instead of once in each test process.
+export KORVO_TEST_MEDIA_DIR=$scratch/media
+
 begin=$SECONDS
 bash tools/build.sh build -DKORVO_SANITIZE=OFF -DKORVO_TSAN=OFF -DKORVO_FUZZ=OFF -DKORVO_BUILD_TESTS=ON
 phase "normal build" $((SECONDS - begin))

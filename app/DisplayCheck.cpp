@@ -1,14 +1,13 @@
 #include "DisplayCheck.h"
 
-#include <QCoreApplication>
-#include <QDBusConnection>
-#include <QDBusMessage>
-#include <QStringList>
-#include <QVariantMap>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <X11/Xlib.h>
+// GLib's headers name a structure member `signals`, which Qt's headers (in
+// the precompiled set) define as a keyword; this file uses no Qt signals.
+#undef signals
+#include <gio/gio.h>
 #include <unistd.h>
 #include <xcb/xcb.h>
 
@@ -23,32 +22,30 @@ bool RunsOnX11()
     return pszPlatform == nullptr || std::strncmp(pszPlatform, "xcb", 3) == 0;
 }
 
-void Call(const QDBusConnection& bus, const QString& text)
-{
-    QDBusMessage call =
-        QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.Notifications"),
-                                       QStringLiteral("/org/freedesktop/Notifications"),
-                                       QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
-    call << QStringLiteral("korvoplayer") << 0u << QStringLiteral("korvoplayer")
-         << QStringLiteral("korvoplayer cannot start") << text << QStringList() << QVariantMap() << -1;
-    bus.call(call, QDBus::Block, kNotifyTimeoutMs);
-}
-
 // Shows `text` through org.freedesktop.Notifications; nothing when there
-// is no session bus or no such service. The connection is a private one,
-// closed before the application object goes: with the shared session
-// connection, its thread could still be handling the bus's greeting as the
-// program ended and wrote Qt's complaints about unknown types after the
+// is no session bus or no such service. This goes through GLib's D-Bus
+// client, synchronously on this thread: Qt's would start its connection
+// thread, which could still be handling the bus's replies as the program
+// ended and then wrote Qt's complaints about unknown types after the
 // message.
-void Notify(const QString& text)
+void Notify(const std::string& text)
 {
-    const QString name = QStringLiteral("korvoplayer-notify");
-    {
-        const QDBusConnection bus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, name);
-        if (bus.isConnected())
-            Call(bus, text);
+    GError* pError = nullptr;
+    GDBusConnection* pBus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &pError);
+    if (pBus == nullptr) {
+        g_clear_error(&pError);
+        return;
     }
-    QDBusConnection::disconnectFromBus(name);
+    GVariant* pReply = g_dbus_connection_call_sync(
+        pBus, "org.freedesktop.Notifications", "/org/freedesktop/Notifications", "org.freedesktop.Notifications",
+        "Notify",
+        g_variant_new("(susssasa{sv}i)", "korvoplayer", 0u, "korvoplayer", "korvoplayer cannot start", text.c_str(),
+                      nullptr, nullptr, -1),
+        nullptr, G_DBUS_CALL_FLAGS_NONE, kNotifyTimeoutMs, nullptr, &pError);
+    if (pReply != nullptr)
+        g_variant_unref(pReply);
+    g_clear_error(&pError);
+    g_object_unref(pBus);
 }
 
 } // namespace
@@ -73,11 +70,7 @@ std::string MissingDisplayMessage()
 int ReportMissingDisplay(const std::string& message)
 {
     std::fprintf(stderr, "%s\n", message.c_str());
-    int argc = 1;
-    char szProgram[] = "korvoplayer";
-    char* argv[] = {szProgram, nullptr};
-    QCoreApplication application(argc, argv);
-    Notify(QString::fromStdString(message));
+    Notify(message);
     return 1;
 }
 

@@ -132,6 +132,10 @@ HRESULT CDirectShow::Play(const char* pszFileName)
     }
     m_lastError = PlaybackError{};
     if (m_pGraph != nullptr) {
+        // Each stream's thread tells of a decoder it lacks on its own, and
+        // may do so after the failure; once the graph has stopped, every
+        // one of them has told.
+        m_pGraph->Stop();
         m_lastError = m_pGraph->FirstError();
         m_pGraph->AddMissingPlugins(&m_lastError);
     }

@@ -1,8 +1,17 @@
 #include "EventLoopWait.h"
 
-#include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QThread>
+#include <QEventLoop>
+#include <QTimer>
+
+namespace {
+
+// How long the thread serves events between two looks at the condition.
+// Many conditions grab and scan the screen; looking more often than this
+// only takes processor time from the code under test.
+constexpr int kLookEveryMs = 10;
+
+} // namespace
 
 bool WaitFor(const std::function<bool()>& condition, int msLimit)
 {
@@ -10,8 +19,9 @@ bool WaitFor(const std::function<bool()>& condition, int msLimit)
     while (!condition()) {
         if (deadline.hasExpired())
             return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(2);
+        QEventLoop loop;
+        QTimer::singleShot(kLookEveryMs, &loop, &QEventLoop::quit);
+        loop.exec();
     }
     return true;
 }

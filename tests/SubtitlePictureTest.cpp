@@ -15,10 +15,12 @@
 #include "playback/SubtitleOverlay.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QPainter>
 #include <QScreen>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <fontconfig/fontconfig.h>
 #include <gtest/gtest.h>
 
@@ -125,7 +127,7 @@ protected:
         EXPECT_EQ(m_graph.SetPosition(ms * kUnitsPerMs), S_OK);
         int nState = State_Stopped;
         m_graph.GetState(10000, &nState);
-        const bool bShown = WaitFor([&] { return LightPixels(Screenshot(), TextArea()) > 20; }, 3000);
+        const bool bShown = ComesToShow([&](const QImage& shot) { return LightPixels(shot, TextArea()) > 20; });
         const QImage shot = Screenshot();
         const QRect above(0, 0, shot.width(), TextArea().top());
         EXPECT_EQ(LightPixels(shot, above), 0) << "light pixels above the text area at " << ms << " ms";
@@ -149,7 +151,32 @@ protected:
     // Whether the picture comes to show `colour` in `area` (device pixels).
     bool Shows(Colour colour, const QRect& area)
     {
-        return WaitFor([&] { return PixelsOf(colour, Screenshot(), area) > 40; }, 3000);
+        return ComesToShow([&](const QImage& shot) { return PixelsOf(colour, shot, area) > 40; });
+    }
+
+    // Whether the screen comes to show what `shows` looks for, within 3 s:
+    // yes as soon as it does; no once the screen has stayed the same for
+    // 600 ms without it. The paused picture asked for is drawn before the
+    // pause takes effect, which the callers wait for, and text or bitmaps
+    // are blended into that picture, never drawn after it.
+    bool ComesToShow(const std::function<bool(const QImage&)>& shows)
+    {
+        constexpr int kStillMs = 600;
+        bool bShown = false;
+        QImage last;
+        QDeadlineTimer still(kStillMs);
+        WaitFor(
+            [&] {
+                const QImage shot = Screenshot();
+                bShown = shows(shot);
+                if (shot != last) {
+                    last = shot;
+                    still.setRemainingTime(kStillMs);
+                }
+                return bShown || still.hasExpired();
+            },
+            3000);
+        return bShown;
     }
 
     // The top and the bottom half of the picture, in device pixels.

@@ -10,7 +10,6 @@
 #include <gtest/gtest.h>
 #include <iterator>
 #include <mutex>
-#include <set>
 #include <unistd.h>
 
 namespace {
@@ -152,14 +151,12 @@ public:
     }
 
     // The file `name` + `extension`, made by ffmpeg with `arguments` (or
-    // by `make` from the path) on first use.
+    // by `make` from the path) unless it is there already.
     std::string Path(const std::string& name, const char* pszExtension, const std::string& arguments,
                      const std::function<bool(const std::string&)>& make = {})
     {
         std::lock_guard lock(m_lock);
         const std::string path = m_directory + "/" + name + "-" + Fingerprint(arguments) + pszExtension;
-        if (m_made.count(path) != 0)
-            return path;
         auto run = [&](const std::string& output) {
             const std::string command = "ffmpeg -nostdin -v error -y " + arguments + " '" + output + "'";
             return std::system(command.c_str()) == 0;
@@ -168,7 +165,6 @@ public:
             ADD_FAILURE() << "could not make test media: " << name << " from " << arguments;
             return {};
         }
-        m_made.insert(path);
         return path;
     }
 
@@ -176,7 +172,6 @@ private:
     std::mutex m_lock;
     std::string m_directory;
     bool m_isShared = false;
-    std::set<std::string> m_made;
 };
 
 CMediaCache& Cache()

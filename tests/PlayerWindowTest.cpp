@@ -532,7 +532,7 @@ TEST_F(PlayerWindowTest, ALaterFileKeepsItsShapeInsideTheWindow)
     const QSize size = dlg.size();
     std::string later = DiscClipPath(TestMedia::Wmv, 352, 288, 16, 11);
     // Handed over as a later start hands it, through a record of this test's own.
-    ::setenv("KORVOPLAYER_INSTANCE_TAG", "later-file-shape", 1);
+    ::setenv("KORVOPLAYER_INSTANCE_TAG", ("later" + std::to_string(::getpid())).c_str(), 1);
     CSharedMemory memory;
     const char* pszCall = nullptr;
     ASSERT_EQ(OpenSharedRecord(memory, &pszCall), S_OK) << pszCall;

@@ -1,25 +1,39 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test twice: in the normal build and in an
 # AddressSanitizer + UndefinedBehaviorSanitizer build; then the filter tests
-# once more under ThreadSanitizer. The sanitizer builds compile in the
-# background, at low priority, from the start, while the normal build and
-# the tests before them run (tests mostly wait on playback). Tests that need an X server get one of a pool of virtual
-# servers (Xvfb) to themselves. A test that fails among the others runs once
-# more alone after them: passing then, it counts as passed but is listed
-# ("passed only when run again alone:"). Ends with the time of each phase
-# and, as the last line, the number of tests passed and failed.
+# once more under ThreadSanitizer. Both builds compile side by side from the
+# start, and each build's tests start as soon as it is built, beside the
+# other build or its tests: tests mostly wait on playback, and the builds,
+# at a lower priority than any test, take the processor time the tests
+# leave. Tests that need an X server get one of a pool of virtual servers
+# (Xvfb) to themselves; each build's tests have a pool of their own. A test
+# that fails among the others runs once more alone after them: passing then,
+# it counts as passed but is listed ("passed only when run again alone:").
+# Each build's test output is shown whole once its tests have ended. Ends
+# with the time of each phase and, as the last line, the number of tests
+# passed and failed.
 #
-# KORVO_TEST_JOBS sets how many tests run at once (default 6), and
-# KORVO_TEST_DISPLAYS the size of the pool of X servers (default 4).
+# KORVO_TEST_JOBS sets how many tests of one build run at once (default 6),
+# and KORVO_TEST_DISPLAYS the size of each pool of X servers (default 4).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=${KORVO_TEST_JOBS:-6}
 pool=${KORVO_TEST_DISPLAYS:-4}
 scratch=$(mktemp -d)
 servers=()
-background=
+background=()
+# kill_tree PID ends a process and all its descendants.
+kill_tree() {
+    local child
+    for child in $(pgrep -P "$1"); do
+        kill_tree "$child"
+    done
+    kill "$1" 2>/dev/null || true
+}
 cleanup() {
-    [ -z "$background" ] || kill "$background" 2>/dev/null || true
+    for job in ${background[@]+"${background[@]}"}; do
+        kill_tree "$job"
+    done
     for server in "${servers[@]}"; do
         kill "$server" 2>/dev/null || true
     done
@@ -53,8 +67,9 @@ start_display() {
     exit 1
 }
 
-# One shared server for whatever asks for no display of its own (DISPLAY),
-# and the pool CTest hands out one at a time (tests/DisplayResource.h).
+# start_displays NAME starts one shared server for whatever asks for no
+# display of its own (DISPLAY), and the pool CTest hands out one at a time
+# (tests/DisplayResource.h), described in $scratch/NAME.json.
 start_displays() {
     local number ids=()
     start_display
@@ -65,18 +80,27 @@ start_displays() {
     done
     local IFS=,
     echo "{\"version\": {\"major\": 1, \"minor\": 0}, \"local\": [{\"displays\": [${ids[*]}]}]}" \
-        >"$scratch/resources.json"
+        >"$scratch/$1.json"
 }
 
-# run_ctest NAME DIR runs a build's tests (those that fail once more alone,
-# tools/run-ctest.sh) and adds up their results.
-alone=()
+# run_ctest NAME DIR runs a build's tests on the displays of NAME (those
+# that fail once more alone, tools/run-ctest.sh), keeps their output in
+# $scratch/NAME.tests.log and their time in $scratch/NAME.tests.seconds.
 run_ctest() {
-    local begin=$SECONDS result=$scratch/$1.result
-    bash tools/run-ctest.sh "$2" "$result" "$jobs" --resource-spec-file "$scratch/resources.json" || true
-    phase "$1 tests" $((SECONDS - begin))
+    local begin=$SECONDS
+    bash tools/run-ctest.sh "$2" "$scratch/$1.result" "$jobs" --resource-spec-file "$scratch/$1.json" \
+        >"$scratch/$1.tests.log" 2>&1 || true
+    echo $((SECONDS - begin)) >"$scratch/$1.tests.seconds"
+}
+
+# report_ctest NAME shows the output of a build's tests and adds up their
+# results.
+alone=()
+report_ctest() {
+    cat "$scratch/$1.tests.log"
+    phase "$1 tests" "$(cat "$scratch/$1.tests.seconds")"
     local counts names
-    { read -r counts; mapfile -t names; } <"$result"
+    { read -r counts; mapfile -t names; } <"$scratch/$1.result"
     passed=$((passed + ${counts% *}))
     failed=$((failed + ${counts#* }))
     for name in ${names[@]+"${names[@]}"}; do
@@ -84,13 +108,14 @@ run_ctest() {
     done
 }
 
-# build_in_background NAME DIR ARGS... builds at low priority; wait_build
-# NAME waits for it and shows its output when it failed.
-build_in_background() {
+# build NAME DIR ARGS... builds at a lower priority than the tests and
+# records its status and time; wait_build NAME waits for it and shows its
+# output when it failed.
+build() {
     local name=$1
     shift
     local begin=$SECONDS status=0
-    nice -n 19 bash tools/build.sh "$@" >"$scratch/$name.log" 2>&1 || status=$?
+    nice -n 10 bash tools/build.sh "$@" >"$scratch/$name.log" 2>&1 || status=$?
     echo "$status $((SECONDS - begin))" >"$scratch/$name.status"
 }
 wait_build() {
@@ -99,7 +124,7 @@ wait_build() {
         sleep 1
     done
     read -r status seconds <"$scratch/$1.status"
-    phase "$1 (in the background)" "$seconds"
+    phase "$1" "$seconds"
     if [ "$status" -ne 0 ]; then
         cat "$scratch/$1.log"
         echo "$1 failed" >&2
@@ -125,34 +150,36 @@ begin=$SECONDS
 bash tools/setup.sh
 phase setup $((SECONDS - begin))
 
-# The sanitizer builds build only what their tests run. They start with
-# the normal build, at low priority, and so take the processor time it
-# leaves (its configure step and its serial links) as well as the time the
-# normal tests leave.
+# The sanitizer builds build only what their tests run.
 {
-    build_in_background "ASan build" build-asan -DKORVO_SANITIZE=ON -DKORVO_TSAN=OFF -DKORVO_FUZZ=OFF \
+    build "ASan build" build-asan -DKORVO_SANITIZE=ON -DKORVO_TSAN=OFF -DKORVO_FUZZ=OFF \
         -DKORVO_BUILD_TESTS=ON -- korvo_tests
-    build_in_background "TSan build" build-tsan -DKORVO_TSAN=ON -DKORVO_SANITIZE=OFF -DKORVO_FUZZ=OFF \
+    build "TSan build" build-tsan -DKORVO_TSAN=ON -DKORVO_SANITIZE=OFF -DKORVO_FUZZ=OFF \
         -DKORVO_BUILD_TESTS=ON -- filter_tests
 } &
-background=$!
+background+=($!)
+build "normal build" build -DKORVO_SANITIZE=OFF -DKORVO_TSAN=OFF -DKORVO_FUZZ=OFF -DKORVO_BUILD_TESTS=ON &
+background+=($!)
 
 # The media the tests make (tests/TestMedia.h) are made once for the whole
 # run, for both builds' tests, instead of once in each test process.
 export KORVO_TEST_MEDIA_DIR=$scratch/media
 
-begin=$SECONDS
-bash tools/build.sh build -DKORVO_SANITIZE=OFF -DKORVO_TSAN=OFF -DKORVO_FUZZ=OFF -DKORVO_BUILD_TESTS=ON
-phase "normal build" $((SECONDS - begin))
-
-start_displays
-run_ctest normal build
+wait_build "normal build"
+start_displays normal
+run_ctest normal build &
+normal_tests=$!
+background+=("$normal_tests")
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 wait_build "ASan build"
+start_displays ASan
 run_ctest ASan build-asan
+wait "$normal_tests" || true
+report_ctest normal
+report_ctest ASan
 
 # The filter classes' tests (the reader pin's locks, ring and flushes) once
 # more under ThreadSanitizer, all in one process.

@@ -2,6 +2,8 @@
 
 #include "SinkFactory.h"
 
+#include <string>
+
 CLostSoundOutput::CLostSoundOutput(GstElement* pPipeline, const char* pszQueueName, const char* pszSinkName)
     : m_pPipeline(pPipeline), m_pszQueueName(pszQueueName), m_pszSinkName(pszSinkName)
 {
@@ -61,7 +63,14 @@ void CLostSoundOutput::Finish()
     }
 }
 
-// Under m_lock, with no buffer on its way into the old queue.
+// Under m_lock, with no buffer on its way into the old queue. The null sink
+// joins the pipeline, in the pipeline's state, before the lost sink leaves.
+// The lost sink may have given the pipeline its clock, and its leaving makes
+// the user-interface thread pause and play the pipeline again to take
+// another; a sink that joined while that went on could take the state from
+// before it and stay paused in a playing pipeline, holding the sound stream,
+// and with it the whole file, for good. The two sinks' names differ since
+// both are in the pipeline for a moment.
 void CLostSoundOutput::_Replace()
 {
     if (m_bReplaced)
@@ -72,15 +81,15 @@ void CLostSoundOutput::_Replace()
     GstElement* pLost = gst_bin_get_by_name(pBin, m_pszSinkName);
     GstPad* pQueueInput = pQueue != nullptr ? gst_element_get_static_pad(pQueue, "sink") : nullptr;
     if (pQueueInput != nullptr && pLost != nullptr) {
-        gst_pad_unlink(m_pFeed, pQueueInput);
-        gst_bin_remove_many(pBin, pQueue, pLost, nullptr);
-        GstElement* pNull = CSinkFactory::MakeNullSink(m_pszSinkName);
+        GstElement* pNull = CSinkFactory::MakeNullSink((std::string(m_pszSinkName) + " (no sound)").c_str());
         g_object_set(pNull, "async", FALSE, nullptr);
         gst_bin_add(pBin, pNull);
+        gst_element_sync_state_with_parent(pNull);
         GstPad* pNullInput = gst_element_get_static_pad(pNull, "sink");
+        gst_pad_unlink(m_pFeed, pQueueInput);
         gst_pad_link(m_pFeed, pNullInput);
         gst_object_unref(pNullInput);
-        gst_element_sync_state_with_parent(pNull);
+        gst_bin_remove_many(pBin, pQueue, pLost, nullptr);
         // The lost sink may hold the queue's thread; stopping it first
         // lets that thread end.
         gst_element_set_state(pLost, GST_STATE_NULL);

@@ -88,9 +88,11 @@ start_displays() {
 # $scratch/NAME.tests.log and their time in $scratch/NAME.tests.seconds.
 run_ctest() {
     local begin=$SECONDS
+    echo "$1 tests: started"
     bash tools/run-ctest.sh "$2" "$scratch/$1.result" "$jobs" --resource-spec-file "$scratch/$1.json" \
         >"$scratch/$1.tests.log" 2>&1 || true
     echo $((SECONDS - begin)) >"$scratch/$1.tests.seconds"
+    echo "$1 tests: ended in $((SECONDS - begin)) s"
 }
 
 # report_ctest NAME shows the output of a build's tests and adds up their
@@ -125,6 +127,7 @@ wait_build() {
     done
     read -r status seconds <"$scratch/$1.status"
     phase "$1" "$seconds"
+    echo "$1: ended in $seconds s (status $status)"
     if [ "$status" -ne 0 ]; then
         cat "$scratch/$1.log"
         echo "$1 failed" >&2

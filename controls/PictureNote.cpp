@@ -11,7 +11,7 @@ constexpr int kMargin = 8;
 constexpr int kPadding = 8;
 constexpr int kFontPixels = 13;
 const QColor kBackground(24, 24, 24);
-const QColor kBorder(96, 96, 96);
+const QColor kNoteBorder(96, 96, 96);
 const QColor kText(240, 240, 240);
 
 } // namespace
@@ -74,7 +74,7 @@ void CPictureNote::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.fillRect(rect(), kBackground);
-    painter.setPen(kBorder);
+    painter.setPen(kNoteBorder);
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
     painter.setPen(kText);
     const QRect textRect = rect().adjusted(kPadding, 0, -kPadding, 0);

@@ -14,7 +14,7 @@ extern "C" {
 
 namespace {
 
-constexpr const char* kModule = "CASFReader";
+constexpr const char* kReaderModule = "CASFReader";
 
 // The size of one uncompressed frame of the header: rows padded to four bytes.
 // False when it does not fit in 32 bits.
@@ -108,7 +108,7 @@ HRESULT CASFReader::_GetStreamNumber()
     DWORD cStreams = 0;
     HRESULT hr = m_pReader->GetStreamCount(&cStreams);
     if (hr != S_OK) {
-        ReportCallError(hr, kModule, __LINE__);
+        ReportCallError(hr, kReaderModule, __LINE__);
         Trace("from %s", "CASFReader::_GetStreamNumber()");
         return hr;
     }
@@ -118,7 +118,7 @@ HRESULT CASFReader::_GetStreamNumber()
         WORD wStreamNum = 0;
         hr = m_pReader->GetStream(i, &type, &wStreamNum);
         if (hr != S_OK) {
-            ReportCallError(hr, kModule, __LINE__);
+            ReportCallError(hr, kReaderModule, __LINE__);
             Trace("from %s", "CASFReader::_GetStreamNumber()");
             return hr;
         }
@@ -162,7 +162,7 @@ HRESULT CASFReader::_GetReadyReadingSample()
             continue;
         HRESULT hr = m_pReader->SetStreamsSelected(wStreamNum, true);
         if (hr != S_OK) {
-            ReportCallError(hr, kModule, __LINE__);
+            ReportCallError(hr, kReaderModule, __LINE__);
             Trace("from %s", "CASFReader::_GetReadyReadingSample()");
             return hr;
         }
@@ -193,7 +193,7 @@ HRESULT CASFReader::_GetMediaTypes(WORD wStreamNum, MediaTypePtr* ppMediaType)
     DWORD cbMaxSample = 0;
     hr = m_pReader->GetMaxStreamSampleSize(wStreamNum, &cbMaxSample);
     if (hr != S_OK) {
-        ReportCallError(hr, kModule, __LINE__);
+        ReportCallError(hr, kReaderModule, __LINE__);
         Trace("from %s", "CASFReader::_GetMediaTypes()");
         return hr;
     }

@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr const char* kModule = "CAsyncFileSourceFilterOutputPin";
+constexpr const char* kPinModule = "CAsyncFileSourceFilterOutputPin";
 
 // An MPEG audio frame header: a sync byte, then three more sync bits, a
 // layer other than "reserved" and a version other than "reserved".
@@ -196,7 +196,7 @@ HRESULT CAsyncFileSourceFilterOutputPin::_CreateAllocator(IMemAllocator** ppAllo
     } else {
         hr = pMemAllocator->QueryInterface(IID_IMemAllocator, reinterpret_cast<void**>(ppAllocator));
         if (hr != S_OK)
-            ReportCallError(hr, kModule, __LINE__);
+            ReportCallError(hr, kPinModule, __LINE__);
     }
     if (pMemAllocator != nullptr)
         pMemAllocator->Release();
@@ -307,7 +307,7 @@ HRESULT CAsyncFileSourceFilterOutputPin::_ReadSample(IMediaSample* pSample)
     REFERENCE_TIME tStop = 0;
     HRESULT hr = pSample->GetTime(&tStart, &tStop);
     if (hr != S_OK)
-        return ReportCallError(hr, kModule, __LINE__);
+        return ReportCallError(hr, kPinModule, __LINE__);
     if (tStart < 0 || tStop < tStart) {
         return ReportError(ERROR_INVALID_PARAMETER, "The sample times %lld to %lld are not a byte range",
                            static_cast<long long>(tStart), static_cast<long long>(tStop));
@@ -320,7 +320,7 @@ HRESULT CAsyncFileSourceFilterOutputPin::_ReadSample(IMediaSample* pSample)
     BYTE* pbBuffer = nullptr;
     hr = pSample->GetPointer(&pbBuffer);
     if (hr != S_OK)
-        return ReportCallError(hr, kModule, __LINE__);
+        return ReportCallError(hr, kPinModule, __LINE__);
     // A range larger than the buffer would be read past its end.
     if (cbLength > pSample->GetSize() || cbLength > 0x7FFFFFFF) {
         return ReportError(ERROR_INVALID_PARAMETER, "%lld bytes do not fit a sample of %lld bytes",

@@ -12,20 +12,20 @@
 namespace {
 
 constexpr int kCreateAttempts = 8;
-constexpr int kLockAttempts = 200;
-constexpr useconds_t kLockRetryMicroseconds = 10000;
+constexpr int kSharedLockAttempts = 200;
+constexpr useconds_t kSharedLockRetryMicroseconds = 10000;
 constexpr HRESULT ERROR_TIMEOUT = 1460;
 
 // The exclusive lock is held only for a moment by a closing last holder, so a
 // lock that never comes means something holds it on purpose: give up.
 HRESULT LockShared(int fd)
 {
-    for (int attempt = 0; attempt < kLockAttempts; ++attempt) {
+    for (int attempt = 0; attempt < kSharedLockAttempts; ++attempt) {
         if (::flock(fd, LOCK_SH | LOCK_NB) == 0)
             return S_OK;
         if (errno != EWOULDBLOCK)
             return GetLastError();
-        ::usleep(kLockRetryMicroseconds);
+        ::usleep(kSharedLockRetryMicroseconds);
     }
     return ERROR_TIMEOUT;
 }

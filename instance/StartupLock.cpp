@@ -9,8 +9,8 @@
 
 namespace {
 
-constexpr int kLockAttempts = 500;
-constexpr useconds_t kLockRetryMicroseconds = 20000;
+constexpr int kStartupLockAttempts = 500;
+constexpr useconds_t kStartupLockRetryMicroseconds = 20000;
 
 } // namespace
 
@@ -22,12 +22,12 @@ CStartupLock::CStartupLock()
     m_fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (m_fd < 0)
         return;
-    for (int attempt = 0; attempt < kLockAttempts; ++attempt) {
+    for (int attempt = 0; attempt < kStartupLockAttempts; ++attempt) {
         if (::flock(m_fd, LOCK_EX | LOCK_NB) == 0)
             return;
         if (errno != EWOULDBLOCK)
             break;
-        ::usleep(kLockRetryMicroseconds);
+        ::usleep(kStartupLockRetryMicroseconds);
     }
     ::close(m_fd);
     m_fd = -1;

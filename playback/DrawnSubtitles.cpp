@@ -1,10 +1,10 @@
 #include "DrawnSubtitles.h"
 
+#include "MediaGraph.h"
+
 #include <string_view>
 
 namespace {
-
-constexpr gint64 kNanosecondsPerUnit = 100;
 
 bool HasElement(const char* pszFactory)
 {

@@ -34,8 +34,6 @@ constexpr const char* kAudioQueueName = "Audio Queue";
 // Enough to hand the sink its next buffer without delaying volume changes.
 constexpr guint kAudioQueueBuffers = 2;
 
-constexpr LONGLONG kNanosecondsPerUnit = 100;
-
 // How soon a graph changing state is asked again whether its paused picture
 // needs making at a new size.
 constexpr int kRefreshRetryMilliseconds = 20;

@@ -7,6 +7,7 @@
 
 // Reference time: 100-nanosecond units.
 constexpr LONGLONG kReferenceTimePerSecond = 10000000;
+constexpr LONGLONG kNanosecondsPerUnit = 100;
 
 // Graph states as the player reads them (with a timeout).
 constexpr int State_Stopped = 0;

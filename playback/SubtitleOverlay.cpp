@@ -1,5 +1,6 @@
 #include "SubtitleOverlay.h"
 
+#include "MediaGraph.h"
 #include "SinkFactory.h"
 #include "StreamLabel.h"
 #include "common/Report.h"
@@ -11,7 +12,6 @@
 
 namespace {
 
-constexpr LONGLONG kNanosecondsPerUnit = 100;
 // A stream cue that does not say how long it lasts shows this long.
 constexpr LONGLONG kUnsaidCueUnits = 5 * 10000000LL;
 // Text smaller than this can not be read whatever the picture.

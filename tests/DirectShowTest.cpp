@@ -50,7 +50,6 @@ static void refusing_element_init(RefusingElement*) {}
 
 namespace {
 
-constexpr LONGLONG kSecond = kReferenceTimePerSecond;
 
 // Serves the user-interface thread for a while.
 void Serve(int msDuration)
@@ -152,7 +151,7 @@ TEST_P(DirectShowPlaybackTest, PlaysToTheEndAndTellsTheScreenWindow)
     // VBR header must have it too.
     LONGLONG llTotal = 0;
     EXPECT_EQ(m_graph.GetTotalPlayLength(&llTotal), S_OK) << LastReport();
-    EXPECT_NEAR(static_cast<double>(llTotal), 5.0 * kSecond, 0.7 * kSecond);
+    EXPECT_NEAR(static_cast<double>(llTotal), 5.0 * kReferenceTimePerSecond, 0.7 * kReferenceTimePerSecond);
     long lWidth = 0;
     long lHeight = 0;
     ASSERT_EQ(m_graph.GetOriginalScreenSize(&lWidth, &lHeight), S_OK);
@@ -165,7 +164,7 @@ TEST_P(DirectShowPlaybackTest, PlaysToTheEndAndTellsTheScreenWindow)
 
     EXPECT_EQ(WaitForEvent(), EC_COMPLETE);
     EXPECT_TRUE(m_screen.AllOnUserInterfaceThread());
-    EXPECT_GE(Position(), llTotal - kSecond);
+    EXPECT_GE(Position(), llTotal - kReferenceTimePerSecond);
     EXPECT_EQ(m_graph.Stop(), S_OK);
     EXPECT_FALSE(m_graph.IsOpen());
     EXPECT_EQ(State(), State_Stopped);
@@ -269,9 +268,9 @@ TEST_F(DirectShowTest, SeeksToAPosition)
 {
     ASSERT_EQ(m_graph.Play(TestMediaPath(TestMedia::Avi).c_str()), S_OK) << LastReport();
     ASSERT_EQ(m_graph.Pause(), S_OK);
-    ASSERT_EQ(m_graph.SetPosition(3 * kSecond), S_OK) << LastReport();
+    ASSERT_EQ(m_graph.SetPosition(3 * kReferenceTimePerSecond), S_OK) << LastReport();
     EXPECT_EQ(State(), State_Paused);
-    EXPECT_NEAR(static_cast<double>(Position()), 3.0 * kSecond, 0.5 * kSecond);
+    EXPECT_NEAR(static_cast<double>(Position()), 3.0 * kReferenceTimePerSecond, 0.5 * kReferenceTimePerSecond);
     ASSERT_EQ(m_graph.Resume(), S_OK);
     EXPECT_EQ(WaitForEvent(), EC_COMPLETE);
     EXPECT_EQ(m_graph.Stop(), S_OK);

@@ -30,7 +30,7 @@ namespace {
 
 constexpr int kWaitMs = 30000;
 const QString kService = QStringLiteral("org.mpris.MediaPlayer2.korvoplayer");
-const QString kPath = QStringLiteral("/org/mpris/MediaPlayer2");
+const QString kMprisPath = QStringLiteral("/org/mpris/MediaPlayer2");
 const QString kPlayer = QStringLiteral("org.mpris.MediaPlayer2.Player");
 
 class MprisTest : public ::testing::Test {
@@ -98,20 +98,20 @@ protected:
 
     static QVariant Property(const QString& name)
     {
-        QDBusInterface properties(kService, kPath, QStringLiteral("org.freedesktop.DBus.Properties"));
+        QDBusInterface properties(kService, kMprisPath, QStringLiteral("org.freedesktop.DBus.Properties"));
         QDBusReply<QDBusVariant> reply = properties.call(QStringLiteral("Get"), kPlayer, name);
         return reply.isValid() ? reply.value().variant() : QVariant();
     }
 
     static QDBusMessage SetProperty(const QString& name, const QVariant& value)
     {
-        QDBusInterface properties(kService, kPath, QStringLiteral("org.freedesktop.DBus.Properties"));
+        QDBusInterface properties(kService, kMprisPath, QStringLiteral("org.freedesktop.DBus.Properties"));
         return properties.call(QStringLiteral("Set"), kPlayer, name, QVariant::fromValue(QDBusVariant(value)));
     }
 
     static QDBusMessage Call(const QString& method, const QVariant& a = {}, const QVariant& b = {})
     {
-        QDBusInterface player(kService, kPath, kPlayer);
+        QDBusInterface player(kService, kMprisPath, kPlayer);
         QList<QVariant> arguments;
         for (const QVariant& argument : {a, b})
             if (argument.isValid())
@@ -194,7 +194,7 @@ TEST_F(MprisTest, PlayerctlSeesAndDrivesThePlayer)
 TEST_F(MprisTest, TheRootInterfaceNamesThePlayerAndQuitEndsIt)
 {
     StartPlayer(Media("clip.wmv", TestMedia::Wmv));
-    QDBusInterface root(kService, kPath, QStringLiteral("org.mpris.MediaPlayer2"));
+    QDBusInterface root(kService, kMprisPath, QStringLiteral("org.mpris.MediaPlayer2"));
     EXPECT_EQ(root.property("Identity").toString(), QStringLiteral("korvoplayer"));
     EXPECT_EQ(root.property("DesktopEntry").toString(), QStringLiteral("korvoplayer"));
     EXPECT_EQ(root.property("SupportedUriSchemes").toStringList(), QStringList{QStringLiteral("file")});

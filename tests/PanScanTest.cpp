@@ -18,7 +18,7 @@
 namespace {
 
 // A work area with a 100-pixel panel on the left of a 1280 x 1024 display.
-constexpr RECT kWork = {100, 0, 1280, 1024};
+constexpr RECT kWorkRect = {100, 0, 1280, 1024};
 
 RECT Window(int x, int y, int w = 500, int h = 340)
 {
@@ -27,46 +27,46 @@ RECT Window(int x, int y, int w = 500, int h = 340)
 
 TEST(PanScan, AnEdgeOnTheWorkAreaStaysAndAStepStopsOnIt)
 {
-    EXPECT_EQ(PanScanRect(ID_SCAN_MOVELEFT, Window(100, 50), kWork), Window(100, 50));
-    EXPECT_EQ(PanScanRect(ID_SCAN_MOVELEFT, Window(105, 50), kWork), Window(100, 50));
-    EXPECT_EQ(PanScanRect(ID_SCAN_MOVELEFT, Window(300, 50), kWork), Window(290, 50));
+    EXPECT_EQ(PanScanRect(ID_SCAN_MOVELEFT, Window(100, 50), kWorkRect), Window(100, 50));
+    EXPECT_EQ(PanScanRect(ID_SCAN_MOVELEFT, Window(105, 50), kWorkRect), Window(100, 50));
+    EXPECT_EQ(PanScanRect(ID_SCAN_MOVELEFT, Window(300, 50), kWorkRect), Window(290, 50));
     // A window partly outside comes back onto the edge.
-    EXPECT_EQ(PanScanRect(ID_SCAN_MOVELEFT, Window(40, 50), kWork), Window(100, 50));
-    EXPECT_EQ(PanScanRect(ID_SCAN_MOVERIGHT, Window(780, 50), kWork), Window(780, 50));
-    EXPECT_EQ(PanScanRect(ID_SCAN_MOVERIGHT, Window(777, 50), kWork), Window(780, 50));
-    EXPECT_EQ(PanScanRect(ID_SCAN_MOVEUP, Window(300, 0), kWork), Window(300, 0));
-    EXPECT_EQ(PanScanRect(ID_SCAN_MOVEUP, Window(300, 7), kWork), Window(300, 0));
-    EXPECT_EQ(PanScanRect(ID_SCAN_MOVEDOWN, Window(300, 684), kWork), Window(300, 684));
-    EXPECT_EQ(PanScanRect(ID_SCAN_MOVEDOWN, Window(300, 600), kWork), Window(300, 610));
+    EXPECT_EQ(PanScanRect(ID_SCAN_MOVELEFT, Window(40, 50), kWorkRect), Window(100, 50));
+    EXPECT_EQ(PanScanRect(ID_SCAN_MOVERIGHT, Window(780, 50), kWorkRect), Window(780, 50));
+    EXPECT_EQ(PanScanRect(ID_SCAN_MOVERIGHT, Window(777, 50), kWorkRect), Window(780, 50));
+    EXPECT_EQ(PanScanRect(ID_SCAN_MOVEUP, Window(300, 0), kWorkRect), Window(300, 0));
+    EXPECT_EQ(PanScanRect(ID_SCAN_MOVEUP, Window(300, 7), kWorkRect), Window(300, 0));
+    EXPECT_EQ(PanScanRect(ID_SCAN_MOVEDOWN, Window(300, 684), kWorkRect), Window(300, 684));
+    EXPECT_EQ(PanScanRect(ID_SCAN_MOVEDOWN, Window(300, 600), kWorkRect), Window(300, 610));
 }
 
 TEST(PanScan, CentreAndCornersAreThoseOfTheWorkArea)
 {
     // (1180 - 500) / 2 = 340 from the work area's left edge at 100.
-    EXPECT_EQ(PanScanRect(ID_SCAN_MOVECENTER, Window(0, 0), kWork), Window(440, 342));
+    EXPECT_EQ(PanScanRect(ID_SCAN_MOVECENTER, Window(0, 0), kWorkRect), Window(440, 342));
     // Odd remainders round toward zero, also for a window wider than the area.
-    EXPECT_EQ(PanScanRect(ID_SCAN_MOVECENTER, Window(0, 0, 1185, 340), kWork), Window(98, 342, 1185, 340));
-    EXPECT_EQ(PanScanRect(ID_SCAN_MOVELEFTTOP, Window(600, 600), kWork), Window(100, 0));
-    EXPECT_EQ(PanScanRect(ID_SCAN_MOVERIGHTTOP, Window(600, 600), kWork), Window(780, 0));
-    EXPECT_EQ(PanScanRect(ID_SCAN_MOVERIGHTBOTTOM, Window(600, 600), kWork), Window(780, 684));
-    EXPECT_EQ(PanScanRect(ID_SCAN_MOVELEFTBOTTOM, Window(600, 600), kWork), Window(100, 684));
-    EXPECT_EQ(PanScanRect(ID_SCAN_DECSIZE, Window(600, 600), kWork), Window(600, 600));
+    EXPECT_EQ(PanScanRect(ID_SCAN_MOVECENTER, Window(0, 0, 1185, 340), kWorkRect), Window(98, 342, 1185, 340));
+    EXPECT_EQ(PanScanRect(ID_SCAN_MOVELEFTTOP, Window(600, 600), kWorkRect), Window(100, 0));
+    EXPECT_EQ(PanScanRect(ID_SCAN_MOVERIGHTTOP, Window(600, 600), kWorkRect), Window(780, 0));
+    EXPECT_EQ(PanScanRect(ID_SCAN_MOVERIGHTBOTTOM, Window(600, 600), kWorkRect), Window(780, 684));
+    EXPECT_EQ(PanScanRect(ID_SCAN_MOVELEFTBOTTOM, Window(600, 600), kWorkRect), Window(100, 684));
+    EXPECT_EQ(PanScanRect(ID_SCAN_DECSIZE, Window(600, 600), kWorkRect), Window(600, 600));
 }
 
 TEST(PanScan, IncSizeGrowsTenPixelsEachWayAndStaysInside)
 {
-    EXPECT_EQ(PanScanRect(ID_SCAN_INCSIZE, Window(300, 300), kWork), Window(290, 290, 520, 360));
+    EXPECT_EQ(PanScanRect(ID_SCAN_INCSIZE, Window(300, 300), kWorkRect), Window(290, 290, 520, 360));
     // On the left edge the growth goes to the right; on the bottom edge up.
-    EXPECT_EQ(PanScanRect(ID_SCAN_INCSIZE, Window(100, 684), kWork), Window(100, 664, 520, 360));
-    EXPECT_EQ(PanScanRect(ID_SCAN_INCSIZE, Window(105, 300), kWork), Window(100, 290, 520, 360));
-    EXPECT_EQ(PanScanRect(ID_SCAN_INCSIZE, Window(780, 0), kWork), Window(760, 0, 520, 360));
+    EXPECT_EQ(PanScanRect(ID_SCAN_INCSIZE, Window(100, 684), kWorkRect), Window(100, 664, 520, 360));
+    EXPECT_EQ(PanScanRect(ID_SCAN_INCSIZE, Window(105, 300), kWorkRect), Window(100, 290, 520, 360));
+    EXPECT_EQ(PanScanRect(ID_SCAN_INCSIZE, Window(780, 0), kWorkRect), Window(760, 0, 520, 360));
     // A window as large as the area stays the area.
-    const RECT work = kWork;
-    EXPECT_EQ(PanScanRect(ID_SCAN_INCSIZE, work, kWork), work);
+    const RECT work = kWorkRect;
+    EXPECT_EQ(PanScanRect(ID_SCAN_INCSIZE, work, kWorkRect), work);
     // Held down, it ends on the work area and stays there.
     RECT rc = Window(400, 400);
     for (int i = 0; i < 200; ++i)
-        rc = PanScanRect(ID_SCAN_INCSIZE, rc, kWork);
+        rc = PanScanRect(ID_SCAN_INCSIZE, rc, kWorkRect);
     EXPECT_EQ(rc, work);
 }
 

@@ -17,7 +17,6 @@
 
 namespace {
 
-constexpr LONGLONG kSecond = kReferenceTimePerSecond;
 
 class PlaybackEventsTest : public ::testing::Test {
 protected:
@@ -98,7 +97,7 @@ TEST_F(PlaybackEventsTest, AStartTellsTheFileItsLengthPictureAndState)
     EXPECT_TRUE(bOpenInSlot);
     EXPECT_EQ(tracks.count(), 1);
     ASSERT_EQ(duration.count(), 1);
-    EXPECT_NEAR(duration.at(0).at(0).toDouble(), 5.0 * kSecond, 0.7 * kSecond);
+    EXPECT_NEAR(duration.at(0).at(0).toDouble(), 5.0 * kReferenceTimePerSecond, 0.7 * kReferenceTimePerSecond);
     ASSERT_EQ(size.count(), 1);
     EXPECT_EQ(size.at(0), (QList<QVariant>{320, 240}));
     // The rate starts at normal speed, which is no change.
@@ -159,23 +158,24 @@ TEST_F(PlaybackEventsTest, EverySeekTellsWhereItEndedAndNothingElseDoes)
 
     // Paused.
     ASSERT_EQ(m_graph.Pause(), S_OK);
-    ASSERT_EQ(m_graph.SetPosition(3 * kSecond), S_OK) << LastReport();
+    ASSERT_EQ(m_graph.SetPosition(3 * kReferenceTimePerSecond), S_OK) << LastReport();
     ASSERT_TRUE(WaitFor([&] { return jumped.count() == 1; }));
-    EXPECT_NEAR(jumped.at(0).at(0).toDouble(), 3.0 * kSecond, 0.5 * kSecond);
+    EXPECT_NEAR(jumped.at(0).at(0).toDouble(), 3.0 * kReferenceTimePerSecond, 0.5 * kReferenceTimePerSecond);
 
     // Playing: the graph passes through pausing without telling it.
     ASSERT_EQ(m_graph.Resume(), S_OK);
     ASSERT_TRUE(WaitFor([&] { return state.last().at(0).toInt() == State_Running; }));
     const int nStates = static_cast<int>(state.count());
-    ASSERT_EQ(m_graph.SetPosition(12 * kSecond), S_OK) << LastReport();
+    ASSERT_EQ(m_graph.SetPosition(12 * kReferenceTimePerSecond), S_OK) << LastReport();
     ASSERT_TRUE(WaitFor([&] { return jumped.count() == 2; }));
-    EXPECT_NEAR(jumped.at(1).at(0).toDouble(), 12.0 * kSecond, 1.0 * kSecond);
+    EXPECT_NEAR(jumped.at(1).at(0).toDouble(), 12.0 * kReferenceTimePerSecond, 1.0 * kReferenceTimePerSecond);
     EXPECT_EQ(state.count(), nStates);
 
     // A change of rate seeks too, inside the graph, and is told as a rate.
     ASSERT_EQ(m_graph.SetRate(2.0), S_OK) << LastReport();
     ASSERT_EQ(m_graph.SetRate(2.0), S_OK) << LastReport();
-    ASSERT_TRUE(WaitFor([&] { return m_graph.TargetState() == State_Running && Position() > 13 * kSecond; }));
+    ASSERT_TRUE(
+        WaitFor([&] { return m_graph.TargetState() == State_Running && Position() > 13 * kReferenceTimePerSecond; }));
     EXPECT_EQ(rate.count(), 1);
     EXPECT_EQ(rate.at(0).at(0).toDouble(), 2.0);
     EXPECT_EQ(jumped.count(), 2);
@@ -187,15 +187,16 @@ TEST_F(PlaybackEventsTest, ASeekOfAStoppedFileIsNeverTold)
 {
     QSignalSpy jumped(&m_events, &CPlaybackEvents::PositionJumped);
     ASSERT_EQ(m_graph.Play(TestMediaPath(TestMedia::Wmv20s).c_str()), S_OK) << LastReport();
-    ASSERT_EQ(m_graph.SetPosition(2 * kSecond), S_OK);
-    ASSERT_EQ(m_graph.SetPosition(8 * kSecond), S_OK);
-    ASSERT_TRUE(WaitFor([&] { return !jumped.isEmpty() && jumped.last().at(0).toLongLong() >= 7 * kSecond; }));
+    ASSERT_EQ(m_graph.SetPosition(2 * kReferenceTimePerSecond), S_OK);
+    ASSERT_EQ(m_graph.SetPosition(8 * kReferenceTimePerSecond), S_OK);
+    ASSERT_TRUE(WaitFor(
+        [&] { return !jumped.isEmpty() && jumped.last().at(0).toLongLong() >= 7 * kReferenceTimePerSecond; }));
 
-    ASSERT_EQ(m_graph.SetPosition(4 * kSecond), S_OK);
+    ASSERT_EQ(m_graph.SetPosition(4 * kReferenceTimePerSecond), S_OK);
     const qsizetype nBefore = jumped.count();
     ASSERT_EQ(m_graph.Stop(), S_OK);
     ASSERT_EQ(m_graph.Play(TestMediaPath(TestMedia::Avi).c_str()), S_OK) << LastReport();
-    ASSERT_TRUE(WaitFor([&] { return Position() > kSecond / 2; }));
+    ASSERT_TRUE(WaitFor([&] { return Position() > kReferenceTimePerSecond / 2; }));
     EXPECT_EQ(jumped.count(), nBefore);
 }
 

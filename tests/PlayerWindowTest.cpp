@@ -43,7 +43,6 @@
 
 namespace {
 
-constexpr LONGLONG kSecond = kReferenceTimePerSecond;
 
 class PlayerWindowTest : public ::testing::Test {
 protected:
@@ -340,7 +339,7 @@ TEST_F(PlayerWindowTest, TheSlidersSeekAndSetTheVolume)
     const QPoint end(pTime->width() * 3 / 4, pTime->height() / 2);
     QTest::mousePress(pTime, Qt::LeftButton, {}, start);
     QTest::mouseMove(pTime, end);
-    EXPECT_NEAR(static_cast<double>(Position()) / kSecond, pTime->GetPos(), 1.0);
+    EXPECT_NEAR(static_cast<double>(Position()) / kReferenceTimePerSecond, pTime->GetPos(), 1.0);
     EXPECT_GT(pTime->GetPos(), 10);
     QTest::mouseRelease(pTime, Qt::LeftButton, {}, end);
 
@@ -569,9 +568,9 @@ TEST_F(PlayerWindowTest, KeysPauseSeekAndChangeTheVolume)
 
     // Back from the first seconds lands on the start, not before it.
     Key(Qt::Key_Left);
-    EXPECT_LT(Position(), 2 * kSecond);
+    EXPECT_LT(Position(), 2 * kReferenceTimePerSecond);
     Key(Qt::Key_Right);
-    EXPECT_GE(Position(), 9 * kSecond);
+    EXPECT_GE(Position(), 9 * kReferenceTimePerSecond);
 
     Key(Qt::Key_Up);
     EXPECT_EQ(dlg.Volume(), 100);

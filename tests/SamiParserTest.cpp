@@ -5,8 +5,6 @@
 
 namespace {
 
-constexpr LONGLONG kMs = kSubtitleUnitsPerMs;
-
 // "안녕하세요" and "잘 가요".
 const std::string kHello = "\xEC\x95\x88\xEB\x85\x95\xED\x95\x98\xEC\x84\xB8\xEC\x9A\x94";
 const std::string kBye = "\xEC\x9E\x98 \xEA\xB0\x80\xEC\x9A\x94";
@@ -43,20 +41,20 @@ TEST(SamiParser, MakesATrackPerLanguageClass)
     EXPECT_EQ(tracks[1].Language(), "en-US");
     const auto& korean = tracks[0].Cues();
     ASSERT_EQ(korean.size(), 2u);
-    EXPECT_EQ(korean[0].rtStart, 1000 * kMs);
-    EXPECT_EQ(korean[0].rtEnd, 3000 * kMs);
+    EXPECT_EQ(korean[0].rtStart, 1000 * kSubtitleUnitsPerMs);
+    EXPECT_EQ(korean[0].rtEnd, 3000 * kSubtitleUnitsPerMs);
     EXPECT_EQ(korean[0].sMarkup, kHello);
-    EXPECT_EQ(korean[1].rtStart, 4000 * kMs);
-    EXPECT_EQ(korean[1].rtEnd, 6000 * kMs);
+    EXPECT_EQ(korean[1].rtStart, 4000 * kSubtitleUnitsPerMs);
+    EXPECT_EQ(korean[1].rtEnd, 6000 * kSubtitleUnitsPerMs);
     EXPECT_EQ(korean[1].sMarkup, kBye);
     const auto& english = tracks[1].Cues();
     ASSERT_EQ(english.size(), 2u);
     EXPECT_EQ(english[0].sMarkup, "Hello");
     EXPECT_EQ(english[1].sMarkup, "Bye");
     // The last English cue is ended by no sync.
-    EXPECT_EQ(english[1].rtEnd, 4000 * kMs + CSamiParser::kLastCueDuration);
+    EXPECT_EQ(english[1].rtEnd, 4000 * kSubtitleUnitsPerMs + CSamiParser::kLastCueDuration);
     // Never shown mixed.
-    EXPECT_EQ(tracks[0].MarkupAt(2000 * kMs), kHello);
+    EXPECT_EQ(tracks[0].MarkupAt(2000 * kSubtitleUnitsPerMs), kHello);
 }
 
 TEST(SamiParser, AppliesFontColoursAndStylesWithoutShowingTags)
@@ -87,9 +85,9 @@ TEST(SamiParser, BlankSyncsEndTheCueAndCollapseWhiteSpace)
     const auto& cues = tracks[0].Cues();
     ASSERT_EQ(cues.size(), 3u);
     EXPECT_EQ(cues[0].sMarkup, "first line");
-    EXPECT_EQ(cues[0].rtEnd, 2000 * kMs);
-    EXPECT_EQ(cues[1].rtStart, 2500 * kMs);
-    EXPECT_EQ(cues[1].rtEnd, 3000 * kMs);
+    EXPECT_EQ(cues[0].rtEnd, 2000 * kSubtitleUnitsPerMs);
+    EXPECT_EQ(cues[1].rtStart, 2500 * kSubtitleUnitsPerMs);
+    EXPECT_EQ(cues[1].rtEnd, 3000 * kSubtitleUnitsPerMs);
     EXPECT_EQ(cues[2].sMarkup, "third");
 }
 
@@ -119,7 +117,7 @@ TEST(SamiParser, ToleratesBrokenFiles)
     EXPECT_EQ(tracks[0].Cues()[0].sMarkup, "no paragraph");
     const auto& cues = tracks[1].Cues();
     ASSERT_EQ(cues.size(), 2u);
-    EXPECT_EQ(cues[0].rtStart, 1500 * kMs);
+    EXPECT_EQ(cues[0].rtStart, 1500 * kSubtitleUnitsPerMs);
     EXPECT_EQ(cues[0].sMarkup, "goes back in time");
     EXPECT_EQ(cues[1].sMarkup, "last");
     // The cue whose end came before its start is gone, counted.

@@ -11,7 +11,7 @@
 
 namespace {
 
-std::string Document(const std::string& info)
+std::string SkinXml(const std::string& info)
 {
     return "<?xml version=\"1.0\"?><korvoplayerskin version=\"1.0\">" + info + "</korvoplayerskin>";
 }
@@ -31,10 +31,10 @@ TEST(SkinCatalog, ListsArchivesAndFoldersByTheirOwnNamesUserFirst)
     const std::string system = dir.Path() + "/system";
     std::filesystem::create_directories(user);
     std::filesystem::create_directories(system);
-    CSkinArchiveBuilder(user + "/dark.zip").Add("skin.xml", Document("<skininfo name=\"Night\" version=\"1\"/>")).Write();
-    CSkinArchiveBuilder(user + "/plain").Add("skin.xml", Document("")).WriteFolder(user + "/plain");
-    CSkinArchiveBuilder(system + "/other-night.ZIP").Add("skin.xml", Document("<skininfo name=\"Night\"/>")).Write();
-    CSkinArchiveBuilder(system + "/aqua.zip").Add("skin.xml", Document("<skininfo author=\"x\" name=\"Aqua\"/>")).Write();
+    CSkinArchiveBuilder(user + "/dark.zip").Add("skin.xml", SkinXml("<skininfo name=\"Night\" version=\"1\"/>")).Write();
+    CSkinArchiveBuilder(user + "/plain").Add("skin.xml", SkinXml("")).WriteFolder(user + "/plain");
+    CSkinArchiveBuilder(system + "/other-night.ZIP").Add("skin.xml", SkinXml("<skininfo name=\"Night\"/>")).Write();
+    CSkinArchiveBuilder(system + "/aqua.zip").Add("skin.xml", SkinXml("<skininfo author=\"x\" name=\"Aqua\"/>")).Write();
     // Not skins: an archive without skin.xml, a file that is no archive, a
     // folder without skin.xml, a text file.
     CSkinArchiveBuilder(system + "/empty.zip").Add("readme.txt", "no skin here").Write();
@@ -55,10 +55,10 @@ TEST(SkinCatalog, NamesComeFromTheSkinInfoElementOnly)
     const auto name = [&](const std::string& document) {
         return SkinInfoName(CSkinArchiveBuilder(dir.Path() + "/s.zip").Add("skin.xml", document).Write());
     };
-    EXPECT_EQ(name(Document("<skininfo version=\"1\" name=\"Deep Blue\"/>")), "Deep Blue");
-    EXPECT_EQ(name(Document("<window name=\"korvoplayer\"/>")), "");
-    EXPECT_EQ(name(Document("<skininfo filename=\"x\"/><window name=\"korvoplayer\"/>")), "");
-    EXPECT_EQ(name(Document("<skininfo name=\"" + std::string(500, 'a') + "\"/>")), "");
+    EXPECT_EQ(name(SkinXml("<skininfo version=\"1\" name=\"Deep Blue\"/>")), "Deep Blue");
+    EXPECT_EQ(name(SkinXml("<window name=\"korvoplayer\"/>")), "");
+    EXPECT_EQ(name(SkinXml("<skininfo filename=\"x\"/><window name=\"korvoplayer\"/>")), "");
+    EXPECT_EQ(name(SkinXml("<skininfo name=\"" + std::string(500, 'a') + "\"/>")), "");
     EXPECT_EQ(name("<skininfo name=\"unterminated"), "");
     EXPECT_EQ(SkinInfoName(dir.Path() + "/missing.zip"), "");
 }

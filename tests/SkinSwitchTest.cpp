@@ -32,8 +32,7 @@
 
 namespace {
 
-constexpr const char* kCaption = "IDB_KORVOPLAYER_CAPTION";
-constexpr LONGLONG kSecond = kReferenceTimePerSecond;
+constexpr const char* kCaptionBitmap = "IDB_KORVOPLAYER_CAPTION";
 
 class SkinSwitchTest : public ::testing::Test {
 protected:
@@ -64,8 +63,8 @@ protected:
             .Edit("skin.xml", "<skininfo name=\"korvoplayer\"", "<skininfo name=\"" + name + "\"")
             .Edit("skin.xml", "minsize=\"492,302\"",
                   "minsize=\"" + std::to_string(minimum.width()) + "," + std::to_string(minimum.height()) + "\"")
-            .Remove(kCaption)
-            .AddImage(kCaption, 200, 26, colour);
+            .Remove(kCaptionBitmap)
+            .AddImage(kCaptionBitmap, 200, 26, colour);
         return skin;
     }
 
@@ -197,7 +196,7 @@ TEST_F(SkinSwitchTest, SwitchingWhilePlayingKeepsTheFileItsPlaceThePlaylistTheVo
     const std::string green = Coloured(UserFolder() + "/green.zip", "Green", kGreen, QSize(600, 380)).Write();
     const std::string clip = TestMediaPath(TestMedia::Wmv20s);
     CKorvoPlayerDlg& dlg = Start({clip});
-    ASSERT_TRUE(WaitFor([&] { return State() == State_Running && Position() > kSecond; }));
+    ASSERT_TRUE(WaitFor([&] { return State() == State_Running && Position() > kReferenceTimePerSecond; }));
     dlg.Playlist()->AddFiles({QString::fromStdString(TestMediaPath(TestMedia::Avi))});
     dlg.SetVolume(40);
     // At twice its size the picture is larger than either skin's video area.
@@ -220,10 +219,10 @@ TEST_F(SkinSwitchTest, SwitchingWhilePlayingKeepsTheFileItsPlaceThePlaylistTheVo
     auto* pVolume = qobject_cast<CBitmapSlider*>(dlg.SkinManager()->GetControl(IDC_SLIDER_VOLUME));
     ASSERT_NE(pVolume, nullptr);
     EXPECT_EQ(pVolume->GetPos(), 40);
-    ASSERT_TRUE(WaitFor([&] { return Position() > llAtSwitch + kSecond; })) << "the file plays on";
+    ASSERT_TRUE(WaitFor([&] { return Position() > llAtSwitch + kReferenceTimePerSecond; })) << "the file plays on";
     auto* pTime = qobject_cast<CBitmapSlider*>(dlg.SkinManager()->GetControl(IDC_SLIDER_TIME));
     ASSERT_NE(pTime, nullptr);
-    EXPECT_NEAR(pTime->GetPos(), Position() / kSecond, 1);
+    EXPECT_NEAR(pTime->GetPos(), Position() / kReferenceTimePerSecond, 1);
     EXPECT_EQ(RememberedSkin(), green);
 
     const QSize greenSize = dlg.size();
@@ -270,7 +269,7 @@ TEST_F(SkinSwitchTest, AHostileSkinChosenFromTheMenuIsReportedAndTheSkinBeforeSt
         .Write();
     hostile("Escape").Add("../escape.png", "x").Add("/etc/absolute.png", "x").Write();
     hostile("Bomb").Add("bomb.bin", bomb).Write();
-    hostile("Huge").Remove(kCaption).AddImage(kCaption, 5120, 5120).Write();
+    hostile("Huge").Remove(kCaptionBitmap).AddImage(kCaptionBitmap, 5120, 5120).Write();
     hostile("NoPlayer").Edit("skin.xml", "<window name=\"korvoplayer\"", "<window name=\"other\"").Write();
     Start({"--skin", green});
     RememberSkin(green);

@@ -14,10 +14,8 @@
 
 namespace {
 
-constexpr LONGLONG kMs = kSubtitleUnitsPerMs;
-
 // "안녕하세요".
-const std::string kHello = "\xEC\x95\x88\xEB\x85\x95\xED\x95\x98\xEC\x84\xB8\xEC\x9A\x94";
+const std::string kKoreanHello = "\xEC\x95\x88\xEB\x85\x95\xED\x95\x98\xEC\x84\xB8\xEC\x9A\x94";
 
 std::string Sami(const std::string& sKorean)
 {
@@ -53,16 +51,16 @@ protected:
 TEST_F(SubtitleLoaderTest, LoadsAKoreanSamiFileBesideTheVideo)
 {
     m_dir.WriteFile("Movie.avi", "video");
-    std::string sPath = m_dir.WriteFile("Movie.SMI", Encoded(Sami(kHello), "CP949"));
+    std::string sPath = m_dir.WriteFile("Movie.SMI", Encoded(Sami(kKoreanHello), "CP949"));
     ASSERT_EQ(CSubtitleLoader("ko_KR.UTF-8").LoadBeside(m_dir.Path() + "/Movie.avi", &m_file), S_OK);
     EXPECT_EQ(m_file.sPath, sPath);
     EXPECT_EQ(m_file.sEncoding, "CP949");
     EXPECT_EQ(m_file.format, SubtitleFormat::Sami);
     ASSERT_EQ(m_file.tracks.size(), 2u);
     EXPECT_EQ(m_file.tracks[0].Language(), "ko-KR");
-    EXPECT_EQ(m_file.tracks[0].MarkupAt(2000 * kMs), kHello);
-    EXPECT_EQ(m_file.tracks[0].MarkupAt(4000 * kMs), "");
-    EXPECT_EQ(m_file.tracks[1].MarkupAt(2000 * kMs), "Hello");
+    EXPECT_EQ(m_file.tracks[0].MarkupAt(2000 * kSubtitleUnitsPerMs), kKoreanHello);
+    EXPECT_EQ(m_file.tracks[0].MarkupAt(4000 * kSubtitleUnitsPerMs), "");
+    EXPECT_EQ(m_file.tracks[1].MarkupAt(2000 * kSubtitleUnitsPerMs), "Hello");
 }
 
 TEST_F(SubtitleLoaderTest, FindsFilesInADefinedOrder)
@@ -86,7 +84,7 @@ TEST_F(SubtitleLoaderTest, TakesTheFirstFileThatHoldsACue)
     m_dir.WriteFile("clip.srt", "1\n00:00:01,000 --> 00:00:02,000\nfrom srt\n");
     ASSERT_EQ(CSubtitleLoader("C").LoadBeside(m_dir.Path() + "/clip.webm", &m_file), S_OK);
     EXPECT_EQ(m_file.format, SubtitleFormat::SubRip);
-    EXPECT_EQ(m_file.tracks.at(0).MarkupAt(1500 * kMs), "from srt");
+    EXPECT_EQ(m_file.tracks.at(0).MarkupAt(1500 * kSubtitleUnitsPerMs), "from srt");
     EXPECT_EQ(CSubtitleLoader("C").LoadBeside(m_dir.Path() + "/none.webm", &m_file), ERROR_NOT_FOUND);
 }
 
@@ -119,7 +117,7 @@ TEST_F(SubtitleLoaderTest, ReadsAFileOnceSoThatItMayGoAway)
     ASSERT_EQ(CSubtitleLoader("C").LoadFile(sPath, &m_file), S_OK);
     std::filesystem::remove(sPath);
     EXPECT_EQ(m_file.tracks.at(0).Cues().size(), 3u);
-    EXPECT_EQ(m_file.tracks.at(0).MarkupAt(1 * kMs), "still here");
+    EXPECT_EQ(m_file.tracks.at(0).MarkupAt(1 * kSubtitleUnitsPerMs), "still here");
 }
 
 TEST_F(SubtitleLoaderTest, LoadsAHundredThousandCues)
@@ -127,8 +125,8 @@ TEST_F(SubtitleLoaderTest, LoadsAHundredThousandCues)
     ASSERT_EQ(CSubtitleLoader("C").LoadBytes(Srt(100000, "cue"), "srt", &m_file), S_OK);
     const CSubtitleTrack& track = m_file.tracks.at(0);
     EXPECT_EQ(track.Cues().size(), 100000u);
-    EXPECT_EQ(track.MarkupAt(99999 * kMs), "cue");
-    EXPECT_EQ(track.MarkupAt(100000 * kMs), "");
+    EXPECT_EQ(track.MarkupAt(99999 * kSubtitleUnitsPerMs), "cue");
+    EXPECT_EQ(track.MarkupAt(100000 * kSubtitleUnitsPerMs), "");
 }
 
 TEST_F(SubtitleLoaderTest, CutsAMegabyteLineAndKeepsTheRest)
@@ -151,11 +149,11 @@ TEST_F(SubtitleLoaderTest, CutsAMegabyteLineAndKeepsTheRest)
 
 TEST_F(SubtitleLoaderTest, TellsTheFormatByContentWhateverTheName)
 {
-    std::string sPath = m_dir.WriteFile("mislabelled.srt", Encoded(Sami(kHello), "UTF-16LE"));
+    std::string sPath = m_dir.WriteFile("mislabelled.srt", Encoded(Sami(kKoreanHello), "UTF-16LE"));
     ASSERT_EQ(CSubtitleLoader("ko_KR.UTF-8").LoadFile(sPath, &m_file), S_OK);
     EXPECT_EQ(m_file.format, SubtitleFormat::Sami);
     EXPECT_EQ(m_file.sEncoding, "UTF-16LE");
-    EXPECT_EQ(m_file.tracks.at(0).MarkupAt(1000 * kMs), kHello);
+    EXPECT_EQ(m_file.tracks.at(0).MarkupAt(1000 * kSubtitleUnitsPerMs), kKoreanHello);
 }
 
 } // namespace

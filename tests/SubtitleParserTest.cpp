@@ -10,8 +10,6 @@
 
 namespace {
 
-constexpr LONGLONG kMs = kSubtitleUnitsPerMs;
-
 CSubtitleTrack ParseOne(const CSubtitleParser& parser, const std::string& sText)
 {
     std::vector<CSubtitleTrack> tracks;
@@ -26,11 +24,11 @@ TEST(SubtitleTime, ReadsTheClockFormsOfTheFormats)
 {
     LONGLONG rt = 0;
     EXPECT_EQ(CSubtitleTime::Parse("01:02:03,456 -->", &rt), 12u);
-    EXPECT_EQ(rt, ((1 * 60 + 2) * 60 + 3) * 1000 * kMs + 456 * kMs);
+    EXPECT_EQ(rt, ((1 * 60 + 2) * 60 + 3) * 1000 * kSubtitleUnitsPerMs + 456 * kSubtitleUnitsPerMs);
     EXPECT_EQ(CSubtitleTime::Parse(" 02:03.5", &rt), 8u);
-    EXPECT_EQ(rt, (2 * 60 + 3) * 1000 * kMs + 500 * kMs);
+    EXPECT_EQ(rt, (2 * 60 + 3) * 1000 * kSubtitleUnitsPerMs + 500 * kSubtitleUnitsPerMs);
     EXPECT_EQ(CSubtitleTime::Parse("0:00:01.25", &rt), 10u);
-    EXPECT_EQ(rt, 1250 * kMs);
+    EXPECT_EQ(rt, 1250 * kSubtitleUnitsPerMs);
     EXPECT_EQ(CSubtitleTime::Parse("0:00:01.123456789", &rt), 17u);
     EXPECT_EQ(rt, 11234567);
     EXPECT_EQ(CSubtitleTime::Parse("12", &rt), 0u);
@@ -47,10 +45,10 @@ TEST(SubRipParser, ReadsCuesWithStylingAndLineBreaks)
                                     "2\r\n00:00:05,000 --> 00:00:06,500 X1:10 X2:20\r\n"
                                     "<font color=\"#ff0000\">red</font> &amp; {\\an8}<i>top</i>\r\n");
     ASSERT_EQ(track.Cues().size(), 2u);
-    EXPECT_EQ(track.Cues()[0].rtStart, 1000 * kMs);
-    EXPECT_EQ(track.Cues()[0].rtEnd, 4000 * kMs);
+    EXPECT_EQ(track.Cues()[0].rtStart, 1000 * kSubtitleUnitsPerMs);
+    EXPECT_EQ(track.Cues()[0].rtEnd, 4000 * kSubtitleUnitsPerMs);
     EXPECT_EQ(track.Cues()[0].sMarkup, "Hello <b>subtitle</b>\nsecond line");
-    EXPECT_EQ(track.Cues()[1].rtEnd, 6500 * kMs);
+    EXPECT_EQ(track.Cues()[1].rtEnd, 6500 * kSubtitleUnitsPerMs);
     EXPECT_EQ(track.Cues()[1].sMarkup, "<span foreground=\"#ff0000\">red</span> &amp; <i>top</i>");
     EXPECT_EQ(track.Format(), SubtitleFormat::SubRip);
 }
@@ -78,9 +76,9 @@ TEST(WebVttParser, IgnoresSettingsNotesAndStyles)
                                     "<v Mary><c.yellow>Hello</c> &lt;world&gt;</v>\n\n"
                                     "01:00:00.000 --> 01:00:01.000\n<i>an hour</i>\n");
     ASSERT_EQ(track.Cues().size(), 2u);
-    EXPECT_EQ(track.Cues()[0].rtStart, 1000 * kMs);
+    EXPECT_EQ(track.Cues()[0].rtStart, 1000 * kSubtitleUnitsPerMs);
     EXPECT_EQ(track.Cues()[0].sMarkup, "<span foreground=\"#ffff00\">Hello</span> &lt;world&gt;");
-    EXPECT_EQ(track.Cues()[1].rtStart, 3600 * 1000 * kMs);
+    EXPECT_EQ(track.Cues()[1].rtStart, 3600 * 1000 * kSubtitleUnitsPerMs);
     EXPECT_EQ(track.Cues()[1].sMarkup, "<i>an hour</i>");
 }
 
@@ -96,7 +94,7 @@ TEST(SubStationParser, ReadsDialogueInTheOrderOfTheFormatLine)
         "Dialogue: 0:00:04.00,0:00:05.00,0,Default,{\\c&H0000FF&\\blur2}red{\\c} {\\p1}m 0 0 l 10 0{\\p0}\\hend\n"
         "Dialogue: broken,0:00:05.00,0,Default,skipped\n");
     ASSERT_EQ(track.Cues().size(), 2u);
-    EXPECT_EQ(track.Cues()[0].rtStart, 1500 * kMs);
+    EXPECT_EQ(track.Cues()[0].rtStart, 1500 * kSubtitleUnitsPerMs);
     EXPECT_EQ(track.Cues()[0].sMarkup, "Hello, <b>bold</b>\n<i>italic, with comma</i>");
     EXPECT_EQ(track.Cues()[1].sMarkup, "<span foreground=\"#ff0000\">red</span> \xC2\xA0" "end");
     EXPECT_EQ(track.SkippedCues(), 1u);

@@ -16,6 +16,7 @@
 #include <QStringList>
 
 class CDirectShow;
+class QAction;
 class QMenu;
 class QWidget;
 

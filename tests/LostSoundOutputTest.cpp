@@ -5,9 +5,11 @@
 // must see the stream's end, or the pipeline's end of stream never comes.
 #include "playback/LostSoundOutput.h"
 
+#include <atomic>
 #include <gst/gst.h>
 #include <gtest/gtest.h>
 #include <memory>
+#include <string_view>
 
 namespace {
 
@@ -71,6 +73,23 @@ protected:
         return pEnd != nullptr;
     }
 
+    // The sink that took the lost one's place (a reference), or null.
+    static GstElement* NewSink(GstBin* pBin)
+    {
+        GstElement* pFound = nullptr;
+        GstIterator* pSinks = gst_bin_iterate_sinks(pBin);
+        GValue item = G_VALUE_INIT;
+        while (pFound == nullptr && gst_iterator_next(pSinks, &item) == GST_ITERATOR_OK) {
+            auto* pSink = GST_ELEMENT(g_value_get_object(&item));
+            if (std::string_view(GST_OBJECT_NAME(pSink)) != kSink)
+                pFound = GST_ELEMENT(gst_object_ref(pSink));
+            g_value_reset(&item);
+        }
+        g_value_unset(&item);
+        gst_iterator_free(pSinks);
+        return pFound;
+    }
+
     GstElement* m_pPipeline = nullptr;
     std::unique_ptr<CLostSoundOutput> m_pLost;
 };
@@ -100,10 +119,39 @@ TEST_F(LostSoundOutputTest, AStreamStillPushingEndsInTheNewSink)
     m_pLost->Begin();
     m_pLost->Finish();
     EXPECT_EQ(Outcome(10000), GST_MESSAGE_EOS);
-    GstElement* pSink = gst_bin_get_by_name(GST_BIN(m_pPipeline), kSink);
+    GstElement* pSink = NewSink(GST_BIN(m_pPipeline));
     ASSERT_NE(pSink, nullptr);
     EXPECT_STRNE(G_OBJECT_TYPE_NAME(pSink), "GstAppSink");
     gst_object_unref(pSink);
+    pSink = gst_bin_get_by_name(GST_BIN(m_pPipeline), kSink);
+    EXPECT_EQ(pSink, nullptr) << "the lost sink is still there";
+    if (pSink != nullptr)
+        gst_object_unref(pSink);
+}
+
+// The new sink is in the pipeline, playing, when the lost one leaves. The
+// lost one may take the pipeline's clock with it, and the pause and play
+// that choose another clock must find the new sink there: one that joined
+// during them could keep the state from their middle, and stay paused.
+TEST_F(LostSoundOutputTest, TheNewSinkPlaysBeforeTheLostOneLeaves)
+{
+    Build(40, true);
+    g_usleep(100000);
+    std::atomic<int> stateAtLeaving{GST_STATE_VOID_PENDING};
+    auto onRemoved = +[](GstBin* pBin, GstElement* pElement, gpointer pState) {
+        if (std::string_view(GST_OBJECT_NAME(pElement)) != kSink)
+            return;
+        GstElement* pNew = NewSink(pBin);
+        *static_cast<std::atomic<int>*>(pState) = pNew != nullptr ? GST_STATE(pNew) : GST_STATE_VOID_PENDING;
+        if (pNew != nullptr)
+            gst_object_unref(pNew);
+    };
+    const gulong handler = g_signal_connect(m_pPipeline, "element-removed", G_CALLBACK(onRemoved), &stateAtLeaving);
+    m_pLost->Begin();
+    m_pLost->Finish();
+    EXPECT_EQ(Outcome(10000), GST_MESSAGE_EOS);
+    g_signal_handler_disconnect(m_pPipeline, handler);
+    EXPECT_EQ(stateAtLeaving, GST_STATE_PLAYING);
 }
 
 } // namespace

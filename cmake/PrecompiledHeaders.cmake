@@ -124,7 +124,9 @@ function(korvo_reuse_precompiled_headers dir)
             continue()
         endif()
         get_target_property(options ${target} COMPILE_OPTIONS)
-        if(NOT "-Wpedantic" IN_LIST options)
+        # A libFuzzer program is compiled for coverage of its own, which
+        # clang refuses to mix with headers compiled without it.
+        if(NOT "-Wpedantic" IN_LIST options OR "-fsanitize=fuzzer" IN_LIST options)
             continue()
         endif()
         korvo_pch_host_for(${target} host)

@@ -68,7 +68,9 @@ CKorvoPlayerDlg::~CKorvoPlayerDlg() = default;
 
 void CKorvoPlayerDlg::OnInitDialog()
 {
-    setWindowFlag(Qt::FramelessWindowHint);
+    // A main window, not a dialog, in the window manager's eyes: GNOME's
+    // window manager neither maximizes nor makes full screen a dialog.
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     // The playlist, a window of its own, takes its icon from this one.
     setWindowIcon(LoadResourceIcon(IDR_MAINFRAME));
     setAutoFillBackground(true);
@@ -365,8 +367,10 @@ void CKorvoPlayerDlg::_OnMonitorRemoved()
 void CKorvoPlayerDlg::changeEvent(QEvent* pEvent)
 {
     QDialog::changeEvent(pEvent);
-    if (pEvent->type() == QEvent::WindowStateChange)
+    if (pEvent->type() == QEvent::WindowStateChange) {
         m_dock.OnWindowStateChange();
+        emit WindowStateChanged();
+    }
     if (pEvent->type() == QEvent::ActivationChange && SkinManager() != nullptr && !isMinimized())
         SkinManager()->OnActivate(isActiveWindow() ? 1 : 0);
 }

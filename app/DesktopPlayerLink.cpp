@@ -14,6 +14,7 @@ PlayerSample CDesktopPlayerLink::Read() const
     sample.fileName = m_dlg.FileName();
     sample.nVolume = m_dlg.Volume();
     sample.bOpen = graph.IsOpen();
+    sample.bFullScreen = m_dlg.Geometry().FullScreenMode() != kWindowed;
     if (sample.bOpen) {
         graph.GetTotalPlayLength(&sample.llLength);
         graph.GetRate(&sample.dRate);
@@ -35,11 +36,13 @@ CPlaybackEvents& CDesktopPlayerLink::Events()
     return m_dlg.Graph().Events();
 }
 
-// The playlist's rows and repeat, and the player's volume and file.
+// The playlist's rows and repeat, the player's volume and file, and its
+// window entering or leaving full screen.
 void CDesktopPlayerLink::OnChange(std::function<void()> changed)
 {
     QObject::connect(&m_dlg.Control(), &CPlaybackControl::Changed, &m_dlg, changed);
     QObject::connect(&m_dlg, &CKorvoPlayerDlg::PlaylistChanged, &m_dlg, changed);
+    QObject::connect(&m_dlg, &CKorvoPlayerDlg::WindowStateChanged, &m_dlg, changed);
     if (CPlaylistDlg* pPlaylist = m_dlg.Playlist()) {
         QAbstractItemModel* pRows = pPlaylist->List()->model();
         QObject::connect(pRows, &QAbstractItemModel::rowsInserted, &m_dlg, changed);
@@ -97,6 +100,17 @@ void CDesktopPlayerLink::AddToPlaylist(const QStringList& files)
 {
     if (CPlaylistDlg* pPlaylist = m_dlg.Playlist())
         pPlaylist->AddFiles(files);
+}
+
+// Enter (the key) keeps the picture's ratio; leaving repeats the command of
+// the mode the player is in, which toggles it off.
+void CDesktopPlayerLink::SetFullScreen(bool bFullScreen)
+{
+    const int nMode = m_dlg.Geometry().FullScreenMode();
+    if (bFullScreen && nMode == kWindowed)
+        m_dlg.OnCommand(ID_SCALE_ENTIRESCREEN);
+    else if (!bFullScreen && nMode != kWindowed)
+        m_dlg.OnCommand(nMode == kFullScreenFill ? ID_SCALE_FULLSCREEN : ID_SCALE_ENTIRESCREEN);
 }
 
 QWidget& CDesktopPlayerLink::Window()

@@ -21,6 +21,7 @@ public:
     void SetVolume(int nVolume) override;
     void OpenFiles(const QStringList& files) override;
     void AddToPlaylist(const QStringList& files) override;
+    void SetFullScreen(bool bFullScreen) override;
     QWidget& Window() override;
     QWidget* PlaylistWindow() override;
 

@@ -93,6 +93,8 @@ public:
 signals:
     // The playlist's repeat was switched.
     void PlaylistChanged();
+    // The window was minimized, maximized, made full screen or normal again.
+    void WindowStateChanged();
     // A command of what the player remembers (from the beginning, resume).
     void MemoryCommand(int nID);
 

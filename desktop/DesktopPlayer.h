@@ -23,7 +23,8 @@ public:
     // with one of them, or through the OnChange handler.
     virtual CPlaybackEvents& Events() = 0;
     // `changed` is called on every change of what Read gives that the
-    // graph controller does not signal (volume, file, playlist).
+    // graph controller does not signal (volume, file, playlist, full
+    // screen).
     virtual void OnChange(std::function<void()> changed) = 0;
     // The position in the open file now (100-ns units); false when none is
     // open or it cannot be read.
@@ -39,6 +40,9 @@ public:
     virtual void OpenFiles(const QStringList& files) = 0;
     // Adds the files to the playlist, as its Add button does.
     virtual void AddToPlaylist(const QStringList& files) = 0;
+    // Enters full screen as the player's own full-screen key does, or
+    // leaves whichever full-screen mode the player is in.
+    virtual void SetFullScreen(bool bFullScreen) = 0;
 
     virtual QWidget& Window() = 0;
     // Null when the player has no playlist.

@@ -1,5 +1,7 @@
 #include "MprisPlayerAdaptor.h"
 
+#include "MprisProperties.h"
+
 #include <QDBusMessage>
 #include <QFile>
 #include <QFileInfo>
@@ -207,11 +209,6 @@ void CMprisPlayerAdaptor::_OnChanged(const PlayerSample& before, const PlayerSam
     note(after.bCanPlay != before.bCanPlay, "CanPlay", CanPlay());
     note(after.bOpen != before.bOpen, "CanPause", CanPause());
     note(after.bOpen != before.bOpen || after.llLength != before.llLength, "CanSeek", CanSeek());
-    if (changed.isEmpty())
-        return;
-    QDBusMessage signal = QDBusMessage::createSignal(QLatin1StringView(kObjectPath),
-                                                     QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                     QStringLiteral("PropertiesChanged"));
-    signal << QStringLiteral("org.mpris.MediaPlayer2.Player") << changed << QStringList();
-    m_connection.send(signal);
+    if (!changed.isEmpty())
+        SendPropertiesChanged(m_connection, QStringLiteral("org.mpris.MediaPlayer2.Player"), changed);
 }

@@ -1,11 +1,14 @@
 // The MPRIS root interface (org.mpris.MediaPlayer2) of the player: who it
-// is, what it opens, and raising and leaving the player window.
+// is, what it opens, raising and leaving the player window, and its full
+// screen, which the desktop may read and set; each change of it goes out as
+// PropertiesChanged.
 #pragma once
 
-#include <QDBusAbstractAdaptor>
-#include <QStringList>
+#include "PlayerStateWatch.h"
 
-class IDesktopPlayer;
+#include <QDBusAbstractAdaptor>
+#include <QDBusConnection>
+#include <QStringList>
 
 class CMprisRootAdaptor : public QDBusAbstractAdaptor {
     Q_OBJECT
@@ -17,10 +20,14 @@ class CMprisRootAdaptor : public QDBusAbstractAdaptor {
     Q_PROPERTY(QString DesktopEntry READ DesktopEntry)
     Q_PROPERTY(QStringList SupportedUriSchemes READ SupportedUriSchemes)
     Q_PROPERTY(QStringList SupportedMimeTypes READ SupportedMimeTypes)
+    Q_PROPERTY(bool Fullscreen READ Fullscreen WRITE SetFullscreen)
+    Q_PROPERTY(bool CanSetFullscreen READ CanSetFullscreen)
 
 public:
-    // `pObject` is the object registered at /org/mpris/MediaPlayer2.
-    CMprisRootAdaptor(QObject* pObject, IDesktopPlayer& player);
+    // `pObject` is the object registered at /org/mpris/MediaPlayer2 on
+    // `connection`.
+    CMprisRootAdaptor(QObject* pObject, IDesktopPlayer& player, CPlayerStateWatch& watch,
+                      const QDBusConnection& connection);
 
     bool CanQuit() const { return true; }
     bool CanRaise() const { return true; }
@@ -29,6 +36,9 @@ public:
     QString DesktopEntry() const;
     QStringList SupportedUriSchemes() const;
     QStringList SupportedMimeTypes() const;
+    bool Fullscreen() const { return m_watch.Current().bFullScreen; }
+    void SetFullscreen(bool bFullScreen);
+    bool CanSetFullscreen() const { return true; }
 
 public slots:
     void Raise();
@@ -36,5 +46,9 @@ public slots:
     void Quit();
 
 private:
+    void _OnChanged(const PlayerSample& before, const PlayerSample& after);
+
     IDesktopPlayer& m_player;
+    CPlayerStateWatch& m_watch;
+    QDBusConnection m_connection;
 };

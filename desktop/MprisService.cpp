@@ -21,7 +21,7 @@ CMprisService::CMprisService(IDesktopPlayer& player, CPlayerStateWatch& watch)
               qPrintable(m_connection.lastError().message()));
         return;
     }
-    new CMprisRootAdaptor(this, player);
+    new CMprisRootAdaptor(this, player, watch, m_connection);
     new CMprisPlayerAdaptor(this, player, watch, m_connection);
     if (!m_connection.registerObject(QLatin1StringView(CMprisPlayerAdaptor::kObjectPath), this)) {
         Trace("Can not register %s on the session bus", CMprisPlayerAdaptor::kObjectPath);

@@ -17,6 +17,7 @@ struct PlayerSample {
     bool bCanPrevious = false;   // the previous button would change the file
     bool bCanNext = false;       // the next button would change the file
     bool bCanPlay = false;       // play would start or resume something
+    bool bFullScreen = false;    // the player fills its monitor, in either full-screen mode
 
     bool VideoPlaying() const { return nState == State_Running && bHasVideo; }
     bool operator==(const PlayerSample&) const = default;

@@ -28,6 +28,8 @@ protected:
 
     static QRect Screen() { return QGuiApplication::primaryScreen()->geometry(); }
 
+    static QString Name() { return UnderMutter() ? QStringLiteral("mutter") : QStringLiteral("weston"); }
+
     static bool UnderMutter()
     {
         CTestCompositor::Kind kind = CTestCompositor::Kind::Weston;
@@ -69,12 +71,53 @@ TEST_F(CompositorTest, ThePicturePlaysInsideTheSkin)
 {
     Start(LongClip());
     QDir().mkpath(COMPOSITOR_ARTIFACT_DIR);
-    m_x.Grab(m_window).save(QStringLiteral(COMPOSITOR_ARTIFACT_DIR "/player-%1.png")
-                                .arg(UnderMutter() ? QStringLiteral("mutter") : QStringLiteral("weston")));
+    m_x.Grab(m_window).save(QStringLiteral(COMPOSITOR_ARTIFACT_DIR "/player-%1.png").arg(Name()));
     const QImage before = Middle();
     ASSERT_FALSE(before.isNull());
     EXPECT_GT(DistinctColours(before), 8) << "a picture, not a plain area";
     EXPECT_TRUE(WaitUntil([&] { return Middle() != before; }, kDesktopWaitMs)) << "the picture moves on";
+}
+
+// Full screen asked for through the desktop's media controls (no key
+// reaches a window on a headless compositor) covers the monitor with
+// nothing of the player's beside it, and puts the window back where it was.
+TEST_F(CompositorTest, LeavingFullScreenPutsTheWindowBackExactly)
+{
+    Start(LongClip());
+    ASSERT_TRUE(Settled());
+    const QRect windowed = Rect();
+    ASSERT_TRUE(SetFullScreen(true));
+    EXPECT_EQ(WaitForRect(Screen()), Screen());
+    // The picture keeps its ratio and takes the display's whole height.
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            const QImage shot = m_x.Grab(m_window);
+            return !shot.isNull() && qGray(shot.pixel(shot.width() / 2, shot.height() / 10)) > 16 &&
+                   qGray(shot.pixel(shot.width() / 2, shot.height() * 9 / 10)) > 16;
+        },
+        kDesktopWaitMs))
+        << "the picture from the top to the bottom of the screen";
+    QDir().mkpath(COMPOSITOR_ARTIFACT_DIR);
+    m_x.Grab(m_window).save(QStringLiteral(COMPOSITOR_ARTIFACT_DIR "/fullscreen-%1.png").arg(Name()));
+    EXPECT_TRUE(Property(QStringLiteral("Fullscreen"), QStringLiteral("org.mpris.MediaPlayer2")).toBool());
+    for (unsigned long window : m_x.ClientWindows()) {
+        if (window != m_window && std::find(m_before.begin(), m_before.end(), window) == m_before.end()) {
+            EXPECT_FALSE(m_x.IsShown(window) && Screen().intersects(m_x.Rect(window)))
+                << "a window beside the full-screen player: " << testing::PrintToString(m_x.Rect(window));
+        }
+    }
+    ASSERT_TRUE(SetFullScreen(false));
+    const QRect back = NextRect(Screen());
+    EXPECT_FALSE(Property(QStringLiteral("Fullscreen"), QStringLiteral("org.mpris.MediaPlayer2")).toBool());
+    // weston's window manager puts back the frame it keeps around every X
+    // window (a 32-px margin) where the window was, and takes no move from
+    // a client after mapping it: there only the size comes back exactly.
+    if (!UnderMutter()) {
+        EXPECT_EQ(back.size(), windowed.size());
+        EXPECT_TRUE(Screen().contains(back)) << testing::PrintToString(back);
+        return;
+    }
+    EXPECT_EQ(back, windowed);
 }
 
 // The compositor goes (a crash, the session ends) under a playing player:

@@ -22,16 +22,20 @@ bool CDBusSignalRecorder::Listen()
 void CDBusSignalRecorder::Clear()
 {
     m_changed.clear();
+    m_rootChanged.clear();
     m_seeked.clear();
 }
 
 void CDBusSignalRecorder::_OnPropertiesChanged(const QDBusMessage& message)
 {
     const QList<QVariant> arguments = message.arguments();
-    if (arguments.size() < 2 || arguments[0].toString() != QStringLiteral("org.mpris.MediaPlayer2.Player"))
+    if (arguments.size() < 2)
         return;
     const QVariantMap changed = qdbus_cast<QVariantMap>(arguments[1]);
-    m_changed << changed.keys();
+    if (arguments[0].toString() == QStringLiteral("org.mpris.MediaPlayer2.Player"))
+        m_changed << changed.keys();
+    else if (arguments[0].toString() == QStringLiteral("org.mpris.MediaPlayer2"))
+        m_rootChanged << changed.keys();
 }
 
 void CDBusSignalRecorder::_OnSeeked(qlonglong position)

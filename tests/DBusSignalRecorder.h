@@ -1,5 +1,6 @@
 // Records the MPRIS signals of the players on the session bus: the names of
-// the properties each PropertiesChanged carried, and each Seeked position.
+// the properties each PropertiesChanged carried (of the root and the player
+// interface), and each Seeked position.
 #pragma once
 
 #include <QDBusMessage>
@@ -16,6 +17,8 @@ public:
 
     // Every property named in a PropertiesChanged of the player interface.
     const QStringList& ChangedProperties() const { return m_changed; }
+    // The same for the root interface.
+    const QStringList& ChangedRootProperties() const { return m_rootChanged; }
     const QVector<qlonglong>& SeekedPositions() const { return m_seeked; }
     void Clear();
 
@@ -25,5 +28,6 @@ private slots:
 
 private:
     QStringList m_changed;
+    QStringList m_rootChanged;
     QVector<qlonglong> m_seeked;
 };

@@ -100,13 +100,22 @@ QRect DesktopPlayerTest::NextRect(const QRect& old)
     return Rect();
 }
 
-QVariant DesktopPlayerTest::Property(const QString& name)
+QVariant DesktopPlayerTest::Property(const QString& name, const QString& interface)
 {
     QDBusInterface properties(kService, QStringLiteral("/org/mpris/MediaPlayer2"),
                               QStringLiteral("org.freedesktop.DBus.Properties"));
-    QDBusReply<QDBusVariant> reply =
-        properties.call(QStringLiteral("Get"), QStringLiteral("org.mpris.MediaPlayer2.Player"), name);
+    QDBusReply<QDBusVariant> reply = properties.call(QStringLiteral("Get"), interface, name);
     return reply.isValid() ? reply.value().variant() : QVariant();
+}
+
+bool DesktopPlayerTest::SetFullScreen(bool bFullScreen)
+{
+    QDBusInterface properties(kService, QStringLiteral("/org/mpris/MediaPlayer2"),
+                              QStringLiteral("org.freedesktop.DBus.Properties"));
+    const QDBusMessage reply = properties.call(QStringLiteral("Set"), QStringLiteral("org.mpris.MediaPlayer2"),
+                                               QStringLiteral("Fullscreen"),
+                                               QVariant::fromValue(QDBusVariant(bFullScreen)));
+    return reply.type() == QDBusMessage::ReplyMessage;
 }
 
 bool DesktopPlayerTest::WaitForStatus(const QString& status)

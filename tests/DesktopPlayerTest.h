@@ -53,7 +53,11 @@ protected:
     // Waits for the window to leave `old` and settle; the new rectangle.
     QRect NextRect(const QRect& old);
 
-    static QVariant Property(const QString& name);
+    static QVariant Property(const QString& name,
+                             const QString& interface = QStringLiteral("org.mpris.MediaPlayer2.Player"));
+    // Sets MPRIS's Fullscreen, as a desktop's media control would; false
+    // when the call failed.
+    static bool SetFullScreen(bool bFullScreen);
     static bool WaitForStatus(const QString& status);
     static bool WaitForValue(const QString& name, double dValue, double dWithin = 0.001);
     // Seconds, from MPRIS's microseconds.

@@ -210,6 +210,28 @@ TEST_F(MprisTest, TheRootInterfaceNamesThePlayerAndQuitEndsIt)
     EXPECT_EQ(m_pPlayer->ExitCode(), 0);
 }
 
+// Full screen is the player's own: set from the desktop it enters and
+// leaves the player's full screen, and each change is announced.
+TEST_F(MprisTest, TheDesktopReadsAndSetsFullScreen)
+{
+    CDBusSignalRecorder recorder;
+    ASSERT_TRUE(recorder.Listen());
+    StartPlayer(Media("clip.wmv", TestMedia::Wmv20s));
+    ASSERT_TRUE(WaitForStatus(QStringLiteral("Playing")));
+    QDBusInterface root(kService, kMprisPath, QStringLiteral("org.mpris.MediaPlayer2"));
+    EXPECT_TRUE(root.property("CanSetFullscreen").toBool());
+    EXPECT_FALSE(root.property("Fullscreen").toBool());
+    recorder.Clear();
+    // A second "true" changes nothing and is not announced.
+    for (bool bFullScreen : {true, true, false}) {
+        ASSERT_TRUE(root.setProperty("Fullscreen", bFullScreen));
+        EXPECT_TRUE(WaitUntil([&] { return root.property("Fullscreen").toBool() == bFullScreen; }, kWaitMs));
+    }
+    EXPECT_TRUE(WaitUntil([&] { return recorder.ChangedRootProperties().size() >= 2; }, kWaitMs));
+    EXPECT_EQ(recorder.ChangedRootProperties(), QStringList({QStringLiteral("Fullscreen"), QStringLiteral("Fullscreen")}));
+    EXPECT_TRUE(WaitForStatus(QStringLiteral("Playing")));
+}
+
 // Calls outside what MPRIS allows are ignored, clamped or refused with an
 // error that says why; the player keeps playing and answering.
 TEST_F(MprisTest, MalformedCallsNeitherCrashNorWedgeThePlayer)

@@ -169,6 +169,20 @@ TEST_F(VideoOutputTest, ThePictureFillsItsRectangleAndMovesWithItWhilePaused)
     }
 }
 
+// Pictures of more than 8 bits a component (10-bit HEVC) are brought to 8
+// bits before they are scaled for plain X images.
+TEST_F(VideoOutputTest, ATenBitPictureFillsItsRectangle)
+{
+    const std::string path =
+        MadeMedia("disc-hevc10.mkv", "-f lavfi -i color=c=white:size=320x240:rate=25:duration=2 -vf \"format=yuv420p,"
+                                     "geq=lum='if(lte(pow(X-W/2,2)+pow(Y-H/2,2),9216),16,235)':cb=128:cr=128,"
+                                     "format=yuv420p10le\" -c:v libx265 -x265-params log-level=error -f matroska");
+    const QRect picture(40, 30, 240, 180);
+    PlayPaused(path, picture);
+    EXPECT_TRUE(WaitFor([&] { return ShowsThePictureIn(picture); }));
+    EXPECT_EQ(m_graph.Stop(), S_OK);
+}
+
 TEST_F(VideoOutputTest, APausedPictureIsDrawnAgainAfterItWasCovered)
 {
     const QRect picture(20, 20, 300, 225);

@@ -15,13 +15,15 @@
 // prints "first T" (CLOCK_MONOTONIC seconds) when the picture appears, then,
 // WARMUP-S later, counts for COUNT-S and prints "shown N SECONDS"; prints
 // "none" when nothing appears within TIMEOUT-S. With --log it also prints
-// "band X Y WIDTH" (where the cells are on the screen) before counting and
+// "band X Y WIDTH" (where the cells are on the screen after the warmup, when
+// they are found again there) before counting and
 // "picture T NUMBER" for every picture counted, its number read from the
 // screen as soon as its drawing is reported (-1 when it cannot be read).
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/Xdamage.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -90,6 +92,14 @@ bool FindBand(Display* pDisplay, Window root, int screenWidth, int screenHeight,
                         ++bottom;
                     band.cellsY = bottom + (bottom - y + 1) / 2 + 1;
                     if (band.cellsY < screenHeight && ReadNumber(pImage, band.cellsY, band, 0) >= 0) {
+                        // A window over the picture's right part (a docked
+                        // playlist with no room beside the player) cuts the
+                        // run short; the orange half's height still gives
+                        // the band's width, for the readings once that window
+                        // has gone.
+                        const int fromHeight = 32 * (bottom - y + 1);
+                        if (fromHeight > width + width / 16)
+                            band.width = std::min(fromHeight, screenWidth - runStart);
                         *pBand = band;
                         bFound = true;
                     }
@@ -143,6 +153,11 @@ int main(int argc, char** argv)
     std::fflush(stdout);
     while (Now() < first + warmup)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    // A player may show its first picture in a window of its first size and
+    // grow it for the file afterwards: the band is looked for again where
+    // the picture is now.
+    if (Band settled; FindBand(pDisplay, root, screenWidth, screenHeight, &settled))
+        band = settled;
     // Every drawing the server does across the band's row of cells is one
     // picture put on the screen (a player draws each picture with one
     // request); the damage extension reports each one.

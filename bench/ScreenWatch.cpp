@@ -15,10 +15,10 @@
 // prints "first T" (CLOCK_MONOTONIC seconds) when the picture appears, then,
 // WARMUP-S later, counts for COUNT-S and prints "shown N SECONDS"; prints
 // "none" when nothing appears within TIMEOUT-S. With --log it also prints
-// "band X Y WIDTH" (where the cells are on the screen after the warmup, when
-// they are found again there) before counting and
+// "band X Y WIDTH" (where the cells are on the screen) before counting and
 // "picture T NUMBER" for every picture counted, its number read from the
-// screen as soon as its drawing is reported (-1 when it cannot be read).
+// screen as soon as its drawing is reported (-1 when it cannot be read;
+// after a few of those in a row the band is looked for again).
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/Xdamage.h>
@@ -33,6 +33,8 @@
 namespace {
 
 constexpr int kBits = 12;
+// Unreadable numbers in a row after which the band is looked for again.
+constexpr int kFailuresBeforeLooking = 5;
 
 struct Band {
     int x = 0;
@@ -153,11 +155,6 @@ int main(int argc, char** argv)
     std::fflush(stdout);
     while (Now() < first + warmup)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    // A player may show its first picture in a window of its first size and
-    // grow it for the file afterwards: the band is looked for again where
-    // the picture is now.
-    if (Band settled; FindBand(pDisplay, root, screenWidth, screenHeight, &settled))
-        band = settled;
     // Every drawing the server does across the band's row of cells is one
     // picture put on the screen (a player draws each picture with one
     // request); the damage extension reports each one.
@@ -174,6 +171,8 @@ int main(int argc, char** argv)
     const Damage damage = XDamageCreate(pDisplay, root, XDamageReportRawRectangles);
     size_t shown = 0;
     bool bInGroup = false;
+    int failures = 0;
+    double lastLook = 0.0;
     const double countStart = Now();
     while (Now() < countStart + count) {
         while (XPending(pDisplay) > 0) {
@@ -186,8 +185,22 @@ int main(int argc, char** argv)
             bInGroup = bInGroup || (area.y <= band.cellsY && band.cellsY < area.y + area.height &&
                                     area.x <= band.x + band.width / 4 && area.x + area.width >= band.x + 3 * band.width / 4);
             if (!pDamage->more) {
-                if (bInGroup && bLog)
-                    std::printf("picture %.6f %d\n", Now(), ReadShownNumber(pDisplay, root, band));
+                if (bInGroup && bLog) {
+                    const int number = ReadShownNumber(pDisplay, root, band);
+                    std::printf("picture %.6f %d\n", Now(), number);
+                    failures = number < 0 ? failures + 1 : 0;
+                }
+                // A player may show its first pictures in a window of its
+                // first size and grow it for the file afterwards, or a
+                // window may cover the cells for a while: after a few
+                // numbers in a row that cannot be read, the band is looked
+                // for again where the picture is now.
+                if (failures >= kFailuresBeforeLooking && Now() > lastLook + 0.5) {
+                    lastLook = Now();
+                    failures = 0;
+                    if (Band moved; FindBand(pDisplay, root, screenWidth, screenHeight, &moved))
+                        band = moved;
+                }
                 shown += bInGroup ? 1 : 0;
                 bInGroup = false;
             }

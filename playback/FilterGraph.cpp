@@ -922,10 +922,9 @@ void CFilterGraph::_OnPictureExposed()
 }
 
 // The next picture comes at the new size; a paused graph makes it at once,
-// by a seek to where it stands (once for the four sides of one placing), and
-// so does a playing one placed for the first time: its first pictures were
-// made before the player knew their size, and on a busy machine the next
-// ones may all come late and be dropped.
+// by a seek to where it stands (once for the four sides of one placing). A
+// playing graph is left alone: a seek would stop its sound for as long as
+// the graph takes to make its pictures again.
 void CFilterGraph::_OnPictureResized(QSize size)
 {
     m_scaleSize = PackedSize(size);
@@ -968,8 +967,7 @@ void CFilterGraph::_RefreshPicture()
         QTimer::singleShot(kRefreshRetryMilliseconds, this, &CFilterGraph::_RefreshPicture);
         return;
     }
-    const bool bFirstPlacing = std::exchange(m_bFirstPlacing, false);
-    if (!m_bPrerolled || m_bRunPending || (current != GST_STATE_PAUSED && !(bFirstPlacing && current == GST_STATE_PLAYING)))
+    if (!m_bPrerolled || m_bRunPending || current != GST_STATE_PAUSED)
         return;
     LONGLONG llPosition = 0;
     GetCurrentPosition(&llPosition);
@@ -1031,8 +1029,6 @@ void CFilterGraph::_ApplyRenderRectangle()
         return;
     if (m_pPictureWindow != nullptr && m_pPictureWindow->Handle() != 0) {
         gst_object_unref(pOverlay);
-        if (r[2] > 0 && r[3] > 0 && !std::exchange(m_bPicturePlaced, true))
-            m_bFirstPlacing = true;
         if (r[2] > 0 && r[3] > 0)
             m_pPictureWindow->Place(static_cast<int>(r[0]), static_cast<int>(r[1]), static_cast<int>(r[2]),
                                     static_cast<int>(r[3]));

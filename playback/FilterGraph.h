@@ -210,8 +210,6 @@ private:
     // in the high; 0 for their own size.
     std::atomic<uint64_t> m_scaleSize = 0;
     bool m_bRefreshQueued = false;
-    bool m_bPicturePlaced = false;
-    bool m_bFirstPlacing = false;
     CGraphEventQueue m_events;
     // Decoded pads arrive on streaming threads, one decoder's at a time.
     std::mutex m_renderLock;

@@ -12,11 +12,14 @@
 #include "playback/MediaGraph.h"
 
 #include <QSignalSpy>
+#include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <gst/gst.h>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -182,6 +185,54 @@ TEST_F(SoundServerTest, AFileStartedWithoutAServerPlaysSilently)
 // A file with two sound streams, a low tone in English and a high one in
 // Korean: the first is heard, the menu's labels name both languages, and
 // choosing the second changes the tone while the position runs on.
+// Counts the seek events GStreamer makes while it lives.
+class CSeekCounter {
+public:
+    CSeekCounter()
+    {
+        gst_debug_set_threshold_for_name("GST_EVENT", GST_LEVEL_INFO);
+        gst_debug_add_log_function(&CSeekCounter::_Log, this, nullptr);
+    }
+    ~CSeekCounter()
+    {
+        gst_debug_remove_log_function_by_data(this);
+        gst_debug_set_threshold_for_name("GST_EVENT", GST_LEVEL_NONE);
+    }
+    int Count() const { return m_nSeeks.load(); }
+
+private:
+    static void _Log(GstDebugCategory* pCategory, GstDebugLevel, const gchar*, const gchar*, gint, GObject*,
+                     GstDebugMessage* pMessage, gpointer pData)
+    {
+        const gchar* pszText = gst_debug_message_get(pMessage);
+        if (std::string_view(gst_debug_category_get_name(pCategory)) == "GST_EVENT" && pszText != nullptr &&
+            std::string_view(pszText).starts_with("creating seek"))
+            ++static_cast<CSeekCounter*>(pData)->m_nSeeks;
+    }
+
+    std::atomic<int> m_nSeeks{0};
+};
+
+// The picture placed for the first time while the file plays (the window
+// took its size after the file had started): the next pictures come at
+// that size, and the sound runs on, with no seek to make the pictures again
+// (on a heavy file it stopped the sound while they were made).
+TEST_F(SoundServerTest, PlacingThePictureWhilePlayingLeavesTheSoundWhole)
+{
+    const std::string path = MadeMedia("tone.mkv", "-f lavfi -i color=c=white:s=320x240:r=25:d=20 -f lavfi "
+                                                   "-i sine=frequency=440:d=20 -c:v mpeg4 -c:a libvorbis");
+    ASSERT_FALSE(path.empty());
+    ASSERT_EQ(m_graph.Play(path.c_str()), S_OK) << LastReport();
+    ASSERT_TRUE(WaitFor([&] { return m_server.HeardFrequency(200) > 300; }, 20000)) << "the tone plays";
+    CSeekCounter seeks;
+    ASSERT_EQ(m_graph.SetScreenSize({0, 0, 160, 120}), S_OK);
+    const std::vector<int16_t> heard = m_server.Heard(2000);
+    ASSERT_GT(heard.size(), 8000u);
+    EXPECT_LT(CTestSoundServer::LongestGapMs(heard), 20);
+    EXPECT_EQ(seeks.Count(), 0);
+    EXPECT_FALSE(Ended()) << "the file ended or failed";
+}
+
 TEST_F(SoundServerTest, ChoosingTheSecondSoundStreamChangesTheToneWithoutASeek)
 {
     const std::string path =

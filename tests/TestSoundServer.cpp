@@ -2,6 +2,7 @@
 
 #include "EventLoopWait.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 
@@ -59,24 +60,46 @@ std::string CTestSoundServer::SinkInputs() const
     return Pactl({"list", "sink-inputs"}).toStdString();
 }
 
-double CTestSoundServer::HeardFrequency(int msLength) const
+std::vector<int16_t> CTestSoundServer::Heard(int msLength) const
 {
-    constexpr int kRate = 8000;
     QProcess parec;
-    parec.start(QStringLiteral("parec"), {"--raw", "--format=s16le", "--channels=1", QStringLiteral("--rate=%1").arg(kRate),
-                                          "--device=null.monitor", "--latency-msec=20"});
+    parec.start(QStringLiteral("parec"), {"--raw", "--format=s16le", "--channels=1",
+                                          QStringLiteral("--rate=%1").arg(kMonitorRate), "--device=null.monitor",
+                                          "--latency-msec=20"});
     if (!parec.waitForStarted(10000))
-        return 0;
+        return {};
     WaitFor([] { return false; }, msLength);
     parec.kill();
     parec.waitForFinished(10000);
     const QByteArray bytes = parec.readAllStandardOutput();
     const auto* pSamples = reinterpret_cast<const int16_t*>(bytes.constData());
-    const qsizetype cSamples = bytes.size() / 2;
+    return std::vector<int16_t>(pSamples, pSamples + bytes.size() / 2);
+}
+
+double CTestSoundServer::HeardFrequency(int msLength) const
+{
+    const std::vector<int16_t> samples = Heard(msLength);
     int cCrossings = 0;
-    for (qsizetype i = 1; i < cSamples; ++i)
-        cCrossings += (pSamples[i - 1] < 0) != (pSamples[i] < 0) ? 1 : 0;
-    return cSamples > 0 ? cCrossings / 2.0 * kRate / static_cast<double>(cSamples) : 0;
+    for (size_t i = 1; i < samples.size(); ++i)
+        cCrossings += (samples[i - 1] < 0) != (samples[i] < 0) ? 1 : 0;
+    return !samples.empty() ? cCrossings / 2.0 * kMonitorRate / static_cast<double>(samples.size()) : 0;
+}
+
+// A tone passes near zero for a sample or two at each crossing; a gap is
+// quiet for far longer.
+int CTestSoundServer::LongestGapMs(const std::vector<int16_t>& samples)
+{
+    constexpr int kQuiet = 300;
+    auto loud = [](int16_t sample) { return std::abs(sample) >= kQuiet; };
+    const auto first = std::find_if(samples.begin(), samples.end(), loud);
+    const auto last = std::find_if(samples.rbegin(), samples.rend(), loud).base();
+    size_t longest = 0;
+    size_t run = 0;
+    for (auto it = first; it < last; ++it) {
+        run = loud(*it) ? 0 : run + 1;
+        longest = std::max(longest, run);
+    }
+    return static_cast<int>(longest * 1000 / kMonitorRate);
 }
 
 bool CTestSoundServer::_Answers() const

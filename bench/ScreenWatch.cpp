@@ -96,9 +96,10 @@ bool FindBand(Display* pDisplay, Window root, int screenWidth, int screenHeight,
                     if (band.cellsY < screenHeight && ReadNumber(pImage, band.cellsY, band, 0) >= 0) {
                         // A window over the picture's right part (a docked
                         // playlist with no room beside the player) cuts the
-                        // run short; the orange half's height still gives
-                        // the band's width, for the readings once that window
-                        // has gone.
+                        // run short, and cells read from a band too narrow
+                        // give numbers that look valid but are wrong; the
+                        // orange half's height still gives the band's
+                        // width, for the readings once that window has gone.
                         const int fromHeight = 32 * (bottom - y + 1);
                         if (fromHeight > width + width / 16)
                             band.width = std::min(fromHeight, screenWidth - runStart);

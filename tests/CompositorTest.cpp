@@ -28,6 +28,17 @@ protected:
 
     static QRect Screen() { return QGuiApplication::primaryScreen()->geometry(); }
 
+    // The rectangles of the player's other windows (its playlist) now shown.
+    std::vector<QRect> OthersShown()
+    {
+        std::vector<QRect> others;
+        for (unsigned long window : m_x.ClientWindows())
+            if (window != m_window && std::find(m_before.begin(), m_before.end(), window) == m_before.end() &&
+                m_x.IsShown(window))
+                others.push_back(m_x.Rect(window));
+        return others;
+    }
+
     static QString Name() { return UnderMutter() ? QStringLiteral("mutter") : QStringLiteral("weston"); }
 
     static bool UnderMutter()
@@ -51,11 +62,7 @@ TEST_F(CompositorTest, TheWindowOpensOnTheScreenWithThePlaylistDocked)
     Start(LongClip());
     const QRect player = Rect();
     EXPECT_TRUE(Screen().contains(player)) << testing::PrintToString(player);
-    std::vector<QRect> others;
-    for (unsigned long window : m_x.ClientWindows())
-        if (window != m_window && std::find(m_before.begin(), m_before.end(), window) == m_before.end() &&
-            m_x.IsShown(window))
-            others.push_back(m_x.Rect(window));
+    const std::vector<QRect> others = OthersShown();
     ASSERT_EQ(others.size(), 1u) << "the playlist window, shown beside the player";
     const QRect playlist = others.front();
     EXPECT_TRUE(Screen().contains(playlist)) << testing::PrintToString(playlist);
@@ -100,12 +107,9 @@ TEST_F(CompositorTest, LeavingFullScreenPutsTheWindowBackExactly)
     QDir().mkpath(COMPOSITOR_ARTIFACT_DIR);
     m_x.Grab(m_window).save(QStringLiteral(COMPOSITOR_ARTIFACT_DIR "/fullscreen-%1.png").arg(Name()));
     EXPECT_TRUE(Property(QStringLiteral("Fullscreen"), QStringLiteral("org.mpris.MediaPlayer2")).toBool());
-    for (unsigned long window : m_x.ClientWindows()) {
-        if (window != m_window && std::find(m_before.begin(), m_before.end(), window) == m_before.end()) {
-            EXPECT_FALSE(m_x.IsShown(window) && Screen().intersects(m_x.Rect(window)))
-                << "a window beside the full-screen player: " << testing::PrintToString(m_x.Rect(window));
-        }
-    }
+    for (const QRect& other : OthersShown())
+        EXPECT_FALSE(Screen().intersects(other))
+            << "a window beside the full-screen player: " << testing::PrintToString(other);
     ASSERT_TRUE(SetFullScreen(false));
     const QRect back = NextRect(Screen());
     EXPECT_FALSE(Property(QStringLiteral("Fullscreen"), QStringLiteral("org.mpris.MediaPlayer2")).toBool());

@@ -1,5 +1,6 @@
 #include "FilterGraph.h"
 
+#include "DepthReducer.h"
 #include "GstFailure.h"
 #include "MediaGraph.h"
 #include "PictureWindow.h"
@@ -868,7 +869,9 @@ GstElement* CFilterGraph::_AddVideoChainAfterDrawn(GstElement* pConverter, GstEl
     // scaler has fast code for, and converting for the sink at the
     // window's size costs a quarter as much at 2160p, where it took more
     // than the decoding. Pictures of a deeper format (10-bit HEVC) are
-    // brought to 8 bits first; the others pass untouched.
+    // brought to 8 bits first, by a shift of each plane where the format
+    // has one; the others pass untouched.
+    GstElement* pReducer = CDepthReducer::Make();
     const gint nThreads = static_cast<gint>(g_get_num_processors());
     GstElement* pFormats = gst_element_factory_make("capsfilter", nullptr);
     if (pFormats != nullptr) {
@@ -896,8 +899,9 @@ GstElement* CFilterGraph::_AddVideoChainAfterDrawn(GstElement* pConverter, GstEl
         SetScaleCaps(pCaps, m_scaleSize.load());
     }
     return pOverlay != nullptr
-               ? AddChain(GST_BIN(m_pPipeline), {pConverter, pFormats, pScaler, pCaps, pSinkConverter, pOverlay, pSink})
-               : AddChain(GST_BIN(m_pPipeline), {pConverter, pFormats, pScaler, pCaps, pSinkConverter, pSink});
+               ? AddChain(GST_BIN(m_pPipeline),
+                          {pConverter, pReducer, pFormats, pScaler, pCaps, pSinkConverter, pOverlay, pSink})
+               : AddChain(GST_BIN(m_pPipeline), {pConverter, pReducer, pFormats, pScaler, pCaps, pSinkConverter, pSink});
 }
 
 guintptr CFilterGraph::_UsePictureWindow(guintptr windowHandle)

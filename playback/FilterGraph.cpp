@@ -872,6 +872,16 @@ GstElement* CFilterGraph::_AddVideoChainAfterDrawn(GstElement* pConverter, GstEl
     // brought to 8 bits first, by a shift of each plane where the format
     // has one; the others pass untouched.
     GstElement* pReducer = CDepthReducer::Make();
+    // The decoder's pictures cross to a thread of their own, one picture
+    // at a time: the decoder's thread goes on feeding the decoder while a
+    // picture is converted and waits for its time at the sink. Without it
+    // the decoder's own threads stood idle meanwhile, and 2160p60 H.264
+    // showed 55 pictures a second instead of 60; the picture held costs
+    // 1.3 MiB at 720p, 3 MiB at 1080p.
+    GstElement* pDecoded = gst_element_factory_make("queue", nullptr);
+    if (pDecoded != nullptr)
+        g_object_set(pDecoded, "max-size-buffers", 1U, "max-size-bytes", 0U, "max-size-time", G_GUINT64_CONSTANT(0),
+                     nullptr);
     const gint nThreads = static_cast<gint>(g_get_num_processors());
     GstElement* pFormats = gst_element_factory_make("capsfilter", nullptr);
     if (pFormats != nullptr) {
@@ -900,8 +910,8 @@ GstElement* CFilterGraph::_AddVideoChainAfterDrawn(GstElement* pConverter, GstEl
     }
     return pOverlay != nullptr
                ? AddChain(GST_BIN(m_pPipeline),
-                          {pConverter, pReducer, pFormats, pScaler, pCaps, pSinkConverter, pOverlay, pSink})
-               : AddChain(GST_BIN(m_pPipeline), {pConverter, pReducer, pFormats, pScaler, pCaps, pSinkConverter, pSink});
+                          {pDecoded, pConverter, pReducer, pFormats, pScaler, pCaps, pSinkConverter, pOverlay, pSink})
+               : AddChain(GST_BIN(m_pPipeline), {pDecoded, pConverter, pReducer, pFormats, pScaler, pCaps, pSinkConverter, pSink});
 }
 
 guintptr CFilterGraph::_UsePictureWindow(guintptr windowHandle)

@@ -112,16 +112,17 @@ def stop_servers(servers):
         process.wait()
 
 
-def end_processes(player, watcher):
-    """Asks the player to end (kills it after 5 s) and kills the watcher."""
+def end_processes(player, *watchers):
+    """Asks the player to end (kills it after 5 s) and kills the watchers."""
     player.send_signal(signal.SIGTERM)
     try:
         player.wait(5)
     except subprocess.TimeoutExpired:
         player.kill()
         player.wait()
-    watcher.kill()
-    watcher.wait()
+    for watcher in watchers:
+        watcher.kill()
+        watcher.wait()
 
 
 def start_player(command, env, config):

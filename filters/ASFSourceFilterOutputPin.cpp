@@ -21,22 +21,28 @@ const ASFPinKind kASFAudioPin = {"Audio", "Brelm ASF Source Filter Audio Ouput P
 
 namespace {
 
-constexpr unsigned kBufferCount = 3;
+// A pin's samples downstream hold at most the bytes of this many of its
+// buffers (the size of an uncompressed picture, or of the stream's largest
+// sample): compressed samples are far smaller, and many of them go out
+// before the pin waits, instead of every sample waiting for the one before.
+constexpr std::size_t kBufferCount = 3;
 
-// A sample handed downstream in the reader's own memory, and the place it
+// A sample handed downstream in the reader's own memory, and the room it
 // takes among the pin's samples in flight.
 struct InFlightSample {
     SampleBuffer pPacket;
     std::shared_ptr<CSampleGate> pGate;
+    std::size_t cbTaken;
 };
 
-// The buffer's memory is freed: the packet goes, then its place.
+// The buffer's memory is freed: the packet goes, then its room.
 void FreeInFlightSample(gpointer pData)
 {
     auto* pSample = static_cast<InFlightSample*>(pData);
     std::shared_ptr<CSampleGate> pGate = std::move(pSample->pGate);
+    const std::size_t cbTaken = pSample->cbTaken;
     delete pSample;
-    pGate->Release();
+    pGate->Release(cbTaken);
 }
 
 // A time computed in double precision, truncated toward zero; times beyond
@@ -247,7 +253,7 @@ HRESULT CASFSourceFilterOutputPin::_StartStreamingIfLinked()
     // Only a linked pad streams: nothing would take what it pushes.
     if (!gst_pad_is_linked(m_pPad))
         return S_OK;
-    m_pGate = std::make_shared<CSampleGate>(kBufferCount);
+    m_pGate = std::make_shared<CSampleGate>(kBufferCount * _BufferSize());
     m_needStartEvents = true;
     m_needSegment = true;
     m_hasDelivered = false;
@@ -322,7 +328,7 @@ void CASFSourceFilterOutputPin::_Loop(gpointer pPin)
         gst_pad_push_event(pThis->m_pPad, pEvent);
         pThis->m_needSegment = false;
     }
-    GstFlowReturn flow = pThis->m_pGate->Acquire() ? pThis->_PushSample() : GST_FLOW_FLUSHING;
+    GstFlowReturn flow = pThis->_PushSample();
     if (flow != GST_FLOW_OK)
         pThis->_EndStreaming(flow);
 }
@@ -346,9 +352,8 @@ void CASFSourceFilterOutputPin::_PushStartEvents()
     m_needStartEvents = false;
 }
 
-// Pushes the stream's next sample in the reader's memory; the place taken in
-// the gate comes back when downstream frees the buffer, or at once when no
-// buffer was made.
+// Pushes the stream's next sample in the reader's memory, once the gate has
+// room for it; the room comes back when downstream frees the buffer.
 GstFlowReturn CASFSourceFilterOutputPin::_PushSample()
 {
     // A sample with no memory of its own: it carries the size bound and the stamps.
@@ -359,11 +364,14 @@ GstFlowReturn CASFSourceFilterOutputPin::_PushSample()
         std::lock_guard lock(m_lock);
         hr = _TakeSample(&sample, &pPacket);
     }
-    if (hr != S_OK) {
-        m_pGate->Release();
+    if (hr != S_OK)
         return _FlowOfFailedSample(hr);
-    }
-    GstBuffer* pBuffer = _WrapSample(std::move(pPacket));
+    // A sample read while a seek or a stop begins is dropped: the pin starts
+    // again from the new position, or not at all.
+    const auto cbTaken = static_cast<std::size_t>(pPacket->size);
+    if (!m_pGate->Acquire(cbTaken))
+        return GST_FLOW_FLUSHING;
+    GstBuffer* pBuffer = _WrapSample(std::move(pPacket), cbTaken);
     LONGLONG llStart = 0;
     LONGLONG llEnd = 0;
     sample.GetMediaTime(&llStart, &llEnd);
@@ -391,12 +399,12 @@ GstFlowReturn CASFSourceFilterOutputPin::_FlowOfFailedSample(HRESULT hr)
 }
 
 // A read-only buffer over the packet's bytes that owns the packet and the
-// place it took in the gate.
-GstBuffer* CASFSourceFilterOutputPin::_WrapSample(SampleBuffer pPacket)
+// room it took in the gate.
+GstBuffer* CASFSourceFilterOutputPin::_WrapSample(SampleBuffer pPacket, std::size_t cbTaken)
 {
     BYTE* pbData = pPacket->data;
     const auto cbData = static_cast<gsize>(pPacket->size);
-    auto* pInFlight = new InFlightSample{std::move(pPacket), m_pGate};
+    auto* pInFlight = new InFlightSample{std::move(pPacket), m_pGate, cbTaken};
     return gst_buffer_new_wrapped_full(GST_MEMORY_FLAG_READONLY, pbData, cbData, 0, cbData, pInFlight,
                                        FreeInFlightSample);
 }

@@ -1,12 +1,12 @@
 // An output pin of the ASF source: it pushes the compressed samples of one
 // stream of the shared ASF reader on a GStreamer source pad, from a streaming
 // task of its own. Each sample goes downstream in the reader's own memory
-// (no copy), and at most three of a pin's samples are downstream at a time
-// (its gate). Each sample is stamped relative to the pin's start position
-// and rate; the pad's segment carries
-// the same start and rate, so GStreamer's running time of a buffer equals the
-// stamped time. A new start position flushes the pad and restarts the
-// shared reader through the filter.
+// (no copy), and a pin's samples downstream hold at most the bytes of three
+// of its buffers at a time (its gate). Each sample is stamped relative to the
+// pin's start position and rate; the pad's segment carries the same start
+// and rate, so GStreamer's running time of a buffer equals the stamped time.
+// A new start position flushes the pad and restarts the shared reader
+// through the filter.
 //
 // Threads:
 // - Each pin's streaming task (a GstTask of its pad) runs _Loop: taking a
@@ -29,7 +29,7 @@
 // Ownership: the filter owns its pins and the reader they share; the pin
 // holds a pointer to its pad, whose element owns the filter. A gate is made
 // for each activation and shared with the buffers in flight: a buffer freed
-// after a deactivation gives its place back to the old gate.
+// after a deactivation gives its room back to the old gate.
 #pragma once
 
 #include "ASFReader.h"
@@ -38,6 +38,7 @@
 #include "SampleGate.h"
 
 #include <atomic>
+#include <cstddef>
 #include <gst/gst.h>
 #include <memory>
 #include <mutex>
@@ -123,7 +124,7 @@ private:
     void _PushStartEvents();
     GstFlowReturn _PushSample();
     GstFlowReturn _FlowOfFailedSample(HRESULT hr);
-    GstBuffer* _WrapSample(SampleBuffer pPacket);
+    GstBuffer* _WrapSample(SampleBuffer pPacket, std::size_t cbTaken);
     void _EndStreaming(GstFlowReturn flow);
     void _PostNoSampleError();
     HRESULT _StartStreamingIfLinked();

@@ -1,20 +1,20 @@
 #include "SampleGate.h"
 
-bool CSampleGate::Acquire()
+bool CSampleGate::Acquire(std::size_t cb)
 {
     std::unique_lock lock(m_lock);
-    m_freed.wait(lock, [this] { return m_isFlushing || m_cOut < m_cMax; });
+    m_freed.wait(lock, [this, cb] { return m_isFlushing || _HasRoom(cb); });
     if (m_isFlushing)
         return false;
-    ++m_cOut;
+    m_cbOut += cb;
     return true;
 }
 
-void CSampleGate::Release()
+void CSampleGate::Release(std::size_t cb)
 {
     {
         std::lock_guard lock(m_lock);
-        --m_cOut;
+        m_cbOut -= cb;
     }
     m_freed.notify_one();
 }

@@ -11,14 +11,17 @@
 // cells counts as one picture shown (reading the screen itself cannot keep
 // up with 30 pictures a second while the server is busy drawing them).
 //
-// screen_watch TIMEOUT-S WARMUP-S COUNT-S [--log]
+// screen_watch TIMEOUT-S WARMUP-S COUNT-S [--log [BELOW]]
 // prints "first T" (CLOCK_MONOTONIC seconds) when the picture appears, then,
 // WARMUP-S later, counts for COUNT-S and prints "shown N SECONDS"; prints
 // "none" when nothing appears within TIMEOUT-S. With --log it also prints
 // "band X Y WIDTH" (where the cells are on the screen) before counting and
 // "picture T NUMBER" for every picture counted, its number read from the
 // screen as soon as its drawing is reported (-1 when it cannot be read;
-// after a few of those in a row the band is looked for again).
+// after a few of those in a row the band is looked for again). With BELOW,
+// the clip's numbers are all below it, and a number read at or above it
+// counts as one that cannot be read: cells read where a band found during a
+// window's resize no longer is give numbers that look valid but are not.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/Xdamage.h>
@@ -130,11 +133,12 @@ int ReadShownNumber(Display* pDisplay, Window root, const Band& band)
 
 int main(int argc, char** argv)
 {
-    const bool bLog = argc == 5 && std::strcmp(argv[4], "--log") == 0;
+    const bool bLog = (argc == 5 || argc == 6) && std::strcmp(argv[4], "--log") == 0;
     if (argc != 4 && !bLog) {
-        std::fprintf(stderr, "usage: screen_watch TIMEOUT-S WARMUP-S COUNT-S [--log]\n");
+        std::fprintf(stderr, "usage: screen_watch TIMEOUT-S WARMUP-S COUNT-S [--log [BELOW]]\n");
         return 2;
     }
+    const int below = argc == 6 ? std::atoi(argv[5]) : 1 << kBits;
     const double timeout = std::atof(argv[1]), warmup = std::atof(argv[2]), count = std::atof(argv[3]);
     Display* pDisplay = XOpenDisplay(nullptr);
     if (pDisplay == nullptr)
@@ -187,7 +191,8 @@ int main(int argc, char** argv)
                                     area.x <= band.x + band.width / 4 && area.x + area.width >= band.x + 3 * band.width / 4);
             if (!pDamage->more) {
                 if (bInGroup && bLog) {
-                    const int number = ReadShownNumber(pDisplay, root, band);
+                    const int read = ReadShownNumber(pDisplay, root, band);
+                    const int number = read < below ? read : -1;
                     std::printf("picture %.6f %d\n", Now(), number);
                     failures = number < 0 ? failures + 1 : 0;
                 }

@@ -266,7 +266,8 @@ def measure_one(command, env, watch, sound, seconds, fps, period, config):
     span = seconds - 8
     recording = sound.record()
     time.sleep(0.5)
-    watcher = subprocess.Popen([watch, "30", "0", str(span), "--log"], stdout=subprocess.PIPE, text=True, env=env)
+    watcher = subprocess.Popen([watch, "30", "0", str(span), "--log", str(period)], stdout=subprocess.PIPE, text=True,
+                               env=env)
     time.sleep(0.3)
     launch = time.monotonic()
     player = whole_process.start_player(command, env, config)
@@ -277,8 +278,11 @@ def measure_one(command, env, watch, sound, seconds, fps, period, config):
         first = float(line[1])
         watcher.stdout.readline()  # the band
         cpu_start = whole_process.proc_cpu(player.pid)
-        time.sleep(2)
-        focus_player(env)
+        # Once as soon as the picture is there, so that the offsets of the
+        # first seconds can be read too, and once more for windows shown later.
+        for wait in (0.2, 1.8):
+            time.sleep(wait)
+            focus_player(env)
         while time.monotonic() < first + span / 2:
             time.sleep(0.01)
         pause_key = press_space(env)

@@ -37,6 +37,7 @@ import sys
 import tempfile
 import time
 
+sys.dont_write_bytecode = True  # no __pycache__ beside the benchmarks
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import overload  # noqa: E402
 import whole_process  # noqa: E402
@@ -46,7 +47,7 @@ KEYS = [("Space", "status", "Paused"), ("Space", "status", "Playing"), ("Right",
         ("Left", "back", 8.0)]
 # Key codes of the usual X keymap (xdotool by key code reaches the window
 # as a real keyboard does).
-KEYCODES = {"Space": "65", "Right": "114", "Left": "113"}
+KEYCODES = {"Space": overload.SPACE_KEYCODE, "Right": "114", "Left": "113"}
 
 
 def ffmpeg(*args):

@@ -5,6 +5,7 @@
 // when its compositor goes. What happened is read
 // from the X server; the window as it shows goes to COMPOSITOR_ARTIFACT_DIR.
 #include "DesktopPlayerTest.h"
+#include "EventLoopWait.h"
 #include "TestCompositor.h"
 
 #include <QDir>
@@ -62,7 +63,16 @@ TEST_F(CompositorTest, TheWindowOpensOnTheScreenWithThePlaylistDocked)
     Start(LongClip());
     const QRect player = Rect();
     EXPECT_TRUE(Screen().contains(player)) << testing::PrintToString(player);
-    const std::vector<QRect> others = OthersShown();
+    // The playlist is shown a moment after the player (and docked once it
+    // is): its window is waited for, then judged.
+    const QPoint docked = player.topRight() + QPoint(1, 0);
+    std::vector<QRect> others;
+    WaitFor(
+        [&] {
+            others = OthersShown();
+            return others.size() == 1 && (!UnderMutter() || others.front().topLeft() == docked);
+        },
+        kDesktopWaitMs);
     ASSERT_EQ(others.size(), 1u) << "the playlist window, shown beside the player";
     const QRect playlist = others.front();
     EXPECT_TRUE(Screen().contains(playlist)) << testing::PrintToString(playlist);
@@ -70,7 +80,7 @@ TEST_F(CompositorTest, TheWindowOpensOnTheScreenWithThePlaylistDocked)
     // the client asks: there the playlist cannot dock.
     if (!UnderMutter())
         return;
-    EXPECT_EQ(playlist.topLeft(), player.topRight() + QPoint(1, 0))
+    EXPECT_EQ(playlist.topLeft(), docked)
         << testing::PrintToString(player) << " " << testing::PrintToString(playlist);
 }
 

@@ -44,6 +44,12 @@ constexpr guint kAudioQueueBuffers = 2;
 // needs making at a new size.
 constexpr int kRefreshRetryMilliseconds = 20;
 
+// How often a graph is looked at for standing still, and how long it may
+// stand still while playing before its sound output is opened again: a
+// sound server starting a stream takes up to a second and a half.
+constexpr int kStallLookMs = 500;
+constexpr int kStallLimitMs = 3000;
+
 constexpr GstSeekFlags kSeekFlags = static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
 
 // A stream without an index or a length header (an MP3 without a VBR
@@ -208,8 +214,11 @@ CFilterGraph::CFilterGraph(guintptr windowHandle, long lVolume)
     : m_pPipeline(static_cast<GstElement*>(gst_object_ref_sink(gst_pipeline_new(nullptr)))),
       m_windowHandle(0),
       m_lostSound(m_pPipeline, kAudioQueueName, kAudioRendererName),
-      m_dGain(Gain(lVolume))
+      m_dGain(Gain(lVolume)),
+      m_stallWatch(std::chrono::milliseconds(kStallLimitMs))
 {
+    connect(&m_stallTimer, &QTimer::timeout, this, &CFilterGraph::_WatchForStall);
+    m_stallTimer.start(kStallLookMs);
     m_windowHandle = _UsePictureWindow(windowHandle);
     m_subtitles.SetLateCueHandler(
         [this] { QMetaObject::invokeMethod(this, &CFilterGraph::RedrawPaused, Qt::QueuedConnection); });
@@ -415,6 +424,7 @@ HRESULT CFilterGraph::SetPositions(LONGLONG llPosition)
 
 bool CFilterGraph::_Seek(double dRate, LONGLONG llPosition)
 {
+    m_bEnded = false;
     return gst_element_seek(m_pPipeline, dRate, GST_FORMAT_TIME, kSeekFlags, GST_SEEK_TYPE_SET,
                             llPosition * kNanosecondsPerUnit, GST_SEEK_TYPE_NONE, GST_CLOCK_TIME_NONE);
 }
@@ -527,6 +537,7 @@ GstBusSyncReply CFilterGraph::_OnBusMessage(GstBus*, GstMessage* pMessage, gpoin
     auto* self = static_cast<CFilterGraph*>(pGraph);
     switch (GST_MESSAGE_TYPE(pMessage)) {
     case GST_MESSAGE_EOS:
+        self->m_bEnded = true;
         self->m_events.Post(EC_COMPLETE, 0, 0);
         emit self->Ended();
         break;
@@ -652,6 +663,60 @@ void CFilterGraph::_OnClockLost()
     emit ClockLost();
 }
 
+// A graph with a sound output of its own that plays, settled and not at its
+// end, should move on; one that stands still has lost its clock for good.
+void CFilterGraph::_WatchForStall()
+{
+    bool bWatched = false;
+    {
+        std::lock_guard lock(m_renderLock);
+        bWatched = m_bHasAudio && !m_bSoundLost;
+    }
+    if (!bWatched)
+        return;
+    GstState current = GST_STATE_NULL;
+    GstState pending = GST_STATE_VOID_PENDING;
+    const bool bPlaying = gst_element_get_state(m_pPipeline, &current, &pending, 0) == GST_STATE_CHANGE_SUCCESS &&
+                          current == GST_STATE_PLAYING && !m_bEnded;
+    LONGLONG llPosition = 0;
+    GetCurrentPosition(&llPosition);
+    if (m_stallWatch.Observe(bPlaying, llPosition, CStallWatch::Clock::now()))
+        _ReopenSoundOutput();
+}
+
+// The old queue and sink leave the paused graph and new ones take their
+// place; the seek to where the file stood starts every stream again (the
+// streams' threads stopped when their pushes into the old queue failed),
+// and the graph takes the new sink's clock when it plays.
+void CFilterGraph::_ReopenSoundOutput()
+{
+    Trace("CFilterGraph : the graph stood still while playing; the sound output is opened again");
+    GstBin* pBin = GST_BIN(m_pPipeline);
+    GstElement* pQueue = gst_bin_get_by_name(pBin, kAudioQueueName);
+    GstElement* pSink = gst_bin_get_by_name(pBin, kAudioRendererName);
+    GstPad* pInput = pQueue != nullptr ? gst_element_get_static_pad(pQueue, "sink") : nullptr;
+    GstPad* pFeed = pInput != nullptr ? gst_pad_get_peer(pInput) : nullptr;
+    if (pFeed != nullptr && pSink != nullptr) {
+        gst_element_set_state(m_pPipeline, GST_STATE_PAUSED);
+        gst_pad_unlink(pFeed, pInput);
+        gst_bin_remove_many(pBin, pQueue, pSink, nullptr);
+        gst_element_set_state(pSink, GST_STATE_NULL);
+        gst_element_set_state(pQueue, GST_STATE_NULL);
+        auto [pNewQueue, pNewSink] = _MakeSoundOutput();
+        GstElement* pFirst = AddChain(pBin, {pNewQueue, pNewSink});
+        GstPad* pNewInput = pFirst != nullptr ? gst_element_get_static_pad(pFirst, "sink") : nullptr;
+        if (pNewInput == nullptr || gst_pad_link(pFeed, pNewInput) != GST_PAD_LINK_OK)
+            Trace("CFilterGraph::_ReopenSoundOutput() : no new sound output can be linked");
+        if (pNewInput != nullptr)
+            gst_object_unref(pNewInput);
+        _Seek(m_dRate, m_llLastPosition);
+        gst_element_set_state(m_pPipeline, GST_STATE_PLAYING);
+    }
+    for (GstObject* pObject : {GST_OBJECT(pFeed), GST_OBJECT(pInput), GST_OBJECT(pSink), GST_OBJECT(pQueue)})
+        if (pObject != nullptr)
+            gst_object_unref(pObject);
+}
+
 // On the user-interface thread: the preroll ended, well or not.
 void CFilterGraph::_OnPrerolled()
 {
@@ -761,17 +826,7 @@ GstElement* CFilterGraph::_MakeRendererChain(const char* pszMediaType)
         GstElement* pVolume = gst_element_factory_make("volume", kVolumeName);
         if (pVolume != nullptr)
             g_object_set(pVolume, "volume", m_dGain.load(), nullptr);
-        GstElement* pQueue = gst_element_factory_make("queue", kAudioQueueName);
-        if (pQueue != nullptr)
-            g_object_set(pQueue, "max-size-buffers", kAudioQueueBuffers, "max-size-bytes", 0u, "max-size-time",
-                         guint64{0}, nullptr);
-        GstElement* pSink = CSinkFactory::MakeAudioSink(kAudioRendererName);
-        if (GstPad* pInput = pSink != nullptr ? gst_element_get_static_pad(pSink, "sink") : nullptr) {
-            gst_pad_add_probe(pInput,
-                              static_cast<GstPadProbeType>(GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM | GST_PAD_PROBE_TYPE_BUFFER),
-                              _OnAudioData, this, nullptr);
-            gst_object_unref(pInput);
-        }
+        auto [pQueue, pSink] = _MakeSoundOutput();
         pFirst = AddChain(pBin, {m_audioTracks.MakeSelector(), gst_element_factory_make("audioconvert", nullptr),
                                  gst_element_factory_make("scaletempo", nullptr), pVolume,
                                  gst_element_factory_make("audioconvert", nullptr),
@@ -786,6 +841,24 @@ GstElement* CFilterGraph::_MakeRendererChain(const char* pszMediaType)
         pFirst = AddChain(pBin, {pSink});
     }
     return pFirst;
+}
+
+// The queue in front of the sound sink and the sink, whose input names its
+// stream (_OnAudioData); either may be null when it can not be made.
+std::pair<GstElement*, GstElement*> CFilterGraph::_MakeSoundOutput()
+{
+    GstElement* pQueue = gst_element_factory_make("queue", kAudioQueueName);
+    if (pQueue != nullptr)
+        g_object_set(pQueue, "max-size-buffers", kAudioQueueBuffers, "max-size-bytes", 0u, "max-size-time",
+                     guint64{0}, nullptr);
+    GstElement* pSink = CSinkFactory::MakeAudioSink(kAudioRendererName);
+    if (GstPad* pInput = pSink != nullptr ? gst_element_get_static_pad(pSink, "sink") : nullptr) {
+        gst_pad_add_probe(pInput,
+                          static_cast<GstPadProbeType>(GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM | GST_PAD_PROBE_TYPE_BUFFER),
+                          _OnAudioData, this, nullptr);
+        gst_object_unref(pInput);
+    }
+    return {pQueue, pSink};
 }
 
 // On the sound sink's thread. Before its stream opens (the caps come

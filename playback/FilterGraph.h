@@ -23,7 +23,8 @@
 //   subtitle overlay and the sound streams (m_subtitles, m_audioTracks) are
 //   taken while it is held. m_windowHandle, m_dGain,
 //   m_bPrerolled, m_bSoundLost and m_hrError are atomics read by streaming
-//   threads, m_nUserSeeks an atomic written by the UI thread; the event
+//   threads, m_bEnded an atomic written by the bus's sync handler and the UI
+//   thread, m_nUserSeeks an atomic written by the UI thread; the event
 //   queue has a lock of its own. m_scaleSize is an
 //   atomic written by the UI thread and read when the video chain is made. Everything else,
 //   the picture window included, is the UI thread's.
@@ -44,6 +45,12 @@
 // is then no failure of the graph. The sink is replaced by a null sink, the
 // graph takes the system clock in place of the server's, and the picture
 // plays on; the next file's graph opens the server again.
+//
+// A sound output whose clock stops for good while the graph plays (a sound
+// server's time that jumps far ahead does it: the sink's clock never runs
+// back) would hold the whole file with it. A graph that has stood still
+// while playing for kStallLimitMs gets a new sound sink, with a clock of its
+// own, and goes on from where it stood.
 #pragma once
 
 #include "AudioTracks.h"
@@ -51,17 +58,20 @@
 #include "LostSoundOutput.h"
 #include "MissingPlugin.h"
 #include "PlaybackError.h"
+#include "StallWatch.h"
 #include "SubtitleOverlay.h"
 #include "common/ComTypes.h"
 
 #include <QObject>
 #include <QSize>
+#include <QTimer>
 #include <atomic>
 #include <cstdint>
 #include <gst/gst.h>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 class CPictureWindow;
@@ -183,6 +193,9 @@ private:
     bool _IsSoundOutputLost(GstMessage* pMessage);
     void _OnSoundLost();
     void _OnClockLost();
+    void _WatchForStall();
+    void _ReopenSoundOutput();
+    std::pair<GstElement*, GstElement*> _MakeSoundOutput();
     static GstPadProbeReturn _OnAudioData(GstPad* pPad, GstPadProbeInfo* pInfo, gpointer pGraph);
     void _OnPrerolled();
     GstPad* _RendererInput(GstPad* pDecodedPad, const std::string& mediaType, bool* pbTrack);
@@ -221,6 +234,8 @@ private:
     // The file's sound came with a title of its own.
     bool m_bSoundTitled = false;
     std::atomic<bool> m_bSoundLost = false;
+    // The file has ended (until the next seek).
+    std::atomic<bool> m_bEnded = false;
     std::atomic<bool> m_bPrerolled = false;
     std::atomic<HRESULT> m_hrError = S_OK;
     PlaybackError m_firstError;
@@ -233,6 +248,9 @@ private:
     // Read on a streaming thread when the sound chain is made.
     std::atomic<double> m_dGain;
     LONGLONG m_llLastPosition = 0;
+    // Looks every kStallLookMs at whether a playing graph stands still.
+    QTimer m_stallTimer;
+    CStallWatch m_stallWatch;
     // The display size of the video chain's input caps, width in the low 32
     // bits and height in the high; 0 until the first caps. Touched only by
     // the thread that sets the renderer's caps (a streaming thread).

@@ -16,7 +16,9 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <mutex>
 #include <gtest/gtest.h>
+#include <gst/audio/audio.h>
 #include <gst/gst.h>
 #include <string>
 #include <string_view>
@@ -169,6 +171,81 @@ TEST_F(SoundServerTest, TheServerRestartedThreeTimesDuringOneFile)
         EXPECT_TRUE(KeepsPlaying());
     }
     EXPECT_TRUE(WaitFor([&] { return Ended(); }));
+    EXPECT_FALSE(SawEvent(EC_ERRORABORT)) << LastReport();
+}
+
+// Catches the graph's sound sink as it joins its bin (every bin's
+// "element-added" passes through the hook while the catcher lives).
+class CSoundSinkCatcher {
+public:
+    CSoundSinkCatcher()
+        : m_signal(g_signal_lookup("element-added", GST_TYPE_BIN)),
+          m_hook(g_signal_add_emission_hook(m_signal, 0, &CSoundSinkCatcher::_OnAdded, this, nullptr))
+    {
+    }
+    ~CSoundSinkCatcher()
+    {
+        g_signal_remove_emission_hook(m_signal, m_hook);
+        if (m_pSink != nullptr)
+            gst_object_unref(m_pSink);
+    }
+    // The last sound sink that joined (the catcher keeps a reference).
+    GstElement* Sink()
+    {
+        std::lock_guard lock(m_lock);
+        return m_pSink;
+    }
+
+private:
+    static gboolean _OnAdded(GSignalInvocationHint*, guint, const GValue* pValues, gpointer pThis)
+    {
+        auto* pElement = GST_ELEMENT(g_value_get_object(&pValues[1]));
+        if (std::string_view(GST_OBJECT_NAME(pElement)) == kAudioRendererName && GST_IS_AUDIO_BASE_SINK(pElement)) {
+            auto* self = static_cast<CSoundSinkCatcher*>(pThis);
+            std::lock_guard lock(self->m_lock);
+            if (self->m_pSink != nullptr)
+                gst_object_unref(self->m_pSink);
+            self->m_pSink = GST_ELEMENT(gst_object_ref(pElement));
+        }
+        return TRUE;
+    }
+
+    guint m_signal;
+    gulong m_hook;
+    std::mutex m_lock;
+    GstElement* m_pSink = nullptr;
+};
+
+// A sound server's time that jumps far ahead, as PulseAudio 16's did when a
+// stream was resumed right after it was paused: from then on the sink's
+// clock reads one time far in the future and never moves.
+GstClockTime FarAhead(GstClock*, gpointer)
+{
+    return static_cast<GstClockTime>(4792983) * 3600 * GST_SECOND;
+}
+
+// The graph plays from that clock after a seek: every sink waits for a time
+// that never comes. The graph finds itself standing still, opens the sound
+// output again and plays on, with sound, and tells no failure.
+TEST_F(SoundServerTest, AGraphHeldByItsSoundClockGetsANewSoundOutputAndPlaysOn)
+{
+    CDebugCapture capture;
+    CSoundSinkCatcher catcher;
+    Play(TestMediaPath(TestMedia::Wmv20s));
+    ASSERT_TRUE(WaitFor([&] { return m_server.SinkInputs().find("media.role") != std::string::npos; }));
+    ASSERT_TRUE(KeepsPlaying());
+    GstElement* pSink = catcher.Sink();
+    ASSERT_NE(pSink, nullptr);
+    ASSERT_EQ(m_graph.Pause(), S_OK);
+    GST_AUDIO_CLOCK(GST_AUDIO_BASE_SINK(pSink)->provided_clock)->func = FarAhead;
+    ASSERT_EQ(m_graph.SetPosition(Position()), S_OK);
+    ASSERT_EQ(m_graph.Resume(), S_OK);
+    EXPECT_TRUE(WaitFor([&] { return Traced(capture, "the sound output is opened again"); }, 10000));
+    EXPECT_TRUE(KeepsPlaying());
+    EXPECT_NE(catcher.Sink(), pSink) << "no new sound sink";
+    EXPECT_TRUE(WaitFor([&] { return m_server.SinkInputs().find("media.role") != std::string::npos; }));
+    EXPECT_TRUE(WaitFor([&] { return Ended(); }));
+    EXPECT_TRUE(SawEvent(EC_COMPLETE));
     EXPECT_FALSE(SawEvent(EC_ERRORABORT)) << LastReport();
 }
 

@@ -432,11 +432,19 @@ bool CFilterGraph::_Seek(double dRate, LONGLONG llPosition)
 HRESULT CFilterGraph::GetCurrentPosition(LONGLONG* pllPosition)
 {
     // During a seek the graph has no position to tell; the last one stands.
-    gint64 position = 0;
-    if (gst_element_query_position(m_pPipeline, GST_FORMAT_TIME, &position) && position >= 0)
-        m_llLastPosition = position / kNanosecondsPerUnit;
+    _QueryPosition();
     *pllPosition = m_llLastPosition;
     return S_OK;
+}
+
+// Takes the graph's position as the last one when it can tell it.
+bool CFilterGraph::_QueryPosition()
+{
+    gint64 position = 0;
+    if (!gst_element_query_position(m_pPipeline, GST_FORMAT_TIME, &position) || position < 0)
+        return false;
+    m_llLastPosition = position / kNanosecondsPerUnit;
+    return true;
 }
 
 HRESULT CFilterGraph::GetDuration(LONGLONG* pllDuration)
@@ -676,11 +684,10 @@ void CFilterGraph::_WatchForStall()
         return;
     GstState current = GST_STATE_NULL;
     GstState pending = GST_STATE_VOID_PENDING;
-    const bool bPlaying = gst_element_get_state(m_pPipeline, &current, &pending, 0) == GST_STATE_CHANGE_SUCCESS &&
-                          current == GST_STATE_PLAYING && !m_bEnded;
-    LONGLONG llPosition = 0;
-    GetCurrentPosition(&llPosition);
-    if (m_stallWatch.Observe(bPlaying, llPosition, CStallWatch::Clock::now()))
+    const bool bSettled = gst_element_get_state(m_pPipeline, &current, &pending, 0) == GST_STATE_CHANGE_SUCCESS;
+    // A position the graph can not tell does not count as standing still.
+    const bool bPlaying = _QueryPosition() && bSettled && current == GST_STATE_PLAYING && !m_bEnded;
+    if (m_stallWatch.Observe(bPlaying, m_llLastPosition, CStallWatch::Clock::now()))
         _ReopenSoundOutput();
 }
 

@@ -211,6 +211,7 @@ private:
     void _RefreshPicture();
     HRESULT _ApplyState(GstState state);
     bool _Seek(double dRate, LONGLONG llPosition);
+    bool _QueryPosition();
 
     GstElement* m_pPipeline;
     // The window the video sink draws into (the picture window when there

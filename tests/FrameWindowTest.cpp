@@ -149,9 +149,11 @@ TEST_F(FrameWindows, ThePlaylistsLeftEdgeStopsAtTheMinimumWidth)
     EXPECT_TRUE(Settles(&m_playlist, QRect(750, 450, 250, 302)));
     Mouse(QTest::MouseRelease, &m_playlist, {750, 600});
     EXPECT_FALSE(m_playlist.Frame().IsDragging());
-    // The layout was redone at the end: the controls are shown again.
+    // The layout was redone at the end: the controls are shown again. The
+    // X server may still tell of the drag's earlier sizes after the release,
+    // and the window and its list follow each of them on the way to the last.
     EXPECT_TRUE(m_playlist.SkinManager()->GetControl(IDC_PLAYLIST_ADD)->isVisible());
-    EXPECT_EQ(m_playlist.List()->geometry(), QRect(6, 32, 238, 238));
+    EXPECT_TRUE(Settles(m_playlist.List(), QRect(6, 32, 238, 238))) << m_playlist.List()->geometry().width();
 }
 
 TEST_F(FrameWindows, APressOnThePlaylistsFrameAreaMovesIt)

@@ -71,7 +71,7 @@ void CScreenWnd::mousePressEvent(QMouseEvent* pEvent)
         return;
     m_bDragging = true;
     m_lastCursor = pEvent->globalPosition().toPoint();
-    m_moveWatch.Start(window()->pos());
+    m_moveWatch.Start(CIgnoredMoveWatch::WindowAt(*pEvent, *this));
 }
 
 void CScreenWnd::mouseMoveEvent(QMouseEvent* pEvent)
@@ -80,13 +80,13 @@ void CScreenWnd::mouseMoveEvent(QMouseEvent* pEvent)
     if (!m_bDragging || cursor == m_lastCursor)
         return;
     QWidget* pPlayer = window();
-    if (m_moveWatch.Ignored(pPlayer->pos()) && pPlayer->windowHandle() != nullptr &&
+    if (m_moveWatch.Ignored(CIgnoredMoveWatch::WindowAt(*pEvent, *this)) && pPlayer->windowHandle() != nullptr &&
         pPlayer->windowHandle()->startSystemMove()) {
         m_bDragging = false;
         return;
     }
     pPlayer->move(pPlayer->pos() + (cursor - m_lastCursor));
-    m_moveWatch.Requested(pPlayer->pos());
+    m_moveWatch.Requested(pPlayer->geometry().topLeft());
     m_lastCursor = cursor;
 }
 

@@ -1,5 +1,8 @@
 #include "IgnoredMoveWatch.h"
 
+#include <QMouseEvent>
+#include <QWidget>
+
 namespace {
 
 // One or two steps may come before the window system answered the first
@@ -19,4 +22,10 @@ bool CIgnoredMoveWatch::Ignored(const QPoint& ptWindow)
     const bool bIgnored = m_ptRequested != m_ptPressWindow && ptWindow == m_ptPressWindow;
     m_nIgnoredSteps = bIgnored ? m_nIgnoredSteps + 1 : 0;
     return m_nIgnoredSteps >= kIgnoredStepsForSystemMove;
+}
+
+QPoint CIgnoredMoveWatch::WindowAt(const QMouseEvent& event, const QWidget& receiver)
+{
+    const QPointF inWindow = event.position() + receiver.mapTo(receiver.window(), QPointF(0, 0));
+    return (event.globalPosition() - inWindow).toPoint();
 }

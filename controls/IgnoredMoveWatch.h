@@ -3,9 +3,16 @@
 // place (XWayland's managers do): several steps in a row find the window
 // where the press found it although the last one asked for another place.
 // The move is then better handed to the window manager.
+//
+// Where the window is must be read from the mouse events, as the X server
+// reports them: Qt's own geometry of a top-level window takes a move as
+// soon as it is asked for and keeps it when the manager never makes it.
 #pragma once
 
 #include <QPoint>
+
+class QMouseEvent;
+class QWidget;
 
 class CIgnoredMoveWatch {
 public:
@@ -16,6 +23,12 @@ public:
     bool Ignored(const QPoint& ptWindow);
     // After a step asked for the window to move: where it is now.
     void Requested(const QPoint& ptWindow) { m_ptRequested = ptWindow; }
+
+    // Where the X server has the top-left corner of the client area of
+    // `receiver`'s top-level window when `event` (delivered to `receiver`)
+    // happened: the cursor's place on the screen less its place in that
+    // window.
+    static QPoint WindowAt(const QMouseEvent& event, const QWidget& receiver);
 
 private:
     QPoint m_ptPressWindow;

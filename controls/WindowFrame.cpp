@@ -167,7 +167,7 @@ void CWindowFrame::_OnPress(QMouseEvent* pEvent)
     m_nHit = _HitTest(m_ptLast);
     _SetCursor(m_nHit);
     m_rcDrag = RECT::FromQRect(m_pWindow->geometry());
-    m_moveWatch.Start(m_pWindow->geometry().topLeft());
+    m_moveWatch.Start(CIgnoredMoveWatch::WindowAt(*pEvent, *m_pWindow));
     m_bDragging = true;
     // The window keeps the mouse until the button goes up, whatever child
     // the layout puts under the cursor meanwhile.
@@ -188,7 +188,7 @@ void CWindowFrame::_OnMove(QMouseEvent* pEvent)
     if (!(pEvent->buttons() & Qt::LeftButton))
         return _OnRelease();
     _SetCursor(m_nHit);
-    if (_MoveIgnored() && m_pHost->StartSystemMove(m_pWindow))
+    if (_MoveIgnored(*pEvent) && m_pHost->StartSystemMove(m_pWindow))
         return _OnRelease();
     const RECT rc = Drag(m_nHit, m_rcDrag, pEvent->globalPosition().toPoint(), &m_ptLast, m_pHost->FrameMinimumSize());
     if (rc == m_rcDrag)
@@ -199,9 +199,9 @@ void CWindowFrame::_OnMove(QMouseEvent* pEvent)
 }
 
 // Only a move is handed to the window manager; a size goes on by steps.
-bool CWindowFrame::_MoveIgnored()
+bool CWindowFrame::_MoveIgnored(const QMouseEvent& event)
 {
-    return m_nHit == HTCLIENT && m_moveWatch.Ignored(m_pWindow->geometry().topLeft());
+    return m_nHit == HTCLIENT && m_moveWatch.Ignored(CIgnoredMoveWatch::WindowAt(event, *m_pWindow));
 }
 
 void CWindowFrame::_OnRelease()

@@ -91,7 +91,7 @@ private:
     void _OnMove(QMouseEvent* pEvent);
     void _OnRelease();
     void _SetCursor(int nHit);
-    bool _MoveIgnored();
+    bool _MoveIgnored(const QMouseEvent& event);
 
     QWidget* m_pWindow;
     IFrameWindow* m_pHost;

@@ -1,9 +1,10 @@
 // The player on a Wayland desktop, through the XWayland of a real compositor
 // running headless (mutter, as GNOME runs it, and weston): the window opens
 // wholly on the screen with its playlist docked where the window manager
-// lets it, the picture plays inside the skin, and the player ends cleanly
-// when its compositor goes. What happened is read
+// lets it, the picture plays inside the skin, drags move the window, and
+// the player ends cleanly when its compositor goes. What happened is read
 // from the X server; the window as it shows goes to COMPOSITOR_ARTIFACT_DIR.
+#include "CompositorPointer.h"
 #include "DesktopPlayerTest.h"
 #include "EventLoopWait.h"
 #include "TestCompositor.h"
@@ -15,6 +16,9 @@
 #include <QSet>
 #include <algorithm>
 #include <memory>
+
+// The compositor the tests run under (CompositorTestMain.cpp).
+CTestCompositor& SuiteCompositor();
 
 namespace {
 
@@ -39,6 +43,22 @@ protected:
                 others.push_back(m_x.Rect(window));
         return others;
     }
+
+    // Where the playlist is once its top-left corner has come to `expected`,
+    // or wherever it is after the wait.
+    QPoint WaitForPlaylistAt(const QPoint& expected)
+    {
+        std::vector<QRect> others;
+        WaitFor(
+            [&] {
+                others = OthersShown();
+                return others.size() == 1 && others.front().topLeft() == expected;
+            },
+            kDesktopWaitMs);
+        return others.size() == 1 ? others.front().topLeft() : QPoint(-1, -1);
+    }
+
+    static QPoint Docked(const QRect& player) { return player.topRight() + QPoint(1, 0); }
 
     static QString Name() { return UnderMutter() ? QStringLiteral("mutter") : QStringLiteral("weston"); }
 
@@ -93,6 +113,59 @@ TEST_F(CompositorTest, ThePicturePlaysInsideTheSkin)
     ASSERT_FALSE(before.isNull());
     EXPECT_GT(DistinctColours(before), 8) << "a picture, not a plain area";
     EXPECT_TRUE(WaitUntil([&] { return Middle() != before; }, kDesktopWaitMs)) << "the picture moves on";
+}
+
+// A press on the caption or on the picture drags the window along by the
+// cursor's whole way, and the docked playlist comes with it. weston's
+// window manager takes no move from the player itself: there the player
+// hands the drag to it, and the playlist, which only the player could
+// move, stays behind.
+TEST_F(CompositorTest, DraggingTheCaptionOrThePictureMovesTheWindow)
+{
+    Start(LongClip());
+    ASSERT_TRUE(Settled());
+    CCompositorPointer pointer(SuiteCompositor());
+    ASSERT_TRUE(pointer.Error().isEmpty()) << pointer.Error().toStdString();
+    const QRect start = Rect();
+    const QPoint caption = start.topLeft() + QPoint(start.width() / 3, 10);
+    pointer.Drag(caption, caption + QPoint(120, 60));
+    const QRect dragged = start.translated(120, 60);
+    EXPECT_EQ(WaitForRect(dragged), dragged);
+    if (UnderMutter()) {
+        EXPECT_EQ(WaitForPlaylistAt(Docked(dragged)), Docked(dragged));
+    }
+
+    pointer.Drag(dragged.center(), dragged.center() + QPoint(-80, -60));
+    const QRect back = dragged.translated(-80, -60);
+    EXPECT_EQ(WaitForRect(back), back);
+    if (UnderMutter()) {
+        EXPECT_EQ(WaitForPlaylistAt(Docked(back)), Docked(back));
+    }
+}
+
+// The playlist pulled away from the player comes loose, and brought back
+// within 10 pixels of the player's right edge it snaps to it and moves with
+// the player again.
+TEST_F(CompositorTest, ThePlaylistSnapsBackToThePlayer)
+{
+    if (!UnderMutter())
+        GTEST_SKIP() << "weston's window manager places the playlist itself: it cannot dock there";
+    Start(LongClip());
+    ASSERT_TRUE(Settled());
+    CCompositorPointer pointer(SuiteCompositor());
+    ASSERT_TRUE(pointer.Error().isEmpty()) << pointer.Error().toStdString();
+    const QRect player = Rect();
+    const QPoint docked = Docked(player);
+    ASSERT_EQ(WaitForPlaylistAt(docked), docked);
+    const QPoint grip = docked + QPoint(100, 15);
+    pointer.Drag(grip, grip + QPoint(60, 0));
+    EXPECT_EQ(WaitForPlaylistAt(docked + QPoint(60, 0)), docked + QPoint(60, 0));
+    pointer.Drag(grip + QPoint(60, 0), grip + QPoint(6, 0));
+    EXPECT_EQ(WaitForPlaylistAt(docked), docked) << "snapped to the player's right edge";
+
+    const QPoint caption = player.topLeft() + QPoint(player.width() / 3, 10);
+    pointer.Drag(caption, caption + QPoint(-50, 30));
+    EXPECT_EQ(WaitForPlaylistAt(docked + QPoint(-50, 30)), docked + QPoint(-50, 30));
 }
 
 // Full screen asked for through the desktop's media controls (no key

@@ -9,6 +9,17 @@
 #include <cstdlib>
 #include <gtest/gtest.h>
 
+namespace {
+
+CTestCompositor* g_pCompositor = nullptr;
+
+} // namespace
+
+CTestCompositor& SuiteCompositor()
+{
+    return *g_pCompositor;
+}
+
 int main(int argc, char** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
@@ -25,6 +36,7 @@ int main(int argc, char** argv)
         return 1;
     }
     CTestCompositor compositor(kind, QSize(1920, 1080));
+    g_pCompositor = &compositor;
     if (compositor.Display().empty()) {
         std::fprintf(stderr, "the compositor's XWayland did not come up:\n%s\n", qPrintable(compositor.Log()));
         return 1;

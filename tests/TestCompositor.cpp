@@ -13,6 +13,10 @@
 namespace {
 
 constexpr int kStartMs = 30000;
+// weston's output lies in the top-left corner of its X server, which is
+// this much larger: the pointer comes into the output from outside it, as
+// weston's X11 output takes a pointer only once it has entered.
+constexpr int kHostMargin = 16;
 
 } // namespace
 
@@ -25,6 +29,14 @@ CTestCompositor::CTestCompositor(Kind kind, QSize screen) : m_kind(kind)
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
     environment.remove(QStringLiteral("DISPLAY"));
     environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    if (kind == Kind::Weston) {
+        const QSize host = screen + QSize(kHostMargin, kHostMargin);
+        m_pHost = std::make_unique<CTestDisplay>(
+            QStringLiteral("%1x%2x24").arg(host.width()).arg(host.height()).toStdString(), false);
+        if (m_pHost->Name().empty())
+            return;
+        environment.insert(QStringLiteral("DISPLAY"), QString::fromStdString(m_pHost->Name()));
+    }
     m_process.setProcessEnvironment(environment);
     m_process.setProcessChannelMode(QProcess::MergedChannels);
     // The compositor ends with the test even when the test dies first.
@@ -74,7 +86,7 @@ QStringList CTestCompositor::_Arguments(QSize screen) const
     const QString size = QStringLiteral("%1x%2").arg(screen.width()).arg(screen.height());
     if (m_kind == Kind::Mutter)
         return {QStringLiteral("--headless"), QStringLiteral("--wayland"), QStringLiteral("--virtual-monitor"), size};
-    return {QStringLiteral("--backend=headless-backend.so"), QStringLiteral("--xwayland"),
+    return {QStringLiteral("--backend=x11-backend.so"), QStringLiteral("--use-pixman"), QStringLiteral("--xwayland"),
             QStringLiteral("--width=%1").arg(screen.width()), QStringLiteral("--height=%1").arg(screen.height()),
             QStringLiteral("--socket=wayland-test")};
 }

@@ -1,14 +1,20 @@
-// A Wayland compositor of the test's own, headless, with its XWayland: the
-// X server the player meets on a Wayland desktop. GNOME's mutter (on the
-// session bus the test already runs) or weston; each gets a runtime folder
-// of its own. Display() is the X display of its XWayland, and the process's
+// A Wayland compositor of the test's own, with its XWayland: the X server
+// the player meets on a Wayland desktop. GNOME's mutter, headless (on the
+// session bus the test already runs), or weston, on its X11 output inside
+// an X server of the test's own: weston's headless output takes no input,
+// and the X11 one takes the pointer of the server it shows on, while the
+// window manager and XWayland are the same. Each gets a runtime folder of
+// its own. Display() is the X display of its XWayland, and the process's
 // DISPLAY and XAUTHORITY are set to reach it; empty when the compositor did
 // not come up.
 #pragma once
 
+#include "TestDisplay.h"
+
 #include <QProcess>
 #include <QSize>
 #include <QTemporaryDir>
+#include <memory>
 #include <string>
 
 class CTestCompositor {
@@ -21,6 +27,10 @@ public:
     CTestCompositor& operator=(const CTestCompositor&) = delete;
 
     const std::string& Display() const { return m_display; }
+    Kind GetKind() const { return m_kind; }
+    // The X server weston's output shows on (its input comes from there);
+    // empty for mutter.
+    std::string HostDisplay() const { return m_pHost != nullptr ? m_pHost->Name() : std::string(); }
     // What the compositor wrote, for a failure's message.
     QString Log() const { return m_log; }
 
@@ -33,6 +43,7 @@ private:
     bool _XServerAnswers() const;
 
     Kind m_kind;
+    std::unique_ptr<CTestDisplay> m_pHost;
     QTemporaryDir m_runtime;
     QProcess m_process;
     QString m_log;

@@ -56,9 +56,9 @@ bool WindowManagerRunning(const std::string& display)
 
 } // namespace
 
-CTestDisplay::CTestDisplay(std::string screen) : m_screen(std::move(screen))
+CTestDisplay::CTestDisplay(std::string screen, bool bWindowManager) : m_screen(std::move(screen))
 {
-    if (_StartServer() && _StartWindowManager())
+    if (_StartServer() && (!bWindowManager || _StartWindowManager()))
         return;
     End(m_windowManager);
     End(m_server);

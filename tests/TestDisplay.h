@@ -1,8 +1,10 @@
 // An X server of the test's own (Xvfb, on a display number it picks itself)
 // with a real window manager (openbox) on it, for tests where the window
-// manager takes part in placing windows. Both are ended with the object.
-// The window manager draws no border around borderless windows, as desktop
-// window managers do not.
+// manager takes part in placing windows; DISPLAY is set to reach it. Both
+// are ended with the object. The window manager draws no border around
+// borderless windows, as desktop window managers do not. Without a window
+// manager the server is only there to be shown on (a nested compositor's
+// output), and DISPLAY is left alone.
 #pragma once
 
 #include "TempDir.h"
@@ -13,7 +15,7 @@
 class CTestDisplay {
 public:
     // `screen` is Xvfb's screen: width x height x depth.
-    explicit CTestDisplay(std::string screen = "1280x1024x24");
+    explicit CTestDisplay(std::string screen = "1280x1024x24", bool bWindowManager = true);
     ~CTestDisplay();
     CTestDisplay(const CTestDisplay&) = delete;
     CTestDisplay& operator=(const CTestDisplay&) = delete;

@@ -80,7 +80,8 @@ void CScreenWnd::mouseMoveEvent(QMouseEvent* pEvent)
     if (!m_bDragging || cursor == m_lastCursor)
         return;
     QWidget* pPlayer = window();
-    if (m_moveWatch.Ignored(CIgnoredMoveWatch::WindowAt(*pEvent, *this)) && pPlayer->windowHandle() != nullptr &&
+    if (m_moveWatch.Ignored(CIgnoredMoveWatch::WindowAt(*pEvent, *this), pEvent->timestamp()) &&
+        pPlayer->windowHandle() != nullptr &&
         pPlayer->windowHandle()->startSystemMove()) {
         m_bDragging = false;
         return;

@@ -6,8 +6,9 @@
 namespace {
 
 // One or two steps may come before the window system answered the first
-// request; three in a row are the manager's answer.
+// request; three in a row, over this long, are the manager's answer.
 constexpr int kIgnoredStepsForSystemMove = 3;
+constexpr quint64 kIgnoredForMs = 120;
 
 } // namespace
 
@@ -17,11 +18,15 @@ void CIgnoredMoveWatch::Start(const QPoint& ptWindow)
     m_nIgnoredSteps = 0;
 }
 
-bool CIgnoredMoveWatch::Ignored(const QPoint& ptWindow)
+bool CIgnoredMoveWatch::Ignored(const QPoint& ptWindow, quint64 msTime)
 {
-    const bool bIgnored = m_ptRequested != m_ptPressWindow && ptWindow == m_ptPressWindow;
-    m_nIgnoredSteps = bIgnored ? m_nIgnoredSteps + 1 : 0;
-    return m_nIgnoredSteps >= kIgnoredStepsForSystemMove;
+    if (m_ptRequested == m_ptPressWindow || ptWindow != m_ptPressWindow) {
+        m_nIgnoredSteps = 0;
+        return false;
+    }
+    if (m_nIgnoredSteps++ == 0)
+        m_msFirstIgnored = msTime;
+    return m_nIgnoredSteps >= kIgnoredStepsForSystemMove && msTime - m_msFirstIgnored >= kIgnoredForMs;
 }
 
 QPoint CIgnoredMoveWatch::WindowAt(const QMouseEvent& event, const QWidget& receiver)

@@ -1,8 +1,11 @@
 // Watches a drag that moves a window step by step by itself, for the sign
-// that the window manager answers the window's own moves with its old
-// place (XWayland's managers do): several steps in a row find the window
-// where the press found it although the last one asked for another place.
-// The move is then better handed to the window manager.
+// that the window manager ignores the window's own moves (weston's X window
+// manager does): several steps in a row, over at least 120 ms, find the
+// window where the press found it although the last one asked for another
+// place. The move is then better handed to the window manager. A manager
+// that only lags behind a busy drag answers within that time; handing the
+// drag to it would lose what the window does at each step (the playlist's
+// snapping).
 //
 // Where the window is must be read from the mouse events, as the X server
 // reports them: Qt's own geometry of a top-level window takes a move as
@@ -18,9 +21,10 @@ class CIgnoredMoveWatch {
 public:
     // The button went down with the window at `ptWindow`.
     void Start(const QPoint& ptWindow);
-    // Before a step, with the window at `ptWindow`: whether the moves have
-    // been ignored long enough to hand the drag over.
-    bool Ignored(const QPoint& ptWindow);
+    // Before a step, with the window at `ptWindow` at the event time
+    // `msTime`: whether the moves have been ignored long enough to hand the
+    // drag over.
+    bool Ignored(const QPoint& ptWindow, quint64 msTime);
     // After a step asked for the window to move: where it is now.
     void Requested(const QPoint& ptWindow) { m_ptRequested = ptWindow; }
 
@@ -34,4 +38,5 @@ private:
     QPoint m_ptPressWindow;
     QPoint m_ptRequested;
     int m_nIgnoredSteps = 0;
+    quint64 m_msFirstIgnored = 0;
 };

@@ -16,7 +16,7 @@ const QString kSession = QStringLiteral("org.gnome.Mutter.RemoteDesktop.Session"
 // The left button, as the kernel's input events name it.
 constexpr int kLeftButton = 0x110;
 // A drag's steps: at most this many pixels, this many ms apart.
-constexpr int kStepPixels = 10;
+constexpr int kStepPixels = 5;
 constexpr int kStepMs = 30;
 // Farther than any screen: a move by it ends in the screen's corner.
 constexpr double kBeyondScreen = 100000;

@@ -121,10 +121,10 @@ public:
     int m_nSystemMoves = 0;
 };
 
-// A drag of a window at (100, 100) by 10 pixels a step. A manager that
-// ignores a window's own moves (`bIgnoring`) never makes them: Qt's
-// geometry still follows each request, but the X server's events go on
-// finding the window at (100, 100), and only they tell.
+// A drag of a window at (100, 100) by 10 pixels a step, 100 ms apart. A
+// manager that ignores a window's own moves (`bIgnoring`) never makes them:
+// Qt's geometry still follows each request, but the X server's events go
+// on finding the window at (100, 100), and only they tell.
 int SystemMovesOfADrag(bool bIgnoring, QPoint* pEnd)
 {
     QWidget window;
@@ -132,21 +132,24 @@ int SystemMovesOfADrag(bool bIgnoring, QPoint* pEnd)
     window.show();
     CRecordingHost host;
     CWindowFrame frame(&window, &host);
-    auto send = [&](QEvent::Type type, const QPoint& ptGlobal, Qt::MouseButtons buttons) {
+    auto send = [&](QEvent::Type type, int nStep, Qt::MouseButtons buttons) {
         const QPoint onServer = bIgnoring ? QPoint(100, 100) : window.geometry().topLeft();
+        const QPoint ptGlobal(250 + 10 * nStep, 200);
         QMouseEvent event(type, ptGlobal - onServer, ptGlobal, Qt::LeftButton, buttons, Qt::NoModifier);
+        event.setTimestamp(100u * static_cast<unsigned>(nStep));
         QApplication::sendEvent(&window, &event);
     };
-    send(QEvent::MouseButtonPress, {250, 200}, Qt::LeftButton);
+    send(QEvent::MouseButtonPress, 0, Qt::LeftButton);
     for (int i = 1; i <= 6 && frame.IsDragging(); ++i)
-        send(QEvent::MouseMove, {250 + 10 * i, 200}, Qt::LeftButton);
-    send(QEvent::MouseButtonRelease, {310, 200}, Qt::NoButton);
+        send(QEvent::MouseMove, i, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, 6, Qt::NoButton);
     *pEnd = window.geometry().topLeft();
     return host.m_nSystemMoves;
 }
 
-// Three steps find the window where the press did; the fourth hands the
-// drag over, and the frame asks for no move after that.
+// From the second step on, three steps over 120 ms and more find the
+// window where the press did: the fourth hands the drag over, and the frame
+// asks for no move after that.
 TEST(WindowFrameMove, AMoveTheManagerIgnoresIsHandedToIt)
 {
     QPoint end;

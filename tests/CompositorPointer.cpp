@@ -25,14 +25,15 @@ constexpr double kBeyondScreen = 100000;
 
 CCompositorPointer::CCompositorPointer(const CTestCompositor& compositor) : m_kind(compositor.GetKind())
 {
-    if (m_kind == CTestCompositor::Kind::Weston) {
-        m_pHost = XOpenDisplay(compositor.HostDisplay().c_str());
+    if (m_kind != CTestCompositor::Kind::Mutter) {
+        const bool bWeston = m_kind == CTestCompositor::Kind::Weston;
+        m_pHost = XOpenDisplay((bWeston ? compositor.HostDisplay() : compositor.Display()).c_str());
         if (m_pHost == nullptr) {
-            m_error = QStringLiteral("no X server under weston's output");
+            m_error = QStringLiteral("no X server to move the pointer on");
             return;
         }
-        // Outside the output, in the host's far corner, so that the first
-        // move enters it.
+        // To the server's far corner (outside weston's output), so that the
+        // first move enters the output.
         const int screen = DefaultScreen(m_pHost);
         _MoveTo({DisplayWidth(m_pHost, screen) - 1, DisplayHeight(m_pHost, screen) - 1});
         return;

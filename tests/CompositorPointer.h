@@ -2,7 +2,8 @@
 // would be, in the coordinates of the compositor's screen. mutter takes it
 // through its remote-desktop interface on the session bus, as a remote
 // desktop client drives a GNOME session; weston from the X server its
-// output shows on (XTEST there), as from any mouse of its X11 output.
+// output shows on (XTEST there), as from any mouse of its X11 output; kwin
+// follows the pointer of its XWayland, moved there through XTEST.
 #pragma once
 
 #include "TestCompositor.h"

@@ -1,5 +1,5 @@
 // The player on a Wayland desktop, through the XWayland of a real compositor
-// running headless (mutter, as GNOME runs it, and weston): the window opens
+// (mutter, as GNOME runs it, kwin, as KDE runs it, and weston): the window opens
 // wholly on the screen with its playlist docked where the window manager
 // lets it, the picture plays inside the skin, drags move the window, and
 // the player ends cleanly when its compositor goes. What happened is read
@@ -60,13 +60,9 @@ protected:
 
     static QPoint Docked(const QRect& player) { return player.topRight() + QPoint(1, 0); }
 
-    static QString Name() { return UnderMutter() ? QStringLiteral("mutter") : QStringLiteral("weston"); }
-
-    static bool UnderMutter()
-    {
-        CTestCompositor::Kind kind = CTestCompositor::Kind::Weston;
-        return CTestCompositor::FromEnvironment(&kind) && kind == CTestCompositor::Kind::Mutter;
-    }
+    // Whether the window manager lets the player place its windows after
+    // mapping them (weston's does not).
+    static bool TakesClientMoves() { return SuiteCompositor().GetKind() != CTestCompositor::Kind::Weston; }
 };
 
 int DistinctColours(const QImage& image)
@@ -90,7 +86,7 @@ TEST_F(CompositorTest, TheWindowOpensOnTheScreenWithThePlaylistDocked)
     WaitFor(
         [&] {
             others = OthersShown();
-            return others.size() == 1 && (!UnderMutter() || others.front().topLeft() == docked);
+            return others.size() == 1 && (!TakesClientMoves() || others.front().topLeft() == docked);
         },
         kDesktopWaitMs);
     ASSERT_EQ(others.size(), 1u) << "the playlist window, shown beside the player";
@@ -98,7 +94,7 @@ TEST_F(CompositorTest, TheWindowOpensOnTheScreenWithThePlaylistDocked)
     EXPECT_TRUE(Screen().contains(playlist)) << testing::PrintToString(playlist);
     // weston's window manager places every new window itself, whatever
     // the client asks: there the playlist cannot dock.
-    if (!UnderMutter())
+    if (!TakesClientMoves())
         return;
     EXPECT_EQ(playlist.topLeft(), docked)
         << testing::PrintToString(player) << " " << testing::PrintToString(playlist);
@@ -108,7 +104,7 @@ TEST_F(CompositorTest, ThePicturePlaysInsideTheSkin)
 {
     Start(LongClip());
     QDir().mkpath(COMPOSITOR_ARTIFACT_DIR);
-    m_x.Grab(m_window).save(QStringLiteral(COMPOSITOR_ARTIFACT_DIR "/player-%1.png").arg(Name()));
+    m_x.Grab(m_window).save(QStringLiteral(COMPOSITOR_ARTIFACT_DIR "/player-%1.png").arg(SuiteCompositor().Name()));
     const QImage before = Middle();
     ASSERT_FALSE(before.isNull());
     EXPECT_GT(DistinctColours(before), 8) << "a picture, not a plain area";
@@ -131,14 +127,14 @@ TEST_F(CompositorTest, DraggingTheCaptionOrThePictureMovesTheWindow)
     pointer.Drag(caption, caption + QPoint(120, 60));
     const QRect dragged = start.translated(120, 60);
     EXPECT_EQ(WaitForRect(dragged), dragged);
-    if (UnderMutter()) {
+    if (TakesClientMoves()) {
         EXPECT_EQ(WaitForPlaylistAt(Docked(dragged)), Docked(dragged));
     }
 
     pointer.Drag(dragged.center(), dragged.center() + QPoint(-80, -60));
     const QRect back = dragged.translated(-80, -60);
     EXPECT_EQ(WaitForRect(back), back);
-    if (UnderMutter()) {
+    if (TakesClientMoves()) {
         EXPECT_EQ(WaitForPlaylistAt(Docked(back)), Docked(back));
     }
 }
@@ -148,7 +144,7 @@ TEST_F(CompositorTest, DraggingTheCaptionOrThePictureMovesTheWindow)
 // the player again.
 TEST_F(CompositorTest, ThePlaylistSnapsBackToThePlayer)
 {
-    if (!UnderMutter())
+    if (!TakesClientMoves())
         GTEST_SKIP() << "weston's window manager places the playlist itself: it cannot dock there";
     Start(LongClip());
     ASSERT_TRUE(Settled());
@@ -188,7 +184,7 @@ TEST_F(CompositorTest, LeavingFullScreenPutsTheWindowBackExactly)
         kDesktopWaitMs))
         << "the picture from the top to the bottom of the screen";
     QDir().mkpath(COMPOSITOR_ARTIFACT_DIR);
-    m_x.Grab(m_window).save(QStringLiteral(COMPOSITOR_ARTIFACT_DIR "/fullscreen-%1.png").arg(Name()));
+    m_x.Grab(m_window).save(QStringLiteral(COMPOSITOR_ARTIFACT_DIR "/fullscreen-%1.png").arg(SuiteCompositor().Name()));
     EXPECT_TRUE(Property(QStringLiteral("Fullscreen"), QStringLiteral("org.mpris.MediaPlayer2")).toBool());
     for (const QRect& other : OthersShown())
         EXPECT_FALSE(Screen().intersects(other))
@@ -199,7 +195,7 @@ TEST_F(CompositorTest, LeavingFullScreenPutsTheWindowBackExactly)
     // weston's window manager puts back the frame it keeps around every X
     // window (a 32-px margin) where the window was, and takes no move from
     // a client after mapping it: there only the size comes back exactly.
-    if (!UnderMutter()) {
+    if (!TakesClientMoves()) {
         EXPECT_EQ(back.size(), windowed.size());
         EXPECT_TRUE(Screen().contains(back)) << testing::PrintToString(back);
         return;
@@ -217,8 +213,7 @@ TEST_F(CompositorTest, ThePlayerEndsCleanlyWhenItsCompositorGoes)
     const QByteArray key = qgetenv("XAUTHORITY");
     std::unique_ptr<CPlayerProcess> pPlayer;
     {
-        CTestCompositor doomed(UnderMutter() ? CTestCompositor::Kind::Mutter : CTestCompositor::Kind::Weston,
-                               QSize(1280, 720));
+        CTestCompositor doomed(SuiteCompositor().GetKind(), QSize(1280, 720));
         ASSERT_FALSE(doomed.Display().empty()) << doomed.Log().toStdString();
         pPlayer = std::make_unique<CPlayerProcess>(QStringList{QString::fromStdString(LongClip())});
         qputenv("DISPLAY", display);

@@ -28,7 +28,7 @@ int main(int argc, char** argv)
         return RUN_ALL_TESTS();
     CTestCompositor::Kind kind = CTestCompositor::Kind::Mutter;
     if (!CTestCompositor::FromEnvironment(&kind)) {
-        std::fprintf(stderr, "KORVO_TEST_COMPOSITOR must name mutter or weston\n");
+        std::fprintf(stderr, "KORVO_TEST_COMPOSITOR must name mutter, weston or kwin\n");
         return 1;
     }
     if (CPrivateSessionBus::Get().Address().empty()) {

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <X11/Xlib.h>
 #include <csignal>
 #include <cstdlib>
@@ -18,6 +19,8 @@ constexpr int kStartMs = 30000;
 // weston's X11 output takes a pointer only once it has entered.
 constexpr int kHostMargin = 16;
 
+const char* const kNames[] = {"mutter", "weston", "kwin"};
+
 } // namespace
 
 CTestCompositor::CTestCompositor(Kind kind, QSize screen) : m_kind(kind)
@@ -29,6 +32,9 @@ CTestCompositor::CTestCompositor(Kind kind, QSize screen) : m_kind(kind)
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
     environment.remove(QStringLiteral("DISPLAY"));
     environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    // kwin names its XWayland's display only in its debug output.
+    environment.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("kwin_xwl.info=true"));
     if (kind == Kind::Weston) {
         const QSize host = screen + QSize(kHostMargin, kHostMargin);
         m_pHost = std::make_unique<CTestDisplay>(
@@ -41,8 +47,7 @@ CTestCompositor::CTestCompositor(Kind kind, QSize screen) : m_kind(kind)
     m_process.setProcessChannelMode(QProcess::MergedChannels);
     // The compositor ends with the test even when the test dies first.
     m_process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
-    m_process.start(kind == Kind::Mutter ? QStringLiteral("mutter") : QStringLiteral("weston"), _Arguments(screen));
-    if (!m_process.waitForStarted(kStartMs) || !_WaitForDisplay()) {
+    if (!_Start(screen) || !_WaitForDisplay()) {
         m_display.clear();
         return;
     }
@@ -70,15 +75,38 @@ CTestCompositor::~CTestCompositor()
 bool CTestCompositor::FromEnvironment(Kind* pKind)
 {
     const char* pszName = std::getenv("KORVO_TEST_COMPOSITOR");
-    if (pszName == nullptr)
+    for (int i = 0; pszName != nullptr && i < 3; ++i) {
+        if (std::strcmp(pszName, kNames[i]) == 0) {
+            *pKind = static_cast<Kind>(i);
+            return true;
+        }
+    }
+    return false;
+}
+
+QString CTestCompositor::Name() const
+{
+    return QString::fromLatin1(kNames[static_cast<int>(m_kind)]);
+}
+
+// kwin_wayland carries a file capability (to raise its own limits); where
+// the system may not grant it (a container without it in its bounding
+// set), starting the program fails, and a copy without the capability,
+// under the same name, runs the same compositor.
+bool CTestCompositor::_Start(QSize screen)
+{
+    const QString program = m_kind == Kind::Mutter   ? QStringLiteral("mutter")
+                            : m_kind == Kind::Weston ? QStringLiteral("weston")
+                                                     : QStringLiteral("kwin_wayland");
+    m_process.start(program, _Arguments(screen));
+    if (m_process.waitForStarted(kStartMs) || m_kind != Kind::KWin)
+        return m_process.state() == QProcess::Running;
+    const QString copy = QDir(m_runtime.path()).filePath(program);
+    if (!QFile::copy(QStandardPaths::findExecutable(program), copy))
         return false;
-    if (std::strcmp(pszName, "mutter") == 0)
-        *pKind = Kind::Mutter;
-    else if (std::strcmp(pszName, "weston") == 0)
-        *pKind = Kind::Weston;
-    else
-        return false;
-    return true;
+    QFile::setPermissions(copy, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    m_process.start(copy, _Arguments(screen));
+    return m_process.waitForStarted(kStartMs);
 }
 
 QStringList CTestCompositor::_Arguments(QSize screen) const
@@ -86,16 +114,27 @@ QStringList CTestCompositor::_Arguments(QSize screen) const
     const QString size = QStringLiteral("%1x%2").arg(screen.width()).arg(screen.height());
     if (m_kind == Kind::Mutter)
         return {QStringLiteral("--headless"), QStringLiteral("--wayland"), QStringLiteral("--virtual-monitor"), size};
+    if (m_kind == Kind::KWin)
+        return {QStringLiteral("--virtual"),
+                QStringLiteral("--xwayland"),
+                QStringLiteral("--width"),
+                QString::number(screen.width()),
+                QStringLiteral("--height"),
+                QString::number(screen.height()),
+                QStringLiteral("--socket"),
+                QStringLiteral("wayland-test")};
     return {QStringLiteral("--backend=x11-backend.so"), QStringLiteral("--use-pixman"), QStringLiteral("--xwayland"),
             QStringLiteral("--width=%1").arg(screen.width()), QStringLiteral("--height=%1").arg(screen.height()),
             QStringLiteral("--socket=wayland-test")};
 }
 
-// Both compositors name their XWayland's display in their log: mutter as
-// "public X11 display :N", weston as "xserver listening on display :N".
+// The compositors name their XWayland's display in their log: mutter as
+// "public X11 display :N", weston as "xserver listening on display :N",
+// kwin as "Xwayland server started on display ":N"".
 bool CTestCompositor::_WaitForDisplay()
 {
-    static const QRegularExpression display(QStringLiteral("(?:public X11 display|listening on display) (:\\d+)"));
+    static const QRegularExpression display(
+        QStringLiteral("(?:public X11 display|listening on display|started on display) \"?(:\\d+)"));
     QDeadlineTimer deadline(kStartMs);
     while (!deadline.hasExpired() && m_process.state() == QProcess::Running) {
         m_process.waitForReadyRead(100);

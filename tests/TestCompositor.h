@@ -1,12 +1,12 @@
 // A Wayland compositor of the test's own, with its XWayland: the X server
 // the player meets on a Wayland desktop. GNOME's mutter, headless (on the
-// session bus the test already runs), or weston, on its X11 output inside
-// an X server of the test's own: weston's headless output takes no input,
-// and the X11 one takes the pointer of the server it shows on, while the
-// window manager and XWayland are the same. Each gets a runtime folder of
-// its own. Display() is the X display of its XWayland, and the process's
-// DISPLAY and XAUTHORITY are set to reach it; empty when the compositor did
-// not come up.
+// session bus the test already runs); KDE's kwin_wayland, on its virtual
+// output; or weston, on its X11 output inside an X server of the test's
+// own: weston's headless output takes no input, and the X11 one takes the
+// pointer of the server it shows on, while the window manager and XWayland
+// are the same. Each gets a runtime folder of its own. Display() is the X
+// display of its XWayland, and the process's DISPLAY and XAUTHORITY are set
+// to reach it; empty when the compositor did not come up.
 #pragma once
 
 #include "TestDisplay.h"
@@ -19,7 +19,7 @@
 
 class CTestCompositor {
 public:
-    enum class Kind { Mutter, Weston };
+    enum class Kind { Mutter, Weston, KWin };
 
     CTestCompositor(Kind kind, QSize screen);
     ~CTestCompositor();
@@ -28,17 +28,20 @@ public:
 
     const std::string& Display() const { return m_display; }
     Kind GetKind() const { return m_kind; }
+    // "mutter", "weston" or "kwin".
+    QString Name() const;
     // The X server weston's output shows on (its input comes from there);
     // empty for mutter.
     std::string HostDisplay() const { return m_pHost != nullptr ? m_pHost->Name() : std::string(); }
     // What the compositor wrote, for a failure's message.
     QString Log() const { return m_log; }
 
-    // "mutter" or "weston" from KORVO_TEST_COMPOSITOR; false when neither.
+    // The compositor KORVO_TEST_COMPOSITOR names; false when it names none.
     static bool FromEnvironment(Kind* pKind);
 
 private:
     QStringList _Arguments(QSize screen) const;
+    bool _Start(QSize screen);
     bool _WaitForDisplay();
     bool _XServerAnswers() const;
 

@@ -5,11 +5,16 @@
 #include "skinui/PlaylistDlg.h"
 
 #include <QScreen>
+#include <algorithm>
 #include <utility>
 
 namespace {
 
 constexpr QSize kPlaylistSize(238, 302);
+// The carry's requests that the X server may still tell of late, and for
+// how long after the last.
+constexpr std::size_t kCarriesRemembered = 16;
+constexpr qint64 kLateReportMs = 2000;
 
 } // namespace
 
@@ -51,12 +56,33 @@ void CPlaylistDock::Carry()
     const QRect player = m_player.geometry();
     const QPoint moved = player.topLeft() - m_previousPosition;
     m_previousPosition = player.topLeft();
-    if (m_pPlaylist != nullptr && m_pPlaylist->GetDockSide() != DOCK_NONE && std::exchange(m_bPlaceBeside, false))
+    if (m_pPlaylist == nullptr || m_pPlaylist->GetDockSide() == DOCK_NONE)
+        return;
+    if (std::exchange(m_bPlaceBeside, false))
         m_pPlaylist->PlaceWindow(_Beside(player));
-    else if (m_pPlaylist != nullptr && m_pPlaylist->GetDockSide() != DOCK_NONE)
-        m_pPlaylist->move(
-            DockedPlaylistPlace(m_pPlaylist->geometry(), m_pPlaylist->GetDockSide(), player, moved, WorkArea())
-                .topLeft());
+    else
+        _CarryTo(DockedPlaylistPlace(_Carried(), m_pPlaylist->GetDockSide(), player, moved, WorkArea()).topLeft());
+}
+
+void CPlaylistDock::_CarryTo(const QPoint& pt)
+{
+    m_carriedTo.push_back(pt);
+    if (m_carriedTo.size() > kCarriesRemembered)
+        m_carriedTo.pop_front();
+    m_sinceCarry.start();
+    m_pPlaylist->move(pt);
+}
+
+// A place the playlist has now that is not one the carry asked for was
+// given by something else (the playlist's own drag, the window manager),
+// and counts as it is.
+QRect CPlaylistDock::_Carried() const
+{
+    QRect rc = m_pPlaylist->geometry();
+    if (m_sinceCarry.isValid() && m_sinceCarry.elapsed() < kLateReportMs &&
+        std::find(m_carriedTo.begin(), m_carriedTo.end(), rc.topLeft()) != m_carriedTo.end())
+        rc.moveTopLeft(m_carriedTo.back());
+    return rc;
 }
 
 // The docked playlist beside the player at `player`, as it was placed last.

@@ -5,9 +5,11 @@
 // The player window owns it; the playlist is a child of the player.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QPoint>
 #include <QRect>
 #include <QSize>
+#include <deque>
 #include <string>
 
 class CPlaylistDlg;
@@ -40,11 +42,21 @@ public:
 
 private:
     QRect _Beside(const QRect& player) const;
+    // The docked playlist's rectangle to carry on from: where the carry
+    // last put it, while the X server is still telling of an earlier
+    // place the carry asked for (Qt's geometry takes each late report,
+    // and a quick drag on a busy desktop would lose steps of the carry).
+    QRect _Carried() const;
+    void _CarryTo(const QPoint& pt);
 
     QWidget& m_player;
     CPlaylistDlg* m_pPlaylist = nullptr;
     // Where the player was at the last move, for carrying the playlist.
     QPoint m_previousPosition;
+    // The last places the carry asked for, the newest last, and the time
+    // since the newest.
+    std::deque<QPoint> m_carriedTo;
+    QElapsedTimer m_sinceCarry;
     // The playlist was shown when full screen began, and is hidden until
     // it ends.
     bool m_bAside = false;

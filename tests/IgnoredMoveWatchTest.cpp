@@ -6,62 +6,60 @@
 
 namespace {
 
-TEST(IgnoredMoveWatch, AManagerThatAnswersEveryMoveKeepsTheDrag)
+// A drag pressed with the window at (100, 100).
+class IgnoredMoveWatch : public ::testing::Test {
+protected:
+    IgnoredMoveWatch() { m_watch.Start(kPressed); }
+
+    static constexpr QPoint kPressed{100, 100};
+    CIgnoredMoveWatch m_watch;
+};
+
+TEST_F(IgnoredMoveWatch, AManagerThatAnswersEveryMoveKeepsTheDrag)
 {
-    CIgnoredMoveWatch watch;
-    QPoint window(100, 100);
-    watch.Start(window);
+    QPoint window = kPressed;
     for (int i = 0; i < 10; ++i) {
-        EXPECT_FALSE(watch.Ignored(window, 100u * i)) << "step " << i;
+        EXPECT_FALSE(m_watch.Ignored(window, 100u * i)) << "step " << i;
         window += QPoint(5, 0);
-        watch.Requested(window);
+        m_watch.Requested(window);
     }
 }
 
-TEST(IgnoredMoveWatch, ThreeStepsFoundWherePressedHandTheDragOver)
+TEST_F(IgnoredMoveWatch, ThreeStepsFoundWherePressedHandTheDragOver)
 {
-    CIgnoredMoveWatch watch;
-    const QPoint pressed(100, 100);
-    watch.Start(pressed);
-    EXPECT_FALSE(watch.Ignored(pressed, 0)) << "nothing asked yet";
-    watch.Requested(pressed + QPoint(5, 0));
-    EXPECT_FALSE(watch.Ignored(pressed, 100));
-    EXPECT_FALSE(watch.Ignored(pressed, 200));
-    EXPECT_TRUE(watch.Ignored(pressed, 300));
+    EXPECT_FALSE(m_watch.Ignored(kPressed, 0)) << "nothing asked yet";
+    m_watch.Requested(kPressed + QPoint(5, 0));
+    EXPECT_FALSE(m_watch.Ignored(kPressed, 100));
+    EXPECT_FALSE(m_watch.Ignored(kPressed, 200));
+    EXPECT_TRUE(m_watch.Ignored(kPressed, 300));
 }
 
 // A busy drag may outrun a manager that does make the moves: steps within
 // 120 ms of the first one ignored are not yet its answer, however many.
-TEST(IgnoredMoveWatch, StepsQuickerThanTheManagerWaitForIt)
+TEST_F(IgnoredMoveWatch, StepsQuickerThanTheManagerWaitForIt)
 {
-    CIgnoredMoveWatch watch;
-    const QPoint pressed(100, 100);
-    watch.Start(pressed);
-    watch.Requested(pressed + QPoint(5, 0));
+    m_watch.Requested(kPressed + QPoint(5, 0));
     for (unsigned ms = 1000; ms < 1120; ms += 10)
-        EXPECT_FALSE(watch.Ignored(pressed, ms)) << ms;
-    EXPECT_TRUE(watch.Ignored(pressed, 1120));
+        EXPECT_FALSE(m_watch.Ignored(kPressed, ms)) << ms;
+    EXPECT_TRUE(m_watch.Ignored(kPressed, 1120));
 }
 
 // A step that finds the window moved at last starts the count again, and a
 // drag back to where it began asks for nothing to be ignored.
-TEST(IgnoredMoveWatch, ALateAnswerOrAReturnToThePressStartsAgain)
+TEST_F(IgnoredMoveWatch, ALateAnswerOrAReturnToThePressStartsAgain)
 {
-    CIgnoredMoveWatch watch;
-    const QPoint pressed(100, 100);
-    watch.Start(pressed);
-    watch.Requested(pressed + QPoint(5, 0));
-    EXPECT_FALSE(watch.Ignored(pressed, 0));
-    EXPECT_FALSE(watch.Ignored(pressed, 100));
-    EXPECT_FALSE(watch.Ignored(pressed + QPoint(5, 0), 200));
-    EXPECT_FALSE(watch.Ignored(pressed + QPoint(5, 0), 300));
+    m_watch.Requested(kPressed + QPoint(5, 0));
+    EXPECT_FALSE(m_watch.Ignored(kPressed, 0));
+    EXPECT_FALSE(m_watch.Ignored(kPressed, 100));
+    EXPECT_FALSE(m_watch.Ignored(kPressed + QPoint(5, 0), 200));
+    EXPECT_FALSE(m_watch.Ignored(kPressed + QPoint(5, 0), 300));
     // Found where pressed again: the count and the time start afresh.
-    EXPECT_FALSE(watch.Ignored(pressed, 400));
-    EXPECT_FALSE(watch.Ignored(pressed, 450));
-    EXPECT_FALSE(watch.Ignored(pressed, 500));
-    watch.Requested(pressed);
+    EXPECT_FALSE(m_watch.Ignored(kPressed, 400));
+    EXPECT_FALSE(m_watch.Ignored(kPressed, 450));
+    EXPECT_FALSE(m_watch.Ignored(kPressed, 500));
+    m_watch.Requested(kPressed);
     for (int i = 0; i < 5; ++i)
-        EXPECT_FALSE(watch.Ignored(pressed, 1000u + 100u * i)) << "step " << i;
+        EXPECT_FALSE(m_watch.Ignored(kPressed, 1000u + 100u * i)) << "step " << i;
 }
 
 } // namespace

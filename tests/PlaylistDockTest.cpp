@@ -1,12 +1,11 @@
 // The docked playlist carried along by the player while the X server is
-// slow to tell of the carry's moves, on an X server with a window manager.
-#include "EventLoopWait.h"
+// slow to tell of the carry's moves. The windows are not shown: each move
+// is then only Qt's geometry, and the server's late report is made by hand.
 #include "app/PlaylistDock.h"
 #include "skinui/PlaylistDlg.h"
 #include "skinui/PlaylistSnap.h"
 
 #include <QWidget>
-#include <QWindow>
 #include <gtest/gtest.h>
 #include <string>
 
@@ -23,8 +22,6 @@ TEST(PlaylistDock, ALateReportOfAnEarlierCarryLosesNoStep)
 {
     QWidget player(nullptr, Qt::Window | Qt::FramelessWindowHint);
     player.setGeometry(100, 100, 500, 341);
-    player.show();
-    ASSERT_TRUE(WaitFor([&] { return player.windowHandle() != nullptr && player.windowHandle()->isExposed(); }));
     CPlaylistDock dock(player);
     CPlaylistDlg* pPlaylist = dock.Create({});
     ASSERT_NE(pPlaylist, nullptr);

@@ -201,7 +201,8 @@ void CWindowFrame::_OnMove(QMouseEvent* pEvent)
 // Only a move is handed to the window manager; a size goes on by steps.
 bool CWindowFrame::_MoveIgnored(const QMouseEvent& event)
 {
-    return m_nHit == HTCLIENT && m_moveWatch.Ignored(CIgnoredMoveWatch::WindowAt(event, *m_pWindow), event.timestamp());
+    return m_nHit == HTCLIENT &&
+           m_moveWatch.Ignored(CIgnoredMoveWatch::WindowAt(event, *m_pWindow), event.timestamp());
 }
 
 void CWindowFrame::_OnRelease()

@@ -15,6 +15,7 @@
 #include <QScreen>
 #include <QSet>
 #include <algorithm>
+#include <functional>
 #include <memory>
 
 // The compositor the tests run under (CompositorTestMain.cpp).
@@ -44,17 +45,26 @@ protected:
         return others;
     }
 
-    // Where the playlist is once its top-left corner has come to `expected`,
-    // or wherever it is after the wait.
-    QPoint WaitForPlaylistAt(const QPoint& expected)
+    // The player's other windows once there is one, placed as `placed`
+    // asks, or as they are after the wait.
+    std::vector<QRect> WaitForPlaylist(const std::function<bool(const QRect&)>& placed)
     {
         std::vector<QRect> others;
         WaitFor(
             [&] {
                 others = OthersShown();
-                return others.size() == 1 && others.front().topLeft() == expected;
+                return others.size() == 1 && placed(others.front());
             },
             kDesktopWaitMs);
+        return others;
+    }
+
+    // Where the playlist is once its top-left corner has come to `expected`,
+    // or wherever it is after the wait.
+    QPoint WaitForPlaylistAt(const QPoint& expected)
+    {
+        const std::vector<QRect> others =
+            WaitForPlaylist([&](const QRect& rc) { return rc.topLeft() == expected; });
         return others.size() == 1 ? others.front().topLeft() : QPoint(-1, -1);
     }
 
@@ -81,14 +91,9 @@ TEST_F(CompositorTest, TheWindowOpensOnTheScreenWithThePlaylistDocked)
     EXPECT_TRUE(Screen().contains(player)) << testing::PrintToString(player);
     // The playlist is shown a moment after the player (and docked once it
     // is): its window is waited for, then judged.
-    const QPoint docked = player.topRight() + QPoint(1, 0);
-    std::vector<QRect> others;
-    WaitFor(
-        [&] {
-            others = OthersShown();
-            return others.size() == 1 && (!TakesClientMoves() || others.front().topLeft() == docked);
-        },
-        kDesktopWaitMs);
+    const QPoint docked = Docked(player);
+    const std::vector<QRect> others =
+        WaitForPlaylist([&](const QRect& rc) { return !TakesClientMoves() || rc.topLeft() == docked; });
     ASSERT_EQ(others.size(), 1u) << "the playlist window, shown beside the player";
     const QRect playlist = others.front();
     EXPECT_TRUE(Screen().contains(playlist)) << testing::PrintToString(playlist);
